@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: MIT
+#include "LoopbackServer.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <regex>
+
+namespace sandbox {
+
+namespace {
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+} // namespace
+
+std::optional<std::string> RecordedRequest::queryValue(const std::string &name) const
+{
+    for (const auto &[key, value] : query) {
+        if (key == name) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> RecordedRequest::header(const std::string &name) const
+{
+    const auto it = headers.find(lower(name));
+    return it == headers.end() ? std::nullopt : std::optional(it->second);
+}
+
+std::vector<std::string> RecordedRequest::queryNames() const
+{
+    std::vector<std::string> names;
+    for (const auto &item : query) {
+        names.push_back(item.first);
+    }
+    return names;
+}
+
+Response Response::json(std::string body, int status)
+{
+    Response response;
+    response.status = status;
+    response.body = std::move(body);
+    return response;
+}
+
+Response Response::text(std::string body, int status)
+{
+    Response response;
+    response.status = status;
+    response.body = std::move(body);
+    response.contentType = "text/plain; charset=utf-8";
+    return response;
+}
+
+std::string LoopbackServer::percentDecode(const std::string &text, bool plusIsSpace)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '%' && i + 2 < text.size()) {
+            const int high = hexValue(text[i + 1]);
+            const int low = hexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out.push_back(static_cast<char>(high * 16 + low));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(plusIsSpace && c == '+' ? ' ' : c);
+    }
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> LoopbackServer::parseQuery(const std::string &raw)
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    size_t start = 0;
+    while (start <= raw.size() && !raw.empty()) {
+        size_t end = raw.find('&', start);
+        if (end == std::string::npos) {
+            end = raw.size();
+        }
+        const std::string piece = raw.substr(start, end - start);
+        if (!piece.empty()) {
+            const size_t equals = piece.find('=');
+            const std::string name = piece.substr(0, equals);
+            const std::string value = equals == std::string::npos ? "" : piece.substr(equals + 1);
+            items.emplace_back(percentDecode(name, true), percentDecode(value, true));
+        }
+        start = end + 1;
+    }
+    return items;
+}
+
+LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
+{
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(24); };
+    m_server->set_keep_alive_max_count(1000);
+    const auto serve = [this](const httplib::Request &req, httplib::Response &res) {
+        RecordedRequest recorded;
+        recorded.receivedAt = std::chrono::steady_clock::now();
+        recorded.method = req.method;
+        recorded.path = req.path;
+        const size_t question = req.target.find('?');
+        if (question != std::string::npos) {
+            recorded.rawQuery = req.target.substr(question + 1);
+        }
+        recorded.query = parseQuery(recorded.rawQuery);
+        for (const auto &[name, value] : req.headers) {
+            recorded.headers.emplace(lower(name), value);
+        }
+        recorded.body = req.body;
+
+        Response response = answer(recorded);
+        if (response.delay.count() > 0) {
+            std::this_thread::sleep_for(response.delay);
+        }
+        recorded.answeredAt = std::chrono::steady_clock::now();
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(std::move(recorded));
+        }
+        res.status = response.status;
+        for (const auto &[name, value] : response.headers) {
+            res.set_header(name, value);
+        }
+        if (response.dropConnection) {
+            res.set_content_provider(
+                response.body.size() + 16, response.contentType,
+                [](size_t, size_t, httplib::DataSink &) { return false; });
+            return;
+        }
+        res.set_content(response.body, response.contentType);
+    };
+    m_server->Get(".*", serve);
+    m_server->Post(".*", serve);
+    m_server->Put(".*", serve);
+    m_server->Delete(".*", serve);
+    m_server->Patch(".*", serve);
+}
+
+LoopbackServer::~LoopbackServer()
+{
+    stop();
+}
+
+int LoopbackServer::start(int port)
+{
+    if (port == 0) {
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    } else {
+        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
+    }
+    if (m_port < 0) {
+        return -1;
+    }
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    while (!m_server->is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return m_port;
+}
+
+void LoopbackServer::stop()
+{
+    if (m_thread.joinable()) {
+        m_server->stop();
+        m_thread.join();
+    }
+}
+
+std::string LoopbackServer::baseUrl() const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + "/1";
+}
+
+void LoopbackServer::setHandler(Handler handler)
+{
+    std::lock_guard lock(m_mutex);
+    m_handler = std::move(handler);
+}
+
+void LoopbackServer::route(const std::string &method, const std::string &pathPattern,
+                           Response response)
+{
+    std::lock_guard lock(m_mutex);
+    m_rules.push_back({method, pathPattern, std::move(response), false});
+}
+
+void LoopbackServer::enqueue(const std::string &method, const std::string &pathPattern,
+                             Response response)
+{
+    std::lock_guard lock(m_mutex);
+    m_rules.push_back({method, pathPattern, std::move(response), true});
+}
+
+void LoopbackServer::clearScript()
+{
+    std::lock_guard lock(m_mutex);
+    m_rules.clear();
+}
+
+std::vector<RecordedRequest> LoopbackServer::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+void LoopbackServer::clearRequests()
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+Response LoopbackServer::answer(const RecordedRequest &request)
+{
+    Handler handler;
+    {
+        std::lock_guard lock(m_mutex);
+        // One-shot answers first, in the order they were queued; then standing ones.
+        for (const bool once : {true, false}) {
+            for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
+                if (it->once != once || it->method != request.method ||
+                    !std::regex_match(request.path, std::regex(it->pattern))) {
+                    continue;
+                }
+                Response response = it->response;
+                if (once) {
+                    m_rules.erase(it);
+                }
+                return response;
+            }
+        }
+        handler = m_handler;
+    }
+    if (handler) {
+        return handler(request);
+    }
+    return Response::text("no scripted answer for " + request.method + " " + request.path, 501);
+}
+
+} // namespace sandbox

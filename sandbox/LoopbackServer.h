@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace sandbox {
+
+// One request as it arrived, with the query items in the order they were sent.
+struct RecordedRequest {
+    std::string method;
+    std::string path;     // decoded path, e.g. "/1/members/me"
+    std::string rawQuery; // exactly as sent, still percent-encoded
+    std::vector<std::pair<std::string, std::string>> query;
+    std::multimap<std::string, std::string> headers; // names lower-cased
+    std::string body;
+    std::chrono::steady_clock::time_point receivedAt;
+    std::chrono::steady_clock::time_point answeredAt;
+
+    std::optional<std::string> queryValue(const std::string &name) const;
+    std::optional<std::string> header(const std::string &name) const;
+    std::vector<std::string> queryNames() const;
+};
+
+// What the server answers.
+struct Response {
+    int status = 200;
+    std::string body;
+    std::string contentType = "application/json; charset=utf-8";
+    std::chrono::milliseconds delay{0};
+    // Sends the status line and headers, then closes the connection before the body.
+    bool dropConnection = false;
+    std::vector<std::pair<std::string, std::string>> headers;
+
+    static Response json(std::string body, int status = 200);
+    static Response text(std::string body, int status);
+};
+
+// A real HTTP server on 127.0.0.1 and a free port, running on its own threads. It records
+// every request and answers through a handler; without one it plays back scripted answers,
+// matched by method and a path regular expression, one-shot answers before standing ones.
+class LoopbackServer {
+public:
+    using Handler = std::function<Response(const RecordedRequest &)>;
+
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer &) = delete;
+    LoopbackServer &operator=(const LoopbackServer &) = delete;
+
+    // Binds to loopback only; port 0 picks a free one. Returns the bound port, or -1.
+    int start(int port = 0);
+    void stop();
+    int port() const { return m_port; }
+    // "http://127.0.0.1:<port>/1", the REST base URL clients use.
+    std::string baseUrl() const;
+
+    void setHandler(Handler handler);
+    // A standing answer for every matching request.
+    void route(const std::string &method, const std::string &pathPattern, Response response);
+    // An answer for the next matching request only; queued answers are used in order.
+    void enqueue(const std::string &method, const std::string &pathPattern, Response response);
+    void clearScript();
+
+    std::vector<RecordedRequest> requests() const;
+    void clearRequests();
+
+    // Splits and percent-decodes a raw query ("a=1&b=x%20y"), keeping the order.
+    static std::vector<std::pair<std::string, std::string>> parseQuery(const std::string &raw);
+    static std::string percentDecode(const std::string &text, bool plusIsSpace);
+
+private:
+    struct Rule {
+        std::string method;
+        std::string pattern;
+        Response response;
+        bool once = false;
+    };
+    Response answer(const RecordedRequest &request);
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = -1;
+    mutable std::mutex m_mutex;
+    Handler m_handler;
+    std::vector<Rule> m_rules;
+    std::vector<RecordedRequest> m_requests;
+};
+
+} // namespace sandbox

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: MIT
+#include "TrelloAPI.h"
+
+#include <QCoroFuture>
+#include <QCoroNetworkReply>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+template <typename T> struct RecordDecoder {
+    static T decode(const QJsonValue &json) { return T::fromJson(json); }
+};
+template <typename T> struct RecordDecoder<QList<T>> {
+    static QList<T> decode(const QJsonValue &json) { return decodeArray<T>(json); }
+};
+
+QString percentEncoded(const QString &text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+// The outcome of a decode on a worker thread: exceptions do not cross QFuture cleanly.
+template <typename T> struct Decoded {
+    std::optional<T> value;
+    QString error;
+};
+
+template <typename T> Decoded<T> decodeCaught(const QByteArray &body)
+{
+    try {
+        return {TrelloAPI::decode<T>(body), QString()};
+    } catch (const TrelloAPIError &error) {
+        return {std::nullopt, error.detail()};
+    }
+}
+} // namespace
+
+QUrl TrelloAPI::defaultBaseURL()
+{
+    const QByteArray fromEnvironment = qgetenv("STAVELIN_SERVICE_URL");
+    return QUrl(fromEnvironment.isEmpty() ? QStringLiteral(STAVELIN_DEFAULT_SERVICE_URL)
+                                          : QString::fromUtf8(fromEnvironment));
+}
+
+TrelloAPI::TrelloAPI(QNetworkAccessManager *network, QUrl baseURL, QObject *parent)
+    : QObject(parent), m_network(network), m_baseURL(std::move(baseURL))
+{
+}
+
+void TrelloAPI::setCredentials(const QString &apiKey, const QString &token)
+{
+    m_apiKey = apiKey;
+    m_token = token;
+}
+
+template <typename T> T TrelloAPI::decode(const QByteArray &body)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        throw TrelloAPIError::decodingFailed(
+            body.isEmpty() ? u"the answer is empty"_s
+                           : u"the answer is not valid JSON ("_s + parseError.errorString() +
+                                 u" at offset "_s + QString::number(parseError.offset) + u")"_s);
+    }
+    const QJsonValue root = document.isArray() ? QJsonValue(document.array())
+                                               : QJsonValue(document.object());
+    try {
+        return RecordDecoder<T>::decode(root);
+    } catch (const DecodeError &error) {
+        throw TrelloAPIError::decodingFailed(error.message());
+    }
+}
+
+QUrl TrelloAPI::makeURL(const QString &path, const QueryItems &extraQuery) const
+{
+    if (!m_apiKey || m_apiKey->isEmpty() || !m_token || m_token->isEmpty()) {
+        throw TrelloAPIError::missingCredentials();
+    }
+    if (!m_baseURL.isValid() || m_baseURL.isRelative()) {
+        throw TrelloAPIError::invalidURL();
+    }
+    QUrl url = m_baseURL;
+    QString basePath = url.path(QUrl::FullyEncoded);
+    if (!basePath.endsWith(u'/')) {
+        basePath += u'/';
+    }
+    url.setPath(basePath + path, QUrl::TolerantMode);
+
+    // Every name and value is percent-encoded on its own, so "&", "=", "#", "+" and spaces
+    // reach the service as part of the one value they belong to.
+    QString query = u"key="_s + percentEncoded(*m_apiKey) + u"&token="_s + percentEncoded(*m_token);
+    for (const auto &[name, value] : extraQuery) {
+        query += u'&' + percentEncoded(name) + u'=' + percentEncoded(value);
+    }
+    url.setQuery(query, QUrl::StrictMode);
+    if (!url.isValid()) {
+        throw TrelloAPIError::invalidURL();
+    }
+    return url;
+}
+
+TrelloAPIError TrelloAPI::scrub(const TrelloAPIError &error) const
+{
+    return error.redacted({m_apiKey.value_or(QString()), m_token.value_or(QString())});
+}
+
+QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
+{
+    const QUrl url = makeURL(request.path, request.query);
+    // Remember the pair this request carries: the credentials may change while it is out.
+    const QStringList secrets{*m_apiKey, *m_token};
+
+    QNetworkRequest networkRequest(url);
+    networkRequest.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                                QNetworkRequest::AlwaysNetwork);
+    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    if (!request.contentType.isEmpty()) {
+        networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, request.contentType);
+    }
+
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
+        m_network->sendCustomRequest(networkRequest, request.method, request.body),
+        [](QNetworkReply *r) { r->deleteLater(); });
+    co_await reply.get();
+
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusAttribute.isValid()) {
+        if (reply->error() == QNetworkReply::NoError) {
+            throw TrelloAPIError::requestFailed(-1, u"No HTTP response"_s);
+        }
+        QString description;
+        if (reply->error() == QNetworkReply::OperationCanceledError ||
+            reply->error() == QNetworkReply::TimeoutError) {
+            description = u"The request timed out."_s;
+        } else {
+            // Qt's texts may quote the URL, which carries the credentials: show it without
+            // its query, and mask the secrets in case they appear some other way.
+            description = reply->errorString();
+            const QString bare = url.toString(QUrl::RemoveQuery);
+            description.replace(url.toString(QUrl::FullyEncoded), bare);
+            description.replace(url.toString(), bare);
+        }
+        throw TrelloAPIError::transport(description).redacted(secrets);
+    }
+
+    const int status = statusAttribute.toInt();
+    QByteArray body = reply->readAll();
+    if (status >= 200 && status <= 299) {
+        co_return body;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(body);
+    if (utf8.hasError()) {
+        text = u"<binary>"_s;
+    }
+    throw TrelloAPIError::requestFailed(status, text).redacted(secrets);
+}
+
+template <typename T> QCoro::Task<T> TrelloAPI::fetch(Request request)
+{
+    const QByteArray body = co_await perform(std::move(request));
+    if (body.size() < offThreadDecodeThreshold) {
+        co_return decode<T>(body);
+    }
+    Decoded<T> decoded = co_await QtConcurrent::run(&decodeCaught<T>, body);
+    if (!decoded.value) {
+        throw TrelloAPIError::decodingFailed(decoded.error);
+    }
+    co_return std::move(*decoded.value);
+}
+
+QCoro::Task<> TrelloAPI::send(Request request)
+{
+    co_await perform(std::move(request));
+}
+
+QCoro::Task<TrelloMember> TrelloAPI::validateCredentials()
+{
+    return fetch<TrelloMember>(
+        {"GET", u"members/me"_s, {{u"fields"_s, u"username,fullName,avatarUrl"_s}}, {}, {}});
+}
+
+QCoro::Task<QList<TrelloBoard>> TrelloAPI::fetchBoards()
+{
+    return fetch<QList<TrelloBoard>>(
+        {"GET",
+         u"members/me/boards"_s,
+         {{u"filter"_s, u"open"_s}, {u"fields"_s, u"name,desc,closed,starred,url,shortUrl,prefs"_s}},
+         {},
+         {}});
+}
+
+// The endpoint operations live in Endpoints.cpp; they need these instantiations.
+template QCoro::Task<TrelloBoard> TrelloAPI::fetch<TrelloBoard>(Request);
+template QCoro::Task<TrelloList> TrelloAPI::fetch<TrelloList>(Request);
+template QCoro::Task<TrelloCard> TrelloAPI::fetch<TrelloCard>(Request);
+template QCoro::Task<TrelloComment> TrelloAPI::fetch<TrelloComment>(Request);
+template QCoro::Task<QList<TrelloList>> TrelloAPI::fetch<QList<TrelloList>>(Request);
+template QCoro::Task<QList<TrelloCard>> TrelloAPI::fetch<QList<TrelloCard>>(Request);
+template QCoro::Task<QList<TrelloLabel>> TrelloAPI::fetch<QList<TrelloLabel>>(Request);
+template QCoro::Task<QList<TrelloMember>> TrelloAPI::fetch<QList<TrelloMember>>(Request);
+template QCoro::Task<QList<TrelloComment>> TrelloAPI::fetch<QList<TrelloComment>>(Request);
+template QCoro::Task<QList<TrelloReaction>> TrelloAPI::fetch<QList<TrelloReaction>>(Request);
+template QCoro::Task<QList<TrelloChecklist>> TrelloAPI::fetch<QList<TrelloChecklist>>(Request);
+template QCoro::Task<QList<TrelloAttachment>> TrelloAPI::fetch<QList<TrelloAttachment>>(Request);
+template TrelloCard TrelloAPI::decode<TrelloCard>(const QByteArray &);
+template QList<TrelloCard> TrelloAPI::decode<QList<TrelloCard>>(const QByteArray &);
+template QList<TrelloBoard> TrelloAPI::decode<QList<TrelloBoard>>(const QByteArray &);
+template QList<TrelloChecklist> TrelloAPI::decode<QList<TrelloChecklist>>(const QByteArray &);
+template QList<TrelloComment> TrelloAPI::decode<QList<TrelloComment>>(const QByteArray &);
+template QList<TrelloReaction> TrelloAPI::decode<QList<TrelloReaction>>(const QByteArray &);
+template QList<TrelloAttachment> TrelloAPI::decode<QList<TrelloAttachment>>(const QByteArray &);
+template QList<TrelloList> TrelloAPI::decode<QList<TrelloList>>(const QByteArray &);
+template QList<TrelloLabel> TrelloAPI::decode<QList<TrelloLabel>>(const QByteArray &);
+template QList<TrelloMember> TrelloAPI::decode<QList<TrelloMember>>(const QByteArray &);
+template TrelloMember TrelloAPI::decode<TrelloMember>(const QByteArray &);

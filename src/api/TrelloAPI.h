@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "TrelloAPIError.h"
+#include "model/Models.h"
+
+#include <QCoroTask>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+#include <utility>
+
+// The one client of the service's REST interface. Every operation is a coroutine that sends
+// one request, with every parameter in the query (key and token first), and either returns the
+// decoded answer or throws TrelloAPIError. Several operations may be in flight at once; their
+// answers arrive in any order.
+class TrelloAPI : public QObject {
+    Q_OBJECT
+public:
+    using QueryItems = QList<std::pair<QString, QString>>;
+
+    static constexpr std::chrono::milliseconds defaultTimeout{60000};
+
+    // The build's REST base URL, or STAVELIN_SERVICE_URL when that is set (demo and tests).
+    static QUrl defaultBaseURL();
+
+    explicit TrelloAPI(QNetworkAccessManager *network, QUrl baseURL = defaultBaseURL(),
+                       QObject *parent = nullptr);
+
+    QUrl baseURL() const { return m_baseURL; }
+    void setCredentials(const QString &apiKey, const QString &token);
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    // Connection
+    QCoro::Task<TrelloMember> validateCredentials();
+    QCoro::Task<QList<TrelloBoard>> fetchBoards();
+
+    // Boards and lists
+    QCoro::Task<TrelloBoard> createBoard(const QString &name, const QString &desc = QString());
+    QCoro::Task<> closeBoard(const QString &id);
+    QCoro::Task<QList<TrelloList>> fetchLists(const QString &boardID);
+    QCoro::Task<TrelloList> createList(const QString &boardID, const QString &name);
+    QCoro::Task<TrelloList> renameList(const QString &id, const QString &name);
+    QCoro::Task<> archiveList(const QString &id);
+    QCoro::Task<TrelloList> moveList(const QString &id, double pos);
+
+    // Cards, card labels and members
+    QCoro::Task<QList<TrelloCard>> fetchCards(const QString &listID);
+    QCoro::Task<TrelloCard> createCard(const QString &listID, const QString &name,
+                                       const QString &desc = QString(),
+                                       std::optional<QDateTime> due = std::nullopt);
+    QCoro::Task<TrelloCard> updateCard(const QString &id, std::optional<QString> name,
+                                       std::optional<QString> desc, std::optional<QDateTime> due,
+                                       bool clearDue, std::optional<bool> dueComplete,
+                                       std::optional<QString> moveToListID);
+    QCoro::Task<TrelloCard> moveCard(const QString &id, const QString &toListID, double pos);
+    QCoro::Task<> archiveCard(const QString &id);
+    QCoro::Task<> deleteCard(const QString &id);
+    QCoro::Task<QList<TrelloLabel>> fetchBoardLabels(const QString &boardID);
+    QCoro::Task<QList<TrelloMember>> fetchBoardMembers(const QString &boardID);
+    QCoro::Task<> addLabel(const QString &cardID, const QString &labelID);
+    QCoro::Task<> removeLabel(const QString &cardID, const QString &labelID);
+    QCoro::Task<> addMember(const QString &cardID, const QString &memberID);
+    QCoro::Task<> removeMember(const QString &cardID, const QString &memberID);
+
+    // Comments and reactions
+    QCoro::Task<QList<TrelloComment>> fetchComments(const QString &cardID);
+    QCoro::Task<TrelloComment> addComment(const QString &cardID, const QString &text);
+    QCoro::Task<TrelloComment> editComment(const QString &actionID, const QString &text);
+    QCoro::Task<> deleteComment(const QString &actionID);
+    QCoro::Task<QList<TrelloReaction>> fetchReactions(const QString &actionID);
+    QCoro::Task<> addReaction(const QString &actionID, const QString &shortName);
+    QCoro::Task<> removeReaction(const QString &actionID, const QString &reactionID);
+
+    // Checklists and attachments
+    QCoro::Task<QList<TrelloChecklist>> fetchChecklists(const QString &cardID);
+    QCoro::Task<> createChecklist(const QString &cardID, const QString &name);
+    QCoro::Task<> deleteChecklist(const QString &id);
+    QCoro::Task<> addCheckItem(const QString &checklistID, const QString &name);
+    QCoro::Task<> renameCheckItem(const QString &cardID, const QString &checkItemID,
+                                  const QString &name);
+    QCoro::Task<> setCheckItemState(const QString &cardID, const QString &checkItemID,
+                                    bool complete);
+    QCoro::Task<> deleteCheckItem(const QString &checklistID, const QString &checkItemID);
+    QCoro::Task<QList<TrelloAttachment>> fetchAttachments(const QString &cardID);
+    QCoro::Task<> addAttachment(const QString &cardID, const QString &url,
+                                const QString &name = QString());
+    QCoro::Task<> uploadAttachment(const QString &cardID, const QByteArray &fileData,
+                                   const QString &filename, const QString &mimeType);
+
+    // Answers at least this large are decoded on a worker thread so the UI stays responsive.
+    static constexpr qsizetype offThreadDecodeThreshold = 128 * 1024;
+
+    // Decodes an answer into T (a record or a list of records), throwing decodingFailed.
+    template <typename T> static T decode(const QByteArray &body);
+
+private:
+    struct Request {
+        QByteArray method;
+        QString path;
+        QueryItems query;
+        QByteArray body;
+        QByteArray contentType;
+    };
+
+    QUrl makeURL(const QString &path, const QueryItems &extraQuery) const;
+    QCoro::Task<QByteArray> perform(Request request);
+    template <typename T> QCoro::Task<T> fetch(Request request);
+    QCoro::Task<> send(Request request);
+    TrelloAPIError scrub(const TrelloAPIError &error) const;
+
+    QNetworkAccessManager *m_network;
+    QUrl m_baseURL;
+    std::optional<QString> m_apiKey;
+    std::optional<QString> m_token;
+    std::chrono::milliseconds m_timeout = defaultTimeout;
+};
