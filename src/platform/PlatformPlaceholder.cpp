@@ -1,2 +1,0 @@
-// SPDX-License-Identifier: MIT
-// Keeps the library non-empty while its parts are added one by one.
