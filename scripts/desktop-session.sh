@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Runs a command inside a private, throwaway desktop: its own D-Bus session, an unlocked
+# gnome-keyring with a throwaway password, a throwaway HOME and XDG folders, Xvfb and a tray
+# host (trayer). Everything started here is stopped at the end; the exit status is the
+# command's.
+#
+#   dbus-run-session -- scripts/desktop-session.sh <command…>
+#   scripts/desktop-session.sh --keyring-only <command…>     # bus and keyring, no display
+#
+# The script always starts its own bus, even when called under dbus-run-session, so the real
+# user's keyring and settings are never touched.
+set -uo pipefail
+
+if [ "${STAVELIN_PRIVATE_BUS:-}" != 1 ]; then
+  exec env STAVELIN_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@"
+fi
+unset STAVELIN_PRIVATE_BUS
+
+with_display=1
+if [ "${1:-}" = "--keyring-only" ]; then
+  with_display=0
+  shift
+fi
+if [ $# -eq 0 ]; then
+  echo "usage: $0 [--keyring-only] <command…>" >&2
+  exit 2
+fi
+
+pids=()
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/stavelin-session.XXXXXX")
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Polls a condition every 50 ms for at most the given number of seconds.
+wait_for() {
+  local seconds=$1; shift
+  local tries=$((seconds * 20))
+  while [ "$tries" -gt 0 ]; do
+    if "$@"; then return 0; fi
+    sleep 0.05
+    tries=$((tries - 1))
+  done
+  return 1
+}
+
+export HOME="$scratch/home"
+export XDG_RUNTIME_DIR="$scratch/runtime"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Creates and unlocks the "login" keyring, so no job ever waits for a password prompt. The
+# daemon lives on this session's bus and ends with it.
+if ! keyring_env=$(printf 'throwaway-session-password' |
+                   gnome-keyring-daemon --unlock --components=secrets); then
+  echo "desktop-session: gnome-keyring-daemon did not start" >&2
+  exit 1
+fi
+eval "$keyring_env"
+export GNOME_KEYRING_CONTROL
+keyring_pid=${GNOME_KEYRING_PID:-}
+if [ -n "$keyring_pid" ]; then pids+=("$keyring_pid"); fi
+
+if [ "$with_display" = 1 ]; then
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XDG_RUNTIME_DIR/display" \
+    >"$scratch/xvfb.log" 2>&1 &
+  pids+=($!)
+  if ! wait_for 10 test -s "$XDG_RUNTIME_DIR/display"; then
+    echo "desktop-session: Xvfb did not start" >&2
+    cat "$scratch/xvfb.log" >&2
+    exit 1
+  fi
+  export DISPLAY=":$(cat "$XDG_RUNTIME_DIR/display")"
+
+  # Started before the accessibility variables below: with atk-bridge loaded it is slow to
+  # claim the tray.
+  env -u GTK_MODULES trayer --edge top --align right --widthtype request --height 24 \
+    --transparent false >"$scratch/trayer.log" 2>&1 &
+  pids+=($!)
+  tray_ready() { xwininfo -root -tree 2>/dev/null | grep -q '("panel" "trayer")'; }
+  if ! wait_for 10 tray_ready; then
+    echo "desktop-session: trayer did not claim the tray" >&2
+    cat "$scratch/trayer.log" >&2
+    exit 1
+  fi
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 GTK_MODULES=gail:atk-bridge
+else
+  unset DISPLAY WAYLAND_DISPLAY
+fi
+
+"$@"
+status=$?
+exit "$status"
