@@ -30,6 +30,9 @@ int hexValue(char c)
     }
     return -1;
 }
+// httplib parses multipart bodies itself and then keeps no raw body. Requests are recorded
+// byte for byte, so a multipart content type is hidden from httplib until the body is read.
+constexpr const char *kHiddenContentType = "X-Loopback-Content-Type";
 } // namespace
 
 std::optional<std::string> RecordedRequest::queryValue(const std::string &name) const
@@ -71,6 +74,21 @@ Response Response::text(std::string body, int status)
     response.status = status;
     response.body = std::move(body);
     response.contentType = "text/plain; charset=utf-8";
+    return response;
+}
+
+Response Response::truncated(std::string body, size_t keep)
+{
+    Response response = json(std::move(body));
+    response.truncateAfter = keep;
+    return response;
+}
+
+Response Response::slow(std::string body, std::chrono::milliseconds pause, size_t pieceSize)
+{
+    Response response = json(std::move(body));
+    response.bodyChunkDelay = pause;
+    response.bodyChunkSize = std::max<size_t>(pieceSize, 1);
     return response;
 }
 
@@ -119,6 +137,21 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
 {
     m_server->new_task_queue = [] { return new httplib::ThreadPool(24); };
     m_server->set_keep_alive_max_count(1000);
+    // Headers and body go out in separate writes; without this, Nagle's algorithm and the
+    // client's delayed acknowledgement add some 40 ms to every answer.
+    m_server->set_tcp_nodelay(true);
+    m_server->set_payload_max_length(256u * 1024 * 1024);
+    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+        if (req.is_multipart_form_data()) {
+            // The request object is ours to edit at this point; httplib only hands it out const.
+            auto &headers = const_cast<httplib::Request &>(req).headers;
+            const std::string original = req.get_header_value("Content-Type");
+            headers.erase("Content-Type");
+            headers.emplace("Content-Type", "application/octet-stream");
+            headers.emplace(kHiddenContentType, original);
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     const auto serve = [this](const httplib::Request &req, httplib::Response &res) {
         RecordedRequest recorded;
         recorded.receivedAt = std::chrono::steady_clock::now();
@@ -129,8 +162,14 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
             recorded.rawQuery = req.target.substr(question + 1);
         }
         recorded.query = parseQuery(recorded.rawQuery);
+        const bool hidden = req.has_header(kHiddenContentType);
         for (const auto &[name, value] : req.headers) {
-            recorded.headers.emplace(lower(name), value);
+            const std::string key = lower(name);
+            if (hidden && key == "content-type") {
+                continue;
+            }
+            recorded.headers.emplace(key == lower(kHiddenContentType) ? "content-type" : key,
+                                     value);
         }
         recorded.body = req.body;
 
@@ -151,6 +190,25 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
             res.set_content_provider(
                 response.body.size() + 16, response.contentType,
                 [](size_t, size_t, httplib::DataSink &) { return false; });
+            return;
+        }
+        if (response.truncateAfter || response.bodyChunkDelay.count() > 0) {
+            const auto body = std::make_shared<std::string>(std::move(response.body));
+            const size_t limit = std::min(body->size(), response.truncateAfter.value_or(body->size()));
+            const size_t piece = std::max<size_t>(response.bodyChunkSize, 1);
+            const auto pause = response.bodyChunkDelay;
+            res.set_content_provider(
+                body->size(), response.contentType,
+                [body, limit, piece, pause](size_t offset, size_t, httplib::DataSink &sink) {
+                    if (offset >= limit) {
+                        return false; // closes the connection short of the announced length
+                    }
+                    if (pause.count() > 0) {
+                        std::this_thread::sleep_for(pause);
+                    }
+                    const size_t count = std::min(piece, limit - offset);
+                    return sink.write(body->data() + offset, count);
+                });
             return;
         }
         res.set_content(response.body, response.contentType);
@@ -233,6 +291,11 @@ void LoopbackServer::clearRequests()
 {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+}
+
+void LoopbackServer::setPayloadLimit(size_t bytes)
+{
+    m_server->set_payload_max_length(bytes);
 }
 
 Response LoopbackServer::answer(const RecordedRequest &request)

@@ -44,9 +44,18 @@ struct Response {
     // Sends the status line and headers, then closes the connection before the body.
     bool dropConnection = false;
     std::vector<std::pair<std::string, std::string>> headers;
+    // Announces the whole body but sends only its first `truncateAfter` bytes, then closes.
+    std::optional<size_t> truncateAfter;
+    // Sends the body in pieces of `bodyChunkSize` bytes with this pause before each piece.
+    std::chrono::milliseconds bodyChunkDelay{0};
+    size_t bodyChunkSize = 256;
 
     static Response json(std::string body, int status = 200);
     static Response text(std::string body, int status);
+    // A 200 JSON answer cut off after `keep` bytes.
+    static Response truncated(std::string body, size_t keep);
+    // A 200 JSON answer that trickles out, one piece every `pause`.
+    static Response slow(std::string body, std::chrono::milliseconds pause, size_t pieceSize = 64);
 };
 
 // A real HTTP server on 127.0.0.1 and a free port, running on its own threads. It records
@@ -77,6 +86,8 @@ public:
 
     std::vector<RecordedRequest> requests() const;
     void clearRequests();
+    // Request bodies above this size are refused with 413 before they are read in full.
+    void setPayloadLimit(size_t bytes);
 
     // Splits and percent-decodes a raw query ("a=1&b=x%20y"), keeping the order.
     static std::vector<std::pair<std::string, std::string>> parseQuery(const std::string &raw);

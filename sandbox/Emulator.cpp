@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: MIT
+#include "Emulator.h"
+
+#include "Media.h"
+#include "Routes.h"
+#include "Seeds.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace sandbox {
+
+namespace {
+constexpr auto kRateWindow = std::chrono::seconds(10);
+
+std::vector<std::string> segments(const std::string &path)
+{
+    std::vector<std::string> out;
+    size_t at = 0;
+    while (at <= path.size()) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (end > at) {
+            out.push_back(path.substr(at, end - at));
+        }
+        at = end + 1;
+    }
+    return out;
+}
+
+// Parameters may also travel in a form or JSON body; the query comes first.
+std::vector<std::pair<std::string, std::string>> parameters(const RecordedRequest &request)
+{
+    auto params = request.query;
+    const std::string type = request.header("content-type").value_or("");
+    if (type.rfind("application/x-www-form-urlencoded", 0) == 0) {
+        const auto form = LoopbackServer::parseQuery(request.body);
+        params.insert(params.end(), form.begin(), form.end());
+    } else if (type.rfind("application/json", 0) == 0) {
+        const QJsonObject object =
+            QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).object();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const QJsonValue value = it.value();
+            std::string text;
+            if (value.isString()) {
+                text = value.toString().toStdString();
+            } else if (value.isBool()) {
+                text = value.toBool() ? "true" : "false";
+            } else if (value.isDouble()) {
+                text = QString::number(value.toDouble(), 'g', 17).toStdString();
+            } else if (value.isNull()) {
+                text = "null";
+            } else {
+                continue;
+            }
+            params.emplace_back(it.key().toStdString(), text);
+        }
+    }
+    return params;
+}
+} // namespace
+
+Emulator::Emulator(Options options)
+    : m_options(std::move(options)), m_server(std::make_unique<LoopbackServer>()),
+      m_latencyMs(m_options.latency.count()),
+      m_routes(std::make_unique<std::vector<routes::Route>>()),
+      m_store(std::make_unique<store::Store>())
+{
+    routes::addMemberAndBoardRoutes(*m_routes);
+    routes::addCardRoutes(*m_routes);
+    routes::addCommentRoutes(*m_routes);
+    routes::addChecklistRoutes(*m_routes);
+    routes::addAttachmentRoutes(*m_routes);
+    switch (m_options.seed) {
+    case Seed::Sample:
+        seeds::sample(*m_store);
+        break;
+    case Seed::Empty:
+        seeds::empty(*m_store);
+        break;
+    case Seed::Large:
+        seeds::large(*m_store);
+        break;
+    }
+    m_server->setHandler([this](const RecordedRequest &request) { return handle(request); });
+}
+
+Emulator::~Emulator()
+{
+    stop();
+}
+
+int Emulator::start(int port)
+{
+    const int bound = m_server->start(port);
+    if (bound > 0) {
+        std::lock_guard lock(m_mutex);
+        m_store->baseUrl = m_server->baseUrl();
+    }
+    return bound;
+}
+
+void Emulator::stop()
+{
+    m_server->stop();
+}
+
+int Emulator::port() const
+{
+    return m_server->port();
+}
+
+std::string Emulator::baseUrl() const
+{
+    return m_server->baseUrl();
+}
+
+void Emulator::setLatency(std::chrono::milliseconds latency)
+{
+    m_latencyMs = latency.count();
+}
+
+void Emulator::setRateLimit(int requestsPer10s)
+{
+    std::lock_guard lock(m_mutex);
+    m_options.rateLimitPer10s = std::max(requestsPer10s, 0);
+    m_window.clear();
+}
+
+void Emulator::revokeToken()
+{
+    std::lock_guard lock(m_mutex);
+    m_tokenRevoked = true;
+}
+
+void Emulator::injectFault(const std::string &method, const std::string &pathPattern,
+                           Response response, int times)
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.push_back({method, std::regex(pathPattern), std::move(response), std::max(times, 0)});
+}
+
+void Emulator::clearFaults()
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
+std::vector<RecordedRequest> Emulator::requests() const
+{
+    return m_server->requests();
+}
+
+void Emulator::clearRequests()
+{
+    m_server->clearRequests();
+}
+
+std::optional<Response> Emulator::takeFault(const RecordedRequest &request)
+{
+    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+        if ((it->method != "*" && it->method != request.method) ||
+            !std::regex_match(request.path, it->pattern)) {
+            continue;
+        }
+        Response response = it->response;
+        if (it->remaining > 0 && --it->remaining == 0) {
+            m_faults.erase(it);
+        }
+        return response;
+    }
+    return std::nullopt;
+}
+
+Response Emulator::handle(const RecordedRequest &request)
+{
+    Response response;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto fault = takeFault(request)) {
+            response = std::move(*fault);
+        } else {
+            response = dispatch(request);
+        }
+    }
+    // The wait happens outside the lock, so slow answers do not hold up one another.
+    response.delay += std::chrono::milliseconds(m_latencyMs.load());
+    return response;
+}
+
+Response Emulator::dispatch(const RecordedRequest &request)
+{
+    if (auto media = serveMedia(*m_store, request.method, request.path)) {
+        return *media;
+    }
+    const std::vector<std::string> parts = segments(request.path);
+    const auto cannot = [&] {
+        return Response::text("Cannot " + request.method + " " + request.path, 404);
+    };
+    if (parts.empty() || parts.front() != "1") {
+        return cannot();
+    }
+
+    auto params = parameters(request);
+    const auto value = [&](const char *name) -> std::optional<std::string> {
+        for (const auto &[key, text] : params) {
+            if (key == name) {
+                return text;
+            }
+        }
+        return std::nullopt;
+    };
+    const auto key = value("key");
+    const auto token = value("token");
+    if (!key || key->empty() || *key != m_options.apiKey) {
+        return Response::text("invalid key", 401);
+    }
+    if (!token || token->empty()) {
+        return Response::text("unauthorized permission requested", 401);
+    }
+    if (*token != m_options.token || m_tokenRevoked) {
+        return Response::text("invalid token", 401);
+    }
+
+    // A sliding ten-second window of accepted requests, like the service's per-token limit.
+    const auto now = std::chrono::steady_clock::now();
+    while (!m_window.empty() && now - m_window.front() >= kRateWindow) {
+        m_window.pop_front();
+    }
+    const int limit = m_options.rateLimitPer10s;
+    if (limit > 0 && static_cast<int>(m_window.size()) >= limit) {
+        return Response::json(R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})",
+                              429);
+    }
+    m_window.push_back(now);
+    const int max = limit > 0 ? limit : 100;
+    const std::vector<std::pair<std::string, std::string>> rateHeaders{
+        {"X-Rate-Limit-Api-Token-Interval-Ms", "10000"},
+        {"X-Rate-Limit-Api-Token-Max", std::to_string(max)},
+        {"X-Rate-Limit-Api-Token-Remaining",
+         std::to_string(std::max(0, max - static_cast<int>(m_window.size())))},
+    };
+
+    const std::vector<std::string> path(parts.begin() + 1, parts.end());
+    for (const auto &route : *m_routes) {
+        if (route.method != request.method || route.pattern.size() != path.size()) {
+            continue;
+        }
+        std::vector<std::string> ids;
+        bool matches = true;
+        for (size_t i = 0; i < path.size() && matches; ++i) {
+            const std::string &want = route.pattern[i];
+            if (want == ":id" || want == "*") {
+                ids.push_back(path[i]);
+            } else {
+                matches = want == path[i];
+            }
+        }
+        if (!matches) {
+            continue;
+        }
+        Response response;
+        try {
+            for (size_t i = 0, n = 0; i < path.size(); ++i) {
+                if (route.pattern[i] == ":id" && !store::Store::isId(ids[n++])) {
+                    routes::failText(400, "invalid id");
+                } else if (route.pattern[i] == "*") {
+                    ++n;
+                }
+            }
+            routes::Call call{request, *m_store, std::move(ids), std::move(params), m_store->meId};
+            response = route.handler(call);
+        } catch (const routes::Error &error) {
+            response = error.response;
+        } catch (const std::exception &) {
+            response = Response::text("Internal Server Error", 500);
+        }
+        response.headers.insert(response.headers.end(), rateHeaders.begin(), rateHeaders.end());
+        return response;
+    }
+    return cannot();
+}
+
+std::string Emulator::memberId(const std::string &username) const
+{
+    std::lock_guard lock(m_mutex);
+    if (username == "me") {
+        return m_store->meId;
+    }
+    for (const auto &[id, member] : m_store->members) {
+        if (member.username == username) {
+            return id;
+        }
+    }
+    return {};
+}
+
+std::string Emulator::boardId(const std::string &boardName) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto &[id, board] : m_store->boards) {
+        if (board.name == boardName) {
+            return id;
+        }
+    }
+    return {};
+}
+
+std::string Emulator::listId(const std::string &boardId, const std::string &listName) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto &[id, list] : m_store->lists) {
+        if (list.idBoard == boardId && list.name == listName) {
+            return id;
+        }
+    }
+    return {};
+}
+
+std::string Emulator::cardId(const std::string &listId, const std::string &cardName) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto &[id, card] : m_store->cards) {
+        if (card.idList == listId && card.name == cardName) {
+            return id;
+        }
+    }
+    return {};
+}
+
+std::vector<std::pair<std::string, double>> Emulator::cardPositions(const std::string &listId) const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::pair<std::string, double>> out;
+    for (const auto *card : m_store->cardsOf(listId, true, false)) {
+        out.emplace_back(card->id, card->pos);
+    }
+    return out;
+}
+
+std::vector<std::pair<std::string, double>> Emulator::listPositions(const std::string &boardId) const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::pair<std::string, double>> out;
+    for (const auto *list : m_store->listsOf(boardId, true, false)) {
+        out.emplace_back(list->id, list->pos);
+    }
+    return out;
+}
+
+} // namespace sandbox

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// stavelin-sandbox: serves the emulated service on 127.0.0.1 until interrupted.
+#include "sandbox/Emulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+namespace {
+const char *const kUsage =
+    "Usage: stavelin-sandbox [options]\n"
+    "Serves an in-memory stand-in for the Trello REST interface on 127.0.0.1.\n"
+    "\n"
+    "  --port N         port to listen on; 0 picks a free one and prints it alone on the\n"
+    "                   first line of output (default 0)\n"
+    "  --seed NAME      sample (default), empty or large\n"
+    "  --key KEY        the API key to accept (default: the demo key)\n"
+    "  --token TOKEN    the token to accept (default: the demo token)\n"
+    "  --latency-ms N   wait this long before every answer\n"
+    "  --rate-limit N   answer 429 beyond N requests in 10 seconds (0 = no limit)\n"
+    "  --help           show this text\n"
+    "\n"
+    "The demo pair is printed by --help only:\n";
+
+bool number(const char *text, int minimum, int maximum, int &out)
+{
+    char *end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < minimum || value > maximum) {
+        return false;
+    }
+    out = static_cast<int>(value);
+    return true;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    sandbox::Options options;
+    int port = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << "  key   " << sandbox::kDemoKey << "\n  token "
+                      << sandbox::kDemoToken << "\n";
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "stavelin-sandbox: " << arg << " needs a value (see --help)\n";
+            return 2;
+        }
+        const char *value = argv[++i];
+        int n = 0;
+        bool good = true;
+        if (arg == "--port") {
+            good = number(value, 0, 65535, port);
+        } else if (arg == "--seed") {
+            const std::string seed = value;
+            good = seed == "sample" || seed == "empty" || seed == "large";
+            options.seed = seed == "empty"   ? sandbox::Seed::Empty
+                           : seed == "large" ? sandbox::Seed::Large
+                                             : sandbox::Seed::Sample;
+        } else if (arg == "--key") {
+            options.apiKey = value;
+            good = !options.apiKey.empty();
+        } else if (arg == "--token") {
+            options.token = value;
+            good = !options.token.empty();
+        } else if (arg == "--latency-ms") {
+            good = number(value, 0, 600000, n);
+            options.latency = std::chrono::milliseconds(n);
+        } else if (arg == "--rate-limit") {
+            good = number(value, 0, 1000000, n);
+            options.rateLimitPer10s = n;
+        } else {
+            std::cerr << "stavelin-sandbox: unknown option " << arg << " (see --help)\n";
+            return 2;
+        }
+        if (!good) {
+            // The value is not echoed: it may be a credential.
+            std::cerr << "stavelin-sandbox: bad value for " << arg << "\n";
+            return 2;
+        }
+    }
+
+    // Every thread started from here on inherits the blocked signals, so only sigwait sees them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    sandbox::Emulator emulator(options);
+    const int bound = emulator.start(port);
+    if (bound < 0) {
+        std::cerr << "stavelin-sandbox: cannot listen on 127.0.0.1:" << port << "\n";
+        return 1;
+    }
+    if (port == 0) {
+        std::cout << bound << std::endl;
+    }
+    std::cerr << "stavelin-sandbox: serving " << emulator.baseUrl() << "\n";
+
+    int received = 0;
+    sigwait(&signals, &received);
+    emulator.stop();
+    return 0;
+}
