@@ -14,8 +14,8 @@ const char *const kUsage =
     "Usage: stavelin-sandbox [options]\n"
     "Serves an in-memory stand-in for the Trello REST interface on 127.0.0.1.\n"
     "\n"
-    "  --port N         port to listen on; 0 picks a free one and prints it alone on the\n"
-    "                   first line of output (default 0)\n"
+    "  --port N         port to listen on; 0 picks a free one (default 0). The port is\n"
+    "                   printed alone on the first line of output\n"
     "  --seed NAME      sample (default), empty or large\n"
     "  --key KEY        the API key to accept (default: the demo key)\n"
     "  --token TOKEN    the token to accept (default: the demo token)\n"
@@ -100,9 +100,8 @@ int main(int argc, char **argv)
         std::cerr << "stavelin-sandbox: cannot listen on 127.0.0.1:" << port << "\n";
         return 1;
     }
-    if (port == 0) {
-        std::cout << bound << std::endl;
-    }
+    // Alone on the first line, so a script that asked for port 0 can read it back.
+    std::cout << bound << std::endl;
     std::cerr << "stavelin-sandbox: serving " << emulator.baseUrl() << "\n";
 
     int received = 0;

@@ -390,10 +390,16 @@ void TestSandboxEmulation::uploadRoundTrip()
     QVERIFY(upload->body == body);
     QCOMPARE(upload->header("content-type").value_or(""), "multipart/form-data; boundary=" + boundary);
 
+    // Deleting the attachment takes the file with it.
+    const std::string attachmentId = str(attachment[u"id"_s]);
+    QCOMPARE(call(e, "DELETE", "cards/" + listCard + "/attachments/" + attachmentId).body,
+             R"({"limits":{}})");
+    QCOMPARE(client.Get(url.path(QUrl::FullyEncoded).toStdString())->status, 404);
+
     // A body that is not what it claims to be is refused and stores nothing.
     const auto broken = client.Post(target, "--" + boundary + "\r\nno headers", "multipart/form-data; boundary=" + boundary);
     QCOMPARE(broken->status, 400);
-    QCOMPARE(call(e, "GET", "cards/" + listCard + "/attachments").json().toArray().size(), 1);
+    QCOMPARE(call(e, "GET", "cards/" + listCard + "/attachments").json().toArray().size(), 0);
 }
 
 void TestSandboxEmulation::rateLimit()
