@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+// Label colours, hex colours, due texts and the appearance switch of the Theme.
+#include "views/Theme.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using theme::Hue;
+
+class TestTheme : public QObject {
+    Q_OBJECT
+private slots:
+    void labelColors_data();
+    void labelColors();
+    void hex_data();
+    void hex();
+    void dueTexts_data();
+    void dueTexts();
+    void followsPalette();
+};
+
+namespace {
+std::optional<QString> optional(const QVariant &value)
+{
+    return value.isValid() ? std::optional(value.toString()) : std::nullopt;
+}
+QDateTime local(int y, int m, int d, int h, int min)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min));
+}
+} // namespace
+
+void TestTheme::labelColors_data()
+{
+    QTest::addColumn<QVariant>("name"); // invalid: no name
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QColor>("text");
+
+    const QColor white(Qt::white);
+    const QColor onLight = QColor::fromRgbF(0, 0, 0, 0.75f);
+    for (const bool dark : {false, true}) {
+        const auto row = [dark](const char *tag) {
+            return &QTest::addRow("%s, %s", tag, dark ? "dark" : "light");
+        };
+        const QColor gray = theme::systemColor(Hue::Gray, dark);
+        *row("no name") << QVariant() << dark << gray << white;
+        *row("empty") << QVariant(u""_s) << dark << gray << white;
+        *row("unknown") << QVariant(u"teal"_s) << dark << gray << white;
+        *row("not trimmed") << QVariant(u" red"_s) << dark << gray << white;
+        *row("only a suffix") << QVariant(u"_dark"_s) << dark << gray << white;
+        *row("Green_Dark") << QVariant(u"Green_Dark"_s) << dark
+                           << theme::systemColor(Hue::Green, dark) << white;
+        *row("yellow") << QVariant(u"yellow"_s) << dark << theme::systemColor(Hue::Yellow, dark)
+                       << onLight;
+        *row("orange_light") << QVariant(u"orange_light"_s) << dark
+                             << theme::systemColor(Hue::Orange, dark) << white;
+        *row("red_subtle") << QVariant(u"red_subtle"_s) << dark
+                           << theme::systemColor(Hue::Red, dark) << white;
+        // Suffixes come off in a fixed order, once each.
+        *row("red_subtle_dark") << QVariant(u"red_subtle_dark"_s) << dark
+                                << theme::systemColor(Hue::Red, dark) << white;
+        *row("red_dark_subtle") << QVariant(u"red_dark_subtle"_s) << dark << gray << white;
+        *row("PURPLE") << QVariant(u"PURPLE"_s) << dark << theme::systemColor(Hue::Purple, dark)
+                       << white;
+        *row("blue_dark") << QVariant(u"blue_dark"_s) << dark << theme::systemColor(Hue::Blue, dark)
+                          << white;
+        *row("pink") << QVariant(u"pink"_s) << dark << theme::systemColor(Hue::Pink, dark) << white;
+        *row("sky_subtle") << QVariant(u"sky_subtle"_s) << dark
+                           << QColor::fromRgbF(0.4f, 0.7f, 0.9f) << onLight;
+        *row("lime_light") << QVariant(u"lime_light"_s) << dark
+                           << QColor::fromRgbF(0.7f, 0.85f, 0.3f) << onLight;
+        const float black = dark ? 0.62f : 0.22f;
+        *row("black") << QVariant(u"black_light"_s) << dark << QColor::fromRgbF(black, black, black)
+                      << (dark ? onLight : white);
+    }
+}
+
+void TestTheme::labelColors()
+{
+    QFETCH(QVariant, name);
+    QFETCH(bool, dark);
+    QFETCH(QColor, color);
+    QFETCH(QColor, text);
+    QCOMPARE(theme::trelloColor(optional(name), dark), color);
+    QCOMPARE(theme::trelloLabelTextColor(optional(name), dark), text);
+}
+
+void TestTheme::hex_data()
+{
+    QTest::addColumn<QVariant>("text");
+    QTest::addColumn<QColor>("color"); // invalid: none
+
+    const QColor boardBlue(0x00, 0x79, 0xbf);
+    QTest::newRow("with sign") << QVariant(u"#0079BF"_s) << boardBlue;
+    QTest::newRow("without sign, lower case") << QVariant(u"0079bf"_s) << boardBlue;
+    QTest::newRow("extremes") << QVariant(u"#ffFF00"_s) << QColor(255, 255, 0);
+    QTest::newRow("black") << QVariant(u"000000"_s) << QColor(0, 0, 0);
+    QTest::newRow("absent") << QVariant() << QColor();
+    QTest::newRow("empty") << QVariant(u""_s) << QColor();
+    QTest::newRow("only the sign") << QVariant(u"#"_s) << QColor();
+    QTest::newRow("three digits") << QVariant(u"#FFF"_s) << QColor();
+    QTest::newRow("eight digits") << QVariant(u"0079BFFF"_s) << QColor();
+    QTest::newRow("two signs") << QVariant(u"##0079BF"_s) << QColor();
+    QTest::newRow("not hex") << QVariant(u"zz79bf"_s) << QColor();
+    // Forms a lenient number parser would take.
+    QTest::newRow("0x prefix") << QVariant(u"0x79bf"_s) << QColor();
+    QTest::newRow("plus sign") << QVariant(u"+079bf"_s) << QColor();
+    QTest::newRow("space") << QVariant(u" 079bf"_s) << QColor();
+}
+
+void TestTheme::hex()
+{
+    QFETCH(QVariant, text);
+    QFETCH(QColor, color);
+    const std::optional<QColor> parsed = theme::colorFromHex(optional(text));
+    QCOMPARE(parsed.has_value(), color.isValid());
+    if (parsed) {
+        QCOMPARE(*parsed, color);
+        QCOMPARE(parsed->alphaF(), 1.0f);
+    }
+    // QML gets the same answer, with undefined for none.
+    QCOMPARE(Theme::instance()->colorFromHex(text).value<QColor>(), color);
+}
+
+void TestTheme::dueTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDateTime>("due");
+    QTest::addColumn<QString>("text");
+
+    const QString us = u"en_US"_s;
+    const QString de = u"de_DE"_s;
+    const QDateTime morning = local(2026, 3, 5, 9, 30);
+    const QString lateToday = QLocale(us).toString(QTime(23, 59), QLocale::ShortFormat);
+    QTest::newRow("later today") << us << morning << local(2026, 3, 5, 23, 59)
+                                 << u"Today "_s + lateToday;
+    QTest::newRow("earlier today") << de << morning << local(2026, 3, 5, 0, 0) << u"Today 00:00"_s;
+    QTest::newRow("today, C locale without seconds")
+        << u"C"_s << morning << local(2026, 3, 5, 15, 7) << u"Today 15:07"_s;
+    QTest::newRow("tomorrow at midnight")
+        << us << morning << local(2026, 3, 6, 0, 0) << u"Tomorrow"_s;
+    QTest::newRow("tomorrow, last minute")
+        << us << morning << local(2026, 3, 6, 23, 59) << u"Tomorrow"_s;
+    QTest::newRow("yesterday") << de << morning << local(2026, 3, 4, 0, 0) << u"Yesterday"_s;
+    QTest::newRow("two days ahead") << us << morning << local(2026, 3, 7, 0, 0) << u"Mar 7, 2026"_s;
+    QTest::newRow("two days ago, German")
+        << de << morning << local(2026, 3, 3, 23, 59) << u"3. März 2026"_s;
+    QTest::newRow("French") << u"fr_FR"_s << morning << local(2026, 1, 20, 8, 0)
+                            << u"20 janv. 2026"_s;
+    QTest::newRow("Japanese") << u"ja_JP"_s << morning << local(2026, 1, 20, 8, 0)
+                              << u"2026年1月20日"_s;
+    // Days are local calendar days: 23:30 UTC on the 5th is already the 6th in Berlin.
+    QTest::newRow("UTC due, local tomorrow")
+        << de << local(2026, 3, 5, 22, 0) << QDateTime(QDate(2026, 3, 5), QTime(23, 30), Qt::UTC)
+        << u"Tomorrow"_s;
+    QTest::newRow("across the year")
+        << us << local(2025, 12, 31, 20, 0) << local(2026, 1, 1, 8, 0) << u"Tomorrow"_s;
+    // The day the clocks go forward has 23 hours; 23:45 that day is still tomorrow.
+    QTest::newRow("short day") << de << local(2026, 3, 28, 23, 30) << local(2026, 3, 29, 23, 45)
+                               << u"Tomorrow"_s;
+    QTest::newRow("after the short day")
+        << de << local(2026, 3, 28, 23, 30) << local(2026, 3, 30, 0, 15) << u"30. März 2026"_s;
+}
+
+void TestTheme::dueTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(QDateTime, now);
+    QFETCH(QDateTime, due);
+    QFETCH(QString, text);
+    QCOMPARE(theme::dueText(due, now, QLocale(locale)), text);
+}
+
+void TestTheme::followsPalette()
+{
+    Theme *t = Theme::instance();
+    const QPalette original = QGuiApplication::palette();
+    QSignalSpy changed(t, &Theme::appearanceChanged);
+
+    QPalette dark = original;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    QGuiApplication::setPalette(dark);
+    QVERIFY(t->isDark());
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(t->windowBackground(), QColor(0x2b, 0x2b, 0x2b));
+    QCOMPARE(t->textBackground(), QColor(0x1e, 0x1e, 0x1e));
+    QCOMPARE(t->secondary().rgb(), QColor(0xee, 0xee, 0xee).rgb());
+    QVERIFY(t->secondary().alphaF() < 0.6f);
+    QCOMPARE(t->red(), theme::systemColor(Hue::Red, true));
+    QCOMPARE(t->trelloColor(u"black"_s), QColor::fromRgbF(0.62f, 0.62f, 0.62f));
+
+    QGuiApplication::setPalette(original);
+    QVERIFY(!t->isDark());
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(t->trelloColor(u"black"_s), QColor::fromRgbF(0.22f, 0.22f, 0.22f));
+
+    // Type sizes follow the application font.
+    QSignalSpy fonts(t, &Theme::fontsChanged);
+    QFont big = QGuiApplication::font();
+    big.setPointSizeF(20);
+    QGuiApplication::setFont(big);
+    QVERIFY(fonts.count() >= 1);
+    QCOMPARE(t->bodyFont().pointSizeF(), 20.0);
+    QCOMPARE(t->largeTitleFont().pointSizeF(), 40.0);
+    QVERIFY(t->caption2Font().pointSizeF() < 20.0);
+    QCOMPARE(t->headlineFont().weight(), QFont::Bold);
+}
+
+QTEST_MAIN(TestTheme)
+#include "tst_theme.moc"
