@@ -314,3 +314,8 @@ QCoro::Task<> TrelloAPI::uploadAttachment(const QString &cardID, const QByteArra
     request.contentType = (u"multipart/form-data; boundary="_s + boundary).toUtf8();
     co_await send(std::move(request));
 }
+
+QCoro::Task<> TrelloAPI::deleteAttachment(const QString &cardID, const QString &attachmentID)
+{
+    return send({"DELETE", u"cards/"_s + cardID + u"/attachments/"_s + attachmentID, {}, {}, {}});
+}

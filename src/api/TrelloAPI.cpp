@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "TrelloAPI.h"
 
+#include "model/JsonTape.h"
+
 #include <QCoroFuture>
 #include <QCoroNetworkReply>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
@@ -16,10 +16,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 template <typename T> struct RecordDecoder {
-    static T decode(const QJsonValue &json) { return T::fromJson(json); }
+    static T decode(const JsonValue &json) { return T::fromJson(json); }
 };
 template <typename T> struct RecordDecoder<QList<T>> {
-    static QList<T> decode(const QJsonValue &json) { return decodeArray<T>(json); }
+    static QList<T> decode(const JsonValue &json) { return decodeArray<T>(json); }
 };
 
 QString percentEncoded(const QString &text)
@@ -63,18 +63,18 @@ void TrelloAPI::setCredentials(const QString &apiKey, const QString &token)
 
 template <typename T> T TrelloAPI::decode(const QByteArray &body)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        throw TrelloAPIError::decodingFailed(
-            body.isEmpty() ? u"the answer is empty"_s
-                           : u"the answer is not valid JSON ("_s + parseError.errorString() +
-                                 u" at offset "_s + QString::number(parseError.offset) + u")"_s);
+    if (body.isEmpty()) {
+        throw TrelloAPIError::decodingFailed(u"the answer is empty"_s);
     }
-    const QJsonValue root = document.isArray() ? QJsonValue(document.array())
-                                               : QJsonValue(document.object());
+    JsonTape::ParseError parseError;
+    const std::optional<JsonTape> tape = JsonTape::parse(body, &parseError);
+    if (!tape) {
+        throw TrelloAPIError::decodingFailed(u"the answer is not valid JSON ("_s +
+                                             parseError.reason + u" at offset "_s +
+                                             QString::number(parseError.offset) + u")"_s);
+    }
     try {
-        return RecordDecoder<T>::decode(root);
+        return RecordDecoder<T>::decode(JsonValue(&*tape, 0));
     } catch (const DecodeError &error) {
         throw TrelloAPIError::decodingFailed(error.message());
     }
@@ -108,11 +108,6 @@ QUrl TrelloAPI::makeURL(const QString &path, const QueryItems &extraQuery) const
     return url;
 }
 
-TrelloAPIError TrelloAPI::scrub(const TrelloAPIError &error) const
-{
-    return error.redacted({m_apiKey.value_or(QString()), m_token.value_or(QString())});
-}
-
 QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
 {
     const QUrl url = makeURL(request.path, request.query);
@@ -133,14 +128,22 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         [](QNetworkReply *r) { r->deleteLater(); });
     co_await reply.get();
 
+    // A network-level error (connection, socket, TLS, proxy, time-out) means the transfer
+    // itself broke, even when a status line had already arrived; so does any error under a
+    // 2xx status. Either way the body may be cut short and must not pass for an answer.
+    const QNetworkReply::NetworkError error = reply->error();
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid()) {
-        if (reply->error() == QNetworkReply::NoError) {
+    const int status = statusAttribute.toInt();
+    const bool transferFailed =
+        (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
+        (error != QNetworkReply::NoError && status >= 200 && status <= 299);
+    if (transferFailed || !statusAttribute.isValid()) {
+        if (error == QNetworkReply::NoError) {
             throw TrelloAPIError::requestFailed(-1, u"No HTTP response"_s);
         }
         QString description;
-        if (reply->error() == QNetworkReply::OperationCanceledError ||
-            reply->error() == QNetworkReply::TimeoutError) {
+        if (error == QNetworkReply::OperationCanceledError ||
+            error == QNetworkReply::TimeoutError) {
             description = u"The request timed out."_s;
         } else {
             // Qt's texts may quote the URL, which carries the credentials: show it without
@@ -153,7 +156,6 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         throw TrelloAPIError::transport(description).redacted(secrets);
     }
 
-    const int status = statusAttribute.toInt();
     QByteArray body = reply->readAll();
     if (status >= 200 && status <= 299) {
         co_return body;
@@ -168,13 +170,17 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
 
 template <typename T> QCoro::Task<T> TrelloAPI::fetch(Request request)
 {
+    // Decoding errors quote the answer's text, and an answer may echo the credentials.
+    const QStringList secrets{m_apiKey.value_or(QString()), m_token.value_or(QString())};
     const QByteArray body = co_await perform(std::move(request));
+    Decoded<T> decoded;
     if (body.size() < offThreadDecodeThreshold) {
-        co_return decode<T>(body);
+        decoded = decodeCaught<T>(body);
+    } else {
+        decoded = co_await QtConcurrent::run(&decodeCaught<T>, body);
     }
-    Decoded<T> decoded = co_await QtConcurrent::run(&decodeCaught<T>, body);
     if (!decoded.value) {
-        throw TrelloAPIError::decodingFailed(decoded.error);
+        throw TrelloAPIError::decodingFailed(decoded.error).redacted(secrets);
     }
     co_return std::move(*decoded.value);
 }
@@ -195,7 +201,8 @@ QCoro::Task<QList<TrelloBoard>> TrelloAPI::fetchBoards()
     return fetch<QList<TrelloBoard>>(
         {"GET",
          u"members/me/boards"_s,
-         {{u"filter"_s, u"open"_s}, {u"fields"_s, u"name,desc,closed,starred,url,shortUrl,prefs"_s}},
+         {{u"filter"_s, u"open"_s},
+          {u"fields"_s, u"name,desc,closed,starred,url,shortUrl,prefs"_s}},
          {},
          {}});
 }

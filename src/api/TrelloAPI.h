@@ -90,6 +90,7 @@ public:
                                 const QString &name = QString());
     QCoro::Task<> uploadAttachment(const QString &cardID, const QByteArray &fileData,
                                    const QString &filename, const QString &mimeType);
+    QCoro::Task<> deleteAttachment(const QString &cardID, const QString &attachmentID);
 
     // Answers at least this large are decoded on a worker thread so the UI stays responsive.
     static constexpr qsizetype offThreadDecodeThreshold = 128 * 1024;
@@ -110,7 +111,6 @@ private:
     QCoro::Task<QByteArray> perform(Request request);
     template <typename T> QCoro::Task<T> fetch(Request request);
     QCoro::Task<> send(Request request);
-    TrelloAPIError scrub(const TrelloAPIError &error) const;
 
     QNetworkAccessManager *m_network;
     QUrl m_baseURL;

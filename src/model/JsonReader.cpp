@@ -6,35 +6,36 @@
 #include <cmath>
 
 namespace {
-QString typeName(const QJsonValue &value)
+QString typeName(const JsonValue &value)
 {
+    if (!value.exists()) {
+        return QStringLiteral("nothing");
+    }
     switch (value.type()) {
-    case QJsonValue::Null:
+    case JsonTape::Type::Null:
         return QStringLiteral("null");
-    case QJsonValue::Bool:
+    case JsonTape::Type::Bool:
         return QStringLiteral("a boolean");
-    case QJsonValue::Double:
+    case JsonTape::Type::Number:
         return QStringLiteral("a number");
-    case QJsonValue::String:
+    case JsonTape::Type::String:
         return QStringLiteral("a string");
-    case QJsonValue::Array:
+    case JsonTape::Type::Array:
         return QStringLiteral("an array");
-    case QJsonValue::Object:
+    case JsonTape::Type::Object:
         return QStringLiteral("an object");
-    case QJsonValue::Undefined:
-        break;
     }
     return QStringLiteral("nothing");
 }
 } // namespace
 
-JsonReader::JsonReader(const QJsonValue &value, const char *record) : m_record(record)
+JsonReader::JsonReader(const JsonValue &value, const char *record) : m_record(record)
 {
-    if (!value.isObject()) {
-        throw DecodeError(QLatin1StringView(record) + QStringLiteral(": expected an object, found ") +
-                          typeName(value));
+    if (!value.exists() || !value.isObject()) {
+        throw DecodeError(QLatin1StringView(record) +
+                          QStringLiteral(": expected an object, found ") + typeName(value));
     }
-    m_object = value.toObject();
+    m_object = value;
 }
 
 QString JsonReader::fieldName(QLatin1StringView key) const
@@ -47,29 +48,29 @@ void JsonReader::fail(QLatin1StringView key, const QString &problem) const
     throw DecodeError(fieldName(key) + QStringLiteral(": ") + problem);
 }
 
-QJsonValue JsonReader::requiredValue(QLatin1StringView key) const
+JsonValue JsonReader::requiredValue(QLatin1StringView key) const
 {
-    const auto it = m_object.constFind(key);
-    if (it == m_object.constEnd()) {
+    const JsonValue value = m_object.member(key);
+    if (!value.exists()) {
         fail(key, QStringLiteral("required key is missing"));
     }
-    if (it->isNull()) {
+    if (value.isNull()) {
         fail(key, QStringLiteral("required value is null"));
     }
-    return *it;
+    return value;
 }
 
-std::optional<QJsonValue> JsonReader::optionalValue(QLatin1StringView key) const
+std::optional<JsonValue> JsonReader::optionalValue(QLatin1StringView key) const
 {
-    const auto it = m_object.constFind(key);
-    if (it == m_object.constEnd() || it->isNull()) {
+    const JsonValue value = m_object.member(key);
+    if (!value.exists() || value.isNull()) {
         return std::nullopt;
     }
-    return *it;
+    return value;
 }
 
 namespace {
-QString expectString(const JsonReader &reader, QLatin1StringView key, const QJsonValue &value)
+QString expectString(const JsonReader &reader, QLatin1StringView key, const JsonValue &value)
 {
     if (!value.isString()) {
         reader.fail(key, QStringLiteral("expected a string, found ") + typeName(value));
@@ -77,7 +78,7 @@ QString expectString(const JsonReader &reader, QLatin1StringView key, const QJso
     return value.toString();
 }
 
-bool expectBool(const JsonReader &reader, QLatin1StringView key, const QJsonValue &value)
+bool expectBool(const JsonReader &reader, QLatin1StringView key, const JsonValue &value)
 {
     if (!value.isBool()) {
         reader.fail(key, QStringLiteral("expected a boolean, found ") + typeName(value));
@@ -85,7 +86,7 @@ bool expectBool(const JsonReader &reader, QLatin1StringView key, const QJsonValu
     return value.toBool();
 }
 
-QDateTime expectDate(const JsonReader &reader, QLatin1StringView key, const QJsonValue &value)
+QDateTime expectDate(const JsonReader &reader, QLatin1StringView key, const JsonValue &value)
 {
     const QString text = expectString(reader, key, value);
     try {
@@ -120,24 +121,24 @@ std::optional<bool> JsonReader::optionalBool(QLatin1StringView key) const
 
 double JsonReader::requiredDouble(QLatin1StringView key) const
 {
-    const QJsonValue value = requiredValue(key);
-    if (!value.isDouble()) {
+    const JsonValue value = requiredValue(key);
+    if (!value.isNumber()) {
         fail(key, QStringLiteral("expected a number, found ") + typeName(value));
     }
-    return value.toDouble();
+    return value.toNumber();
 }
 
 qint64 JsonReader::requiredInteger(QLatin1StringView key) const
 {
-    const QJsonValue value = requiredValue(key);
-    if (!value.isDouble()) {
+    const JsonValue value = requiredValue(key);
+    if (!value.isNumber()) {
         fail(key, QStringLiteral("expected an integer, found ") + typeName(value));
     }
-    const double number = value.toDouble();
+    const double number = value.toNumber();
     if (std::trunc(number) != number || std::abs(number) > 9.0e18) {
         fail(key, QStringLiteral("expected an integer, found ") + QString::number(number));
     }
-    return value.toInteger();
+    return qint64(number);
 }
 
 QDateTime JsonReader::requiredDate(QLatin1StringView key) const
@@ -160,10 +161,9 @@ std::optional<QStringList> JsonReader::optionalStringList(QLatin1StringView key)
     if (!value->isArray()) {
         fail(key, QStringLiteral("expected an array, found ") + typeName(*value));
     }
-    const QJsonArray array = value->toArray();
     QStringList result;
-    result.reserve(array.size());
-    for (const QJsonValue &element : array) {
+    result.reserve(value->size());
+    for (const JsonValue element : *value) {
         result.append(expectString(*this, key, element));
     }
     return result;

@@ -2,11 +2,9 @@
 #pragma once
 
 #include "DecodeError.h"
+#include "JsonTape.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,7 +15,7 @@
 // and of the right type; an optional one may be missing or null but not of another type.
 class JsonReader {
 public:
-    JsonReader(const QJsonValue &value, const char *record);
+    JsonReader(const JsonValue &value, const char *record);
 
     QString requiredString(QLatin1StringView key) const;
     std::optional<QString> optionalString(QLatin1StringView key) const;
@@ -28,12 +26,13 @@ public:
     QDateTime requiredDate(QLatin1StringView key) const;
     std::optional<QDateTime> optionalDate(QLatin1StringView key) const;
     std::optional<QStringList> optionalStringList(QLatin1StringView key) const;
-    QJsonValue requiredValue(QLatin1StringView key) const;
-    std::optional<QJsonValue> optionalValue(QLatin1StringView key) const;
+    JsonValue requiredValue(QLatin1StringView key) const;
+    std::optional<JsonValue> optionalValue(QLatin1StringView key) const;
+    bool contains(QLatin1StringView key) const { return m_object.member(key).exists(); }
 
     // Decodes a nested record; an error inside names the outer field too.
     template <typename T, typename Decode>
-    T nested(QLatin1StringView key, const QJsonValue &value, Decode decode) const
+    T nested(QLatin1StringView key, const JsonValue &value, Decode decode) const
     {
         try {
             return decode(value);
@@ -47,21 +46,20 @@ public:
 private:
     QString fieldName(QLatin1StringView key) const;
 
-    QJsonObject m_object;
+    JsonValue m_object;
     const char *m_record;
 };
 
 // Decodes every element of a JSON array; the first bad element fails the whole array.
-template <typename T, typename Decode> QList<T> decodeEach(const QJsonValue &json, Decode decode)
+template <typename T, typename Decode> QList<T> decodeEach(const JsonValue &json, Decode decode)
 {
     if (!json.isArray()) {
         throw DecodeError(QStringLiteral("expected an array"));
     }
-    const QJsonArray array = json.toArray();
     QList<T> result;
-    result.reserve(array.size());
+    result.reserve(json.size());
     qsizetype index = 0;
-    for (const QJsonValue &element : array) {
+    for (const JsonValue element : json) {
         try {
             result.append(decode(element));
         } catch (const DecodeError &error) {

@@ -97,7 +97,7 @@ QDateTime parseServiceDate(const QString &text)
     return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
 }
 
-TrelloMember TrelloMember::fromJson(const QJsonValue &json)
+TrelloMember TrelloMember::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloMember");
     TrelloMember m;
@@ -108,7 +108,7 @@ TrelloMember TrelloMember::fromJson(const QJsonValue &json)
     return m;
 }
 
-BoardPrefs BoardPrefs::fromJson(const QJsonValue &json)
+BoardPrefs BoardPrefs::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "BoardPrefs");
     BoardPrefs p;
@@ -117,7 +117,7 @@ BoardPrefs BoardPrefs::fromJson(const QJsonValue &json)
     return p;
 }
 
-TrelloBoard TrelloBoard::fromJson(const QJsonValue &json)
+TrelloBoard TrelloBoard::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloBoard");
     TrelloBoard b;
@@ -134,7 +134,7 @@ TrelloBoard TrelloBoard::fromJson(const QJsonValue &json)
     return b;
 }
 
-TrelloList TrelloList::fromJson(const QJsonValue &json)
+TrelloList TrelloList::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloList");
     TrelloList l;
@@ -146,7 +146,7 @@ TrelloList TrelloList::fromJson(const QJsonValue &json)
     return l;
 }
 
-CardBadges CardBadges::fromJson(const QJsonValue &json)
+CardBadges CardBadges::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "CardBadges");
     CardBadges b;
@@ -156,7 +156,7 @@ CardBadges CardBadges::fromJson(const QJsonValue &json)
     return b;
 }
 
-TrelloLabel TrelloLabel::fromJson(const QJsonValue &json)
+TrelloLabel TrelloLabel::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloLabel");
     TrelloLabel l;
@@ -166,7 +166,7 @@ TrelloLabel TrelloLabel::fromJson(const QJsonValue &json)
     return l;
 }
 
-TrelloCard TrelloCard::fromJson(const QJsonValue &json)
+TrelloCard TrelloCard::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloCard");
     TrelloCard c;
@@ -182,7 +182,7 @@ TrelloCard TrelloCard::fromJson(const QJsonValue &json)
     c.shortUrl = r.optionalString(key("shortUrl"));
     c.pos = r.requiredDouble(key("pos"));
     if (const auto labels = r.optionalValue(key("labels"))) {
-        c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const QJsonValue &v) {
+        c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const JsonValue &v) {
             return decodeEach<TrelloLabel>(v, &TrelloLabel::fromJson);
         });
     }
@@ -194,13 +194,13 @@ TrelloCard TrelloCard::fromJson(const QJsonValue &json)
     return c;
 }
 
-CommentData CommentData::fromJson(const QJsonValue &json)
+CommentData CommentData::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "CommentData");
     return CommentData{r.requiredString(key("text"))};
 }
 
-TrelloComment TrelloComment::fromJson(const QJsonValue &json)
+TrelloComment TrelloComment::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloComment");
     TrelloComment c;
@@ -210,12 +210,12 @@ TrelloComment TrelloComment::fromJson(const QJsonValue &json)
         c.memberCreator =
             r.nested<TrelloMember>(key("memberCreator"), *creator, &TrelloMember::fromJson);
     }
-    c.data = r.nested<CommentData>(key("data"), r.requiredValue(key("data")),
-                                   &CommentData::fromJson);
+    c.data =
+        r.nested<CommentData>(key("data"), r.requiredValue(key("data")), &CommentData::fromJson);
     return c;
 }
 
-ReactionEmoji ReactionEmoji::fromJson(const QJsonValue &json)
+ReactionEmoji ReactionEmoji::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "ReactionEmoji");
     ReactionEmoji e;
@@ -225,7 +225,7 @@ ReactionEmoji ReactionEmoji::fromJson(const QJsonValue &json)
     return e;
 }
 
-TrelloReaction TrelloReaction::fromJson(const QJsonValue &json)
+TrelloReaction TrelloReaction::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloReaction");
     TrelloReaction t;
@@ -237,14 +237,14 @@ TrelloReaction TrelloReaction::fromJson(const QJsonValue &json)
     return t;
 }
 
-TrelloCheckItem TrelloCheckItem::fromJson(const QJsonValue &json, const QString &checklistFallback)
+TrelloCheckItem TrelloCheckItem::fromJson(const JsonValue &json, const QString &checklistFallback)
 {
     const JsonReader r(json, "TrelloCheckItem");
     TrelloCheckItem i;
     i.id = r.requiredString(key("id"));
     i.name = r.requiredString(key("name"));
     i.state = r.requiredString(key("state"));
-    const bool hasChecklist = json.toObject().contains(key("idChecklist"));
+    const bool hasChecklist = r.contains(key("idChecklist"));
     i.idChecklist = (hasChecklist || checklistFallback.isEmpty())
                         ? r.requiredString(key("idChecklist"))
                         : checklistFallback;
@@ -252,7 +252,7 @@ TrelloCheckItem TrelloCheckItem::fromJson(const QJsonValue &json, const QString 
     return i;
 }
 
-TrelloChecklist TrelloChecklist::fromJson(const QJsonValue &json)
+TrelloChecklist TrelloChecklist::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloChecklist");
     TrelloChecklist c;
@@ -262,14 +262,15 @@ TrelloChecklist TrelloChecklist::fromJson(const QJsonValue &json)
     c.pos = r.requiredDouble(key("pos"));
     const QString checklistID = c.id;
     c.checkItems = r.nested<QList<TrelloCheckItem>>(
-        key("checkItems"), r.requiredValue(key("checkItems")), [&](const QJsonValue &v) {
-            return decodeEach<TrelloCheckItem>(
-                v, [&](const QJsonValue &item) { return TrelloCheckItem::fromJson(item, checklistID); });
+        key("checkItems"), r.requiredValue(key("checkItems")), [&](const JsonValue &v) {
+            return decodeEach<TrelloCheckItem>(v, [&](const JsonValue &item) {
+                return TrelloCheckItem::fromJson(item, checklistID);
+            });
         });
     return c;
 }
 
-TrelloAttachment TrelloAttachment::fromJson(const QJsonValue &json)
+TrelloAttachment TrelloAttachment::fromJson(const JsonValue &json)
 {
     const JsonReader r(json, "TrelloAttachment");
     TrelloAttachment a;
@@ -281,17 +282,17 @@ TrelloAttachment TrelloAttachment::fromJson(const QJsonValue &json)
     return a;
 }
 
-template <typename T> QList<T> decodeArray(const QJsonValue &json)
+template <typename T> QList<T> decodeArray(const JsonValue &json)
 {
-    return decodeEach<T>(json, [](const QJsonValue &v) { return T::fromJson(v); });
+    return decodeEach<T>(json, [](const JsonValue &v) { return T::fromJson(v); });
 }
 
-template QList<TrelloBoard> decodeArray<TrelloBoard>(const QJsonValue &);
-template QList<TrelloList> decodeArray<TrelloList>(const QJsonValue &);
-template QList<TrelloCard> decodeArray<TrelloCard>(const QJsonValue &);
-template QList<TrelloLabel> decodeArray<TrelloLabel>(const QJsonValue &);
-template QList<TrelloMember> decodeArray<TrelloMember>(const QJsonValue &);
-template QList<TrelloComment> decodeArray<TrelloComment>(const QJsonValue &);
-template QList<TrelloReaction> decodeArray<TrelloReaction>(const QJsonValue &);
-template QList<TrelloChecklist> decodeArray<TrelloChecklist>(const QJsonValue &);
-template QList<TrelloAttachment> decodeArray<TrelloAttachment>(const QJsonValue &);
+template QList<TrelloBoard> decodeArray<TrelloBoard>(const JsonValue &);
+template QList<TrelloList> decodeArray<TrelloList>(const JsonValue &);
+template QList<TrelloCard> decodeArray<TrelloCard>(const JsonValue &);
+template QList<TrelloLabel> decodeArray<TrelloLabel>(const JsonValue &);
+template QList<TrelloMember> decodeArray<TrelloMember>(const JsonValue &);
+template QList<TrelloComment> decodeArray<TrelloComment>(const JsonValue &);
+template QList<TrelloReaction> decodeArray<TrelloReaction>(const JsonValue &);
+template QList<TrelloChecklist> decodeArray<TrelloChecklist>(const JsonValue &);
+template QList<TrelloAttachment> decodeArray<TrelloAttachment>(const JsonValue &);

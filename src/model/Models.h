@@ -8,8 +8,6 @@
 #include "DecodeError.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -17,6 +15,8 @@
 #include <QVariant>
 
 #include <optional>
+
+class JsonValue;
 
 namespace detail {
 template <typename T> QVariant optionalVariant(const std::optional<T> &value)
@@ -42,7 +42,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(fullName)
     STAVELIN_OPTIONAL_READER(avatarUrl)
-    static TrelloMember fromJson(const QJsonValue &json);
+    static TrelloMember fromJson(const JsonValue &json);
     bool operator==(const TrelloMember &) const = default;
 };
 
@@ -56,7 +56,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(backgroundColor)
     STAVELIN_OPTIONAL_READER(backgroundTopColor)
-    static BoardPrefs fromJson(const QJsonValue &json);
+    static BoardPrefs fromJson(const JsonValue &json);
     bool operator==(const BoardPrefs &) const = default;
 };
 
@@ -85,7 +85,7 @@ public:
     STAVELIN_OPTIONAL_READER(url)
     STAVELIN_OPTIONAL_READER(shortUrl)
     STAVELIN_OPTIONAL_READER(prefs)
-    static TrelloBoard fromJson(const QJsonValue &json);
+    static TrelloBoard fromJson(const JsonValue &json);
     bool operator==(const TrelloBoard &) const = default;
 };
 
@@ -103,7 +103,7 @@ public:
     QString idBoard;
     double pos = 0;
 
-    static TrelloList fromJson(const QJsonValue &json);
+    static TrelloList fromJson(const JsonValue &json);
     bool operator==(const TrelloList &) const = default;
 };
 
@@ -117,7 +117,7 @@ public:
     qint64 checkItemsChecked = 0;
     qint64 comments = 0;
 
-    static CardBadges fromJson(const QJsonValue &json);
+    static CardBadges fromJson(const JsonValue &json);
     bool operator==(const CardBadges &) const = default;
 };
 
@@ -133,7 +133,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(color)
-    static TrelloLabel fromJson(const QJsonValue &json);
+    static TrelloLabel fromJson(const JsonValue &json);
     bool operator==(const TrelloLabel &) const = default;
 };
 
@@ -180,7 +180,7 @@ public:
     STAVELIN_OPTIONAL_READER(idLabels)
     STAVELIN_OPTIONAL_READER(idMembers)
     STAVELIN_OPTIONAL_READER(badges)
-    static TrelloCard fromJson(const QJsonValue &json);
+    static TrelloCard fromJson(const JsonValue &json);
     bool operator==(const TrelloCard &) const = default;
 };
 
@@ -190,7 +190,7 @@ struct CommentData {
 public:
     QString text;
 
-    static CommentData fromJson(const QJsonValue &json);
+    static CommentData fromJson(const JsonValue &json);
     bool operator==(const CommentData &) const = default;
 };
 
@@ -207,7 +207,7 @@ public:
     CommentData data;
 
     STAVELIN_OPTIONAL_READER(memberCreator)
-    static TrelloComment fromJson(const QJsonValue &json);
+    static TrelloComment fromJson(const JsonValue &json);
     bool operator==(const TrelloComment &) const = default;
 };
 
@@ -224,7 +224,7 @@ public:
     STAVELIN_OPTIONAL_READER(native)
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(shortName)
-    static ReactionEmoji fromJson(const QJsonValue &json);
+    static ReactionEmoji fromJson(const JsonValue &json);
     bool operator==(const ReactionEmoji &) const = default;
 };
 
@@ -239,7 +239,7 @@ public:
     std::optional<ReactionEmoji> emoji;
 
     STAVELIN_OPTIONAL_READER(emoji)
-    static TrelloReaction fromJson(const QJsonValue &json);
+    static TrelloReaction fromJson(const JsonValue &json);
     bool operator==(const TrelloReaction &) const = default;
 };
 
@@ -259,7 +259,7 @@ public:
 
     // A checklist's nested items may leave out idChecklist; they then belong to that
     // checklist, whose id is passed as the fallback.
-    static TrelloCheckItem fromJson(const QJsonValue &json,
+    static TrelloCheckItem fromJson(const JsonValue &json,
                                     const QString &checklistFallback = QString());
     bool operator==(const TrelloCheckItem &) const = default;
 };
@@ -278,7 +278,7 @@ public:
     double pos = 0;
     QList<TrelloCheckItem> checkItems;
 
-    static TrelloChecklist fromJson(const QJsonValue &json);
+    static TrelloChecklist fromJson(const JsonValue &json);
     bool operator==(const TrelloChecklist &) const = default;
 };
 
@@ -298,14 +298,14 @@ public:
 
     STAVELIN_OPTIONAL_READER(date)
     STAVELIN_OPTIONAL_READER(isUpload)
-    static TrelloAttachment fromJson(const QJsonValue &json);
+    static TrelloAttachment fromJson(const JsonValue &json);
     bool operator==(const TrelloAttachment &) const = default;
 };
 
 #undef STAVELIN_OPTIONAL_READER
 
 // Decodes a JSON array of records; one bad element fails the whole array.
-template <typename T> QList<T> decodeArray(const QJsonValue &json);
+template <typename T> QList<T> decodeArray(const JsonValue &json);
 
 // Parses the service's ISO 8601 instants ("2024-03-05T14:07:09.123Z", with or without the
 // fractional part, "Z" or a "+hh:mm" offset). Anything else, date-only text included, throws

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+// When the network itself misbehaves: refused, dropped and slow connections, answers that
+// overtake each other, a very large answer, and the credentials in every failure message.
+#include "ApiHarness.h"
+#include "LargeAnswers.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace harness;
+
+class TestTransport : public QObject {
+    Q_OBJECT
+private slots:
+    void failures_data();
+    void failures();
+    void answersOvertakingEachOther();
+    void largeAnswerKeepsTheEventLoopRunning();
+};
+
+namespace {
+const QByteArray cardJson = R"({"id":"c1","name":"Ship","closed":false,"idList":"l1",
+    "idBoard":"b1","pos":1,"due":null})";
+
+// A port on loopback that nothing listens on.
+quint16 deadPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+QCoro::Task<QString> fetchNamed(TrelloAPI &api, QString listID, QStringList &finished)
+{
+    const auto outcome = co_await settle(api.fetchCards(listID));
+    finished.append(listID);
+    co_return outcome.ok() ? outcome.value->value(0).name : outcome.error;
+}
+} // namespace
+
+// Each failure reads as it should, and none of them quotes the key or the token, even when
+// the service's page or the network stack repeats the request URL.
+void TestTransport::failures_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("withResult");
+    QTest::addColumn<QString>("prefix");
+    const QString network = u"Network error: "_s;
+    for (const bool withResult : {false, true}) {
+        const char *suffix = withResult ? ", record expected" : ", no result";
+        const auto row = [&](const char *scenario, const QString &prefix) {
+            QTest::newRow(qPrintable(QLatin1StringView(scenario) + QLatin1StringView(suffix)))
+                << QString::fromLatin1(scenario) << withResult << prefix;
+        };
+        row("refused", network);
+        row("dropped after the headers", network);
+        row("timed out", network);
+        row("error page quoting the URL", u"Trello API request failed (401): "_s);
+        row("error JSON quoting the token", u"Trello API request failed (400): "_s);
+    }
+    QTest::newRow("date field quoting the token")
+        << u"date field quoting the token"_s << true << u"Failed to decode Trello response: "_s;
+}
+
+void TestTransport::failures()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, withResult);
+    QFETCH(QString, prefix);
+
+    Rig rig;
+    sandbox::Response response = sandbox::Response::json(cardJson.toStdString());
+    if (scenario == u"refused") {
+        QUrl dead = rig.api->baseURL();
+        dead.setPort(deadPort());
+        rig.api = std::make_unique<TrelloAPI>(rig.network.get(), dead);
+        rig.api->setCredentials(apiKey, token);
+    } else if (scenario == u"dropped after the headers") {
+        response.dropConnection = true;
+    } else if (scenario == u"timed out") {
+        rig.api->setTimeout(std::chrono::milliseconds(150));
+        response.delay = std::chrono::milliseconds(1500);
+    } else if (scenario == u"error page quoting the URL") {
+        rig.server->setHandler([](const sandbox::RecordedRequest &request) {
+            return sandbox::Response::text("<h1>Unauthorized</h1><p>" + request.method + " " +
+                                               request.path + "?" + request.rawQuery + "</p>",
+                                           401);
+        });
+    } else if (scenario == u"error JSON quoting the token") {
+        response = sandbox::Response::json(R"({"message":"token )" + token.toStdString() +
+                                               R"( not valid for key )" + apiKey.toStdString() +
+                                               R"(","error":"ERROR"})",
+                                           400);
+    } else if (scenario == u"date field quoting the token") {
+        response = sandbox::Response::json(R"({"id":"c1","name":"n","closed":false,"idList":"l",
+            "idBoard":"b","pos":1,"due":")" +
+                                           token.toStdString() + R"("})");
+    }
+    if (!scenario.startsWith(u"error page")) {
+        rig.server->route(withResult ? "POST" : "DELETE", ".*", response);
+    }
+
+    const QString error = withResult ? await(rig.api->createCard(u"l1"_s, u"n"_s)).error
+                                     : await(rig.api->deleteCard(u"c1"_s)).error;
+    QVERIFY2(error.startsWith(prefix), qPrintable(error));
+    QVERIFY2(error.size() > prefix.size(), "the underlying problem is described");
+    QVERIFY2(!error.contains(apiKey, Qt::CaseInsensitive), qPrintable(error));
+    QVERIFY2(!error.contains(token, Qt::CaseInsensitive), qPrintable(error));
+}
+
+// Requests overlap: the slowest one, sent first, finishes last, and each caller gets its own
+// answer.
+void TestTransport::answersOvertakingEachOther()
+{
+    Rig rig;
+    const std::pair<const char *, int> lists[] = {{"A", 900}, {"B", 450}, {"C", 0}};
+    for (const auto &[list, delay] : lists) {
+        auto response =
+            sandbox::Response::json(R"([{"id":"c","name":"card of )" + std::string(list) +
+                                    R"(","closed":false,"idList":"l","idBoard":"b","pos":1}])");
+        response.delay = std::chrono::milliseconds(delay);
+        rig.server->route("GET", "/1/lists/" + std::string(list) + "/cards", response);
+    }
+    QStringList finished;
+    auto a = fetchNamed(*rig.api, u"A"_s, finished);
+    auto b = fetchNamed(*rig.api, u"B"_s, finished);
+    auto c = fetchNamed(*rig.api, u"C"_s, finished);
+    QCOMPARE(QCoro::waitFor(a), u"card of A"_s);
+    QCOMPARE(QCoro::waitFor(b), u"card of B"_s);
+    QCOMPARE(QCoro::waitFor(c), u"card of C"_s);
+    QCOMPARE(finished, (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+}
+
+// A big answer is decoded while the event loop keeps turning: a 5 ms timer never stalls for
+// anything like the time a decode on this thread takes.
+void TestTransport::largeAnswerKeepsTheEventLoopRunning()
+{
+    const QByteArray body = largeanswers::cardsAnswer(10000);
+    QElapsedTimer clock;
+    clock.start();
+    const auto reference = TrelloAPI::decode<QList<TrelloCard>>(body);
+    const qint64 onThisThread = clock.elapsed();
+
+    Rig rig;
+    rig.server->route("GET", ".*", sandbox::Response::json(body.toStdString()));
+    qint64 last = 0;
+    qint64 longestStall = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        const qint64 now = clock.elapsed();
+        longestStall = std::max(longestStall, now - last);
+        last = now;
+    });
+    last = clock.elapsed();
+    ticker.start();
+    const auto outcome = await(rig.api->fetchCards(u"l1"_s));
+    ticker.stop();
+
+    QVERIFY2(outcome.ok(), qPrintable(outcome.error));
+    QCOMPARE(outcome.value->size(), 10000);
+    QCOMPARE(*outcome.value, reference);
+    const QString timings =
+        u"decode here: %1 ms, longest stall: %2 ms"_s.arg(onThisThread).arg(longestStall);
+    qInfo("%s", qPrintable(timings));
+    QVERIFY2(longestStall * 2 < onThisThread, qPrintable(timings));
+}
+
+QTEST_GUILESS_MAIN(TestTransport)
+#include "tst_transport.moc"
