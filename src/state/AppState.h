@@ -48,6 +48,11 @@ class AppState : public QObject {
     Q_PROPERTY(bool isExpanded READ isExpanded WRITE setExpanded NOTIFY isExpandedChanged)
     Q_PROPERTY(QString activeBoardID READ activeBoardID WRITE setActiveBoardID NOTIFY activeBoardIDChanged)
     Q_PROPERTY(QString browserAuthKey READ browserAuthKeyText NOTIFY credentialsDraftKeyChanged)
+    // For the settings form: its layout depends on whether the program has its own key, and its
+    // links lead to the service's authorization and developer key pages.
+    Q_PROPERTY(bool hasBuiltInAppKey READ hasBuiltInAppKey CONSTANT)
+    Q_PROPERTY(QString authorizePageURL READ authorizePageURL CONSTANT)
+    Q_PROPERTY(QString developerKeyPageURL READ developerKeyPageURL CONSTANT)
 public:
     // What the store needs from outside; tests and the demo pass their own.
     struct Dependencies {
@@ -133,10 +138,18 @@ public:
     // Browser authorization and the login item
     std::optional<QString> browserAuthKey() const;
     QString browserAuthKeyText() const { return browserAuthKey().value_or(QString()); }
+    bool hasBuiltInAppKey() const { return !m_builtInAppKey.isEmpty(); }
+    static QString authorizePageURL() { return QStringLiteral(STAVELIN_AUTHORIZE_URL); }
+    static QString developerKeyPageURL()
+    {
+        return QStringLiteral("https://" STAVELIN_WEB_ADDRESS "/power-ups/admin");
+    }
     Q_INVOKABLE void beginBrowserAuth();
     // The authorization page for a key, with its query in the service's order.
     static QUrl authorizationURL(const QString &key);
-    Q_INVOKABLE Operation handleAuthCallback(const QUrl &url);
+    // Takes the address as text: QUrl folds the scheme to lower case, and only the program's
+    // own scheme, spelled exactly, is accepted.
+    Q_INVOKABLE Operation handleAuthCallback(const QString &url);
     Operation finishAuth(const QString &token);
     Q_INVOKABLE void setLaunchAtLogin(bool enabled);
 
@@ -250,6 +263,9 @@ private:
 
     // Awaits one client call. On failure writes errorMessage and gives nothing back; success
     // leaves errorMessage to the caller, since not every operation clears it.
+    // Keep the result in a variable before testing it: g++ 12 miscompiles some co_await
+    // expressions inside an if condition (the awaiting coroutine is resumed through a garbage
+    // handle), and a conditional expression choosing between two tasks.
     template <typename T> QCoro::Task<std::optional<T>> attempt(QCoro::Task<T> call)
     {
         try {
@@ -280,7 +296,7 @@ private:
     QCoro::Task<> doRefreshBoards();
     QCoro::Task<> doSaveDraftCredentials();
     QCoro::Task<> doSaveCredentials(QString apiKey, QString token);
-    QCoro::Task<> doHandleAuthCallback(QUrl url);
+    QCoro::Task<> doHandleAuthCallback(QString url);
     QCoro::Task<> doFinishAuth(QString token);
     QCoro::Task<> doRefreshVisible();
     QCoro::Task<> doRefreshLists(QString boardID);

@@ -70,7 +70,8 @@ QCoro::Task<> AppState::doRefreshLists(QString boardID)
         co_return;
     }
     LoadingMark loading(this, Loading::Lists, boardID);
-    if (auto lists = co_await attempt(m_api->fetchLists(boardID))) {
+    auto lists = co_await attempt(m_api->fetchLists(boardID));
+    if (lists) {
         sortByPos(*lists);
         m_lists.set(boardID, std::move(*lists));
         clearError();
@@ -88,7 +89,8 @@ QCoro::Task<> AppState::doRefreshCards(QString listID)
         co_return;
     }
     LoadingMark loading(this, Loading::Cards, listID);
-    if (auto cards = co_await attempt(m_api->fetchCards(listID))) {
+    auto cards = co_await attempt(m_api->fetchCards(listID));
+    if (cards) {
         sortByPos(*cards);
         m_cards.set(listID, std::move(*cards));
         clearError();
@@ -125,7 +127,8 @@ QCoro::Task<> AppState::doLoadBoardMeta(QString boardID)
         co_return;
     }
     m_boardLabels.set(boardID, std::move(*labels));
-    if (auto members = co_await attempt(std::move(membersTask))) {
+    auto members = co_await attempt(std::move(membersTask));
+    if (members) {
         m_boardMembers.set(boardID, std::move(*members));
         clearError();
     }
@@ -138,7 +141,8 @@ Operation AppState::createBoard(const QString &name, const QString &desc)
 
 QCoro::Task<> AppState::doCreateBoard(QString name, QString desc)
 {
-    if (auto board = co_await attempt(m_api->createBoard(name, desc))) {
+    auto board = co_await attempt(m_api->createBoard(name, desc));
+    if (board) {
         QList<TrelloBoard> boards = m_boards;
         boards.append(std::move(*board));
         setBoards(sortBoards(std::move(boards)));
@@ -153,7 +157,8 @@ Operation AppState::archiveBoard(const QString &id)
 
 QCoro::Task<> AppState::doArchiveBoard(QString id)
 {
-    if (co_await attempt(m_api->closeBoard(id))) {
+    const bool closed = co_await attempt(m_api->closeBoard(id));
+    if (closed) {
         setBoards(without(m_boards, id));
         m_lists.remove(id);
         clearError();
@@ -167,7 +172,8 @@ Operation AppState::createList(const QString &boardID, const QString &name)
 
 QCoro::Task<> AppState::doCreateList(QString boardID, QString name)
 {
-    if (auto list = co_await attempt(m_api->createList(boardID, name))) {
+    auto list = co_await attempt(m_api->createList(boardID, name));
+    if (list) {
         QList<TrelloList> lists = m_lists.value(boardID);
         lists.append(std::move(*list));
         sortByPos(lists);
@@ -207,7 +213,8 @@ Operation AppState::archiveList(const QString &id, const QString &boardID)
 
 QCoro::Task<> AppState::doArchiveList(QString id, QString boardID)
 {
-    if (!co_await attempt(m_api->archiveList(id))) {
+    const bool succeeded = co_await attempt(m_api->archiveList(id));
+    if (!succeeded) {
         co_return;
     }
     if (const QList<TrelloList> *lists = m_lists.find(boardID)) {
@@ -241,7 +248,8 @@ QCoro::Task<> AppState::doMoveList(QString id, QString boardID, QString beforeLi
     sortByPos(others);
     m_lists.set(boardID, std::move(others));
 
-    if (!co_await attempt(m_api->moveList(id, pos))) {
+    const bool succeeded = (co_await attempt(m_api->moveList(id, pos))).has_value();
+    if (!succeeded) {
         const std::optional<QString> failure = m_errorMessage;
         co_await doRefreshLists(boardID);
         setError(failure);

@@ -90,7 +90,8 @@ Operation AppState::createCard(const QString &listID, const QString &name, const
 QCoro::Task<> AppState::doCreateCard(QString listID, QString name, QString desc,
                                      std::optional<QDateTime> due)
 {
-    if (auto card = co_await attempt(m_api->createCard(listID, name, desc, due))) {
+    auto card = co_await attempt(m_api->createCard(listID, name, desc, due));
+    if (card) {
         // Appended, then sorted by position. An answer that somehow repeats a card id we
         // already hold replaces that card rather than showing it twice.
         insertCardSorted(listID, *card);
@@ -223,7 +224,10 @@ Operation AppState::deleteCard(const QString &id, const QString &listID)
 
 QCoro::Task<> AppState::doRemoveCard(QString id, QString listID, bool deleteIt)
 {
-    const bool done = co_await attempt(deleteIt ? m_api->deleteCard(id) : m_api->archiveCard(id));
+    // A conditional expression of two tasks inside co_await is miscompiled by g++ 12 (the
+    // temporary is destroyed twice), hence the named task.
+    QCoro::Task<> request = deleteIt ? m_api->deleteCard(id) : m_api->archiveCard(id);
+    const bool done = co_await attempt(std::move(request));
     if (!done) {
         co_return;
     }
@@ -243,8 +247,9 @@ Operation AppState::setCardLabel(const QString &cardID, const QVariant &label, b
 
 QCoro::Task<> AppState::doSetCardLabel(QString cardID, TrelloLabel label, bool isOn)
 {
-    const bool done = co_await attempt(isOn ? m_api->addLabel(cardID, label.id)
-                                            : m_api->removeLabel(cardID, label.id));
+    QCoro::Task<> request =
+        isOn ? m_api->addLabel(cardID, label.id) : m_api->removeLabel(cardID, label.id);
+    const bool done = co_await attempt(std::move(request));
     if (!done) {
         co_return;
     }
@@ -276,8 +281,9 @@ Operation AppState::setCardMember(const QString &cardID, const QString &memberID
 
 QCoro::Task<> AppState::doSetCardMember(QString cardID, QString memberID, bool isOn)
 {
-    const bool done = co_await attempt(isOn ? m_api->addMember(cardID, memberID)
-                                            : m_api->removeMember(cardID, memberID));
+    QCoro::Task<> request =
+        isOn ? m_api->addMember(cardID, memberID) : m_api->removeMember(cardID, memberID);
+    const bool done = co_await attempt(std::move(request));
     if (!done) {
         co_return;
     }

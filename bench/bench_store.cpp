@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: MIT
+// The store's own costs: applying reloads to the views' models, ordering boards, moving and
+// reloading cards in a 5,000-card list, and how much the client adds to a full refresh on
+// top of the service's latency.
+#include "platform/CredentialStore.h"
+#include "platform/KeychainHelper.h"
+#include "sandbox/Emulator.h"
+#include "sandbox/LoopbackServer.h"
+#include "state/AppState.h"
+
+#include <QCoreApplication>
+#include <QCoroTask>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+template <typename Awaitable> void await(Awaitable op)
+{
+    QCoro::waitFor([](Awaitable o) -> QCoro::Task<> { co_await o; }(std::move(op)));
+}
+
+TrelloCard makeCard(int i)
+{
+    TrelloCard c;
+    c.id = u"%1"_s.arg(i, 24, 10, QLatin1Char('0'));
+    c.name = u"Card number %1 with a realistic title"_s.arg(i);
+    c.idList = u"list"_s;
+    c.idBoard = u"board"_s;
+    c.pos = 65536.0 * (i + 1);
+    c.badges = CardBadges{3, 1, 2};
+    c.idLabels = QStringList{u"label-a"_s, u"label-b"_s};
+    return c;
+}
+
+std::unique_ptr<AppState> makeStore(const std::string &baseUrl, const std::string &key,
+                                    const std::string &token, const QTemporaryDir &dir)
+{
+    AppState::Dependencies deps;
+    auto credentials = std::make_unique<MemoryCredentialStore>();
+    QCoro::waitFor(credentials->save(KeychainHelper::ApiKeyAccount, QString::fromStdString(key)));
+    QCoro::waitFor(credentials->save(KeychainHelper::TokenAccount, QString::fromStdString(token)));
+    deps.credentials = std::move(credentials);
+    deps.settings = std::make_unique<QSettings>(dir.filePath(u"p.ini"_s), QSettings::IniFormat);
+    deps.loginItem.reset();
+    deps.baseURL = QUrl(QString::fromStdString(baseUrl));
+    auto state = std::make_unique<AppState>(std::move(deps));
+    await(state->startup());
+    return state;
+}
+
+std::string cardsAnswer(int count)
+{
+    QJsonArray cards;
+    for (int i = 0; i < count; ++i) {
+        cards.append(QJsonObject{{u"id"_s, u"%1"_s.arg(i, 24, 10, QLatin1Char('0'))},
+                                 {u"name"_s, u"Card %1"_s.arg(i)},
+                                 {u"closed"_s, false},
+                                 {u"idList"_s, u"big"_s},
+                                 {u"idBoard"_s, u"b"_s},
+                                 {u"pos"_s, 65536.0 * (i + 1)},
+                                 {u"badges"_s, QJsonObject{{u"checkItems"_s, 0},
+                                                           {u"checkItemsChecked"_s, 0},
+                                                           {u"comments"_s, 1}}}});
+    }
+    return QJsonDocument(cards).toJson(QJsonDocument::Compact).toStdString();
+}
+} // namespace
+
+static void BM_KeyedModelReplace5000WithOneChange(benchmark::State &state)
+{
+    QList<TrelloCard> cards;
+    for (int i = 0; i < 5000; ++i) {
+        cards.append(makeCard(i));
+    }
+    KeyedListModel model(QMetaType::fromType<TrelloCard>());
+    model.replace(cards);
+    int round = 0;
+    for (auto _ : state) {
+        cards[2500].name = u"Edited %1"_s.arg(++round);
+        model.replace(cards);
+    }
+    state.SetItemsProcessed(state.iterations() * 5000);
+}
+BENCHMARK(BM_KeyedModelReplace5000WithOneChange)->Unit(benchmark::kMillisecond);
+
+static void BM_SortBoards1000(benchmark::State &state)
+{
+    QList<TrelloBoard> boards;
+    for (int i = 0; i < 1000; ++i) {
+        TrelloBoard b;
+        b.id = QString::number(i);
+        b.name = (i % 3 ? u"Project "_s : u"ärchive "_s) + QString::number((i * 7919) % 1000);
+        b.starred = i % 17 == 0;
+        boards.append(b);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(AppState::sortBoards(boards));
+    }
+}
+BENCHMARK(BM_SortBoards1000)->Unit(benchmark::kMicrosecond);
+
+// A 5,000-card list served by a scripted loopback server: the store's cost of one optimistic
+// move (local update, request, answer applied) and of one full reload of the list.
+static void BM_CardsIn5000CardList(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    sandbox::LoopbackServer server;
+    server.start();
+    server.route("GET", "/1/members/me",
+                 sandbox::Response::json(R"({"id":"m","username":"bench"})"));
+    server.route("GET", "/1/members/me/boards", sandbox::Response::json("[]"));
+    server.route("GET", "/1/lists/big/cards", sandbox::Response::json(cardsAnswer(5000)));
+    server.route("PUT", "/1/cards/.*",
+                 sandbox::Response::json(R"({"id":"000000000000000000002500","name":"Card 2500",
+                     "closed":false,"idList":"big","idBoard":"b","pos":1.5})"));
+    auto store = makeStore(server.baseUrl(), "benchkey", "benchtoken", dir);
+    await(store->refreshCards(u"big"_s));
+    store->cardsModel(u"big"_s); // a column is showing
+    const bool move = state.range(0) == 0;
+    for (auto _ : state) {
+        if (move) {
+            await(store->moveCard(u"000000000000000000002500"_s, u"big"_s,
+                                  u"000000000000000000000001"_s));
+        } else {
+            await(store->refreshCards(u"big"_s));
+        }
+    }
+    state.SetLabel(move ? "moveCard" : "refreshCards");
+}
+BENCHMARK(BM_CardsIn5000CardList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// refreshVisible on the large seed (30 lists x 200 cards) with 20 ms of latency per request:
+// boards, lists, labels and members together, then each list's cards one after another. The
+// ratio of wall time to the latency the requests had to wait for is the client's overhead.
+static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    sandbox::Options options;
+    options.seed = sandbox::Seed::Large;
+    sandbox::Emulator service(options);
+    service.start();
+    auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
+    const QString board = store->boards().first().id;
+    store->setActiveBoardID(board);
+    await(store->refreshVisible());
+    service.setLatency(std::chrono::milliseconds(20));
+    double ratio = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        await(store->refreshVisible());
+        const double wall = double(timer.elapsed());
+        const double lists = double(store->lists().value(board).size());
+        const double waited = 20.0 * (3 + lists); // labels and members overlap
+        ratio = wall / waited;
+        state.SetIterationTime(wall / 1000.0);
+    }
+    state.counters["wall_to_latency"] = ratio;
+}
+BENCHMARK(BM_RefreshVisibleLargeSeed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,474 @@
+// SPDX-License-Identifier: MIT
+// Board, list and card operations: the positions the service receives, optimistic moves and
+// their repair, overlapping answers, the refresh sequence, and what the column models emit.
+#include "StoreHarness.h"
+#include "sandbox/Emulator.h"
+#include "sandbox/LoopbackServer.h"
+
+#include <QAbstractItemModelTester>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
+using namespace harness;
+using sandbox::Response;
+
+class TestBoardOps : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cardPositions_data();
+    void cardPositions();
+    void listPositions_data();
+    void listPositions();
+    void ignoredMoves();
+    void crowdedMoveFetchesRenumbering();
+    void failedMoveIsRepaired();
+    void overlappingMovesKeepOneCopy();
+    void moveDoesNotResetColumns();
+    void updateCardTargets();
+    void labelAndMemberSwitches();
+    void refreshVisibleSequence();
+    void listOperations();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<sandbox::LoopbackServer> m_server;
+    std::unique_ptr<AppState> scriptedStore();
+};
+
+namespace {
+QJsonObject cardJson(const QString &id, const QString &list, double pos)
+{
+    return {{u"id"_s, id},     {u"name"_s, QString(u"Card "_s + id)}, {u"closed"_s, false},
+            {u"idList"_s, list}, {u"idBoard"_s, u"b1"_s},     {u"pos"_s, pos}};
+}
+
+std::string cardsJson(const QString &list, const QList<std::pair<QString, double>> &cards)
+{
+    QJsonArray array;
+    for (const auto &[id, pos] : cards) {
+        array.append(cardJson(id, list, pos));
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string one(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+QStringList cardIds(const AppState &state, const QString &list)
+{
+    return ids(state.cards().value(list));
+}
+
+std::vector<std::string> requestLines(const std::vector<sandbox::RecordedRequest> &requests)
+{
+    std::vector<std::string> lines;
+    for (const auto &r : requests) {
+        lines.push_back(r.method + " " + r.path);
+    }
+    return lines;
+}
+} // namespace
+
+void TestBoardOps::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_server = std::make_unique<sandbox::LoopbackServer>();
+    QVERIFY(m_server->start() > 0);
+}
+
+std::unique_ptr<AppState> TestBoardOps::scriptedStore()
+{
+    return makeStore({q(m_server->baseUrl()), u"k0123456789"_s, u"t0123456789"_s, {}}, *m_dir);
+}
+
+void TestBoardOps::cardPositions_data()
+{
+    QTest::addColumn<QString>("destination"); // "id:pos id:pos"
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<bool>("reloads");
+    QTest::newRow("end of an empty list") << "" << "" << "65536.0" << false;
+    QTest::newRow("end of a list") << "x:65536 y:131072" << "" << "196608.0" << false;
+    QTest::newRow("before the first card") << "x:16384 y:32768" << "x" << "8192.0" << false;
+    QTest::newRow("before a first card at 1") << "x:1 y:2" << "x" << "0.5" << false;
+    QTest::newRow("between close cards") << "x:100 y:100.5" << "y" << "100.25" << true;
+    QTest::newRow("unknown target goes last") << "x:10" << "nope" << "65546.0" << false;
+    QTest::newRow("near 2^47") << "x:140737488355328" << "" << "140737488420864.0" << false;
+}
+
+void TestBoardOps::cardPositions()
+{
+    QFETCH(QString, destination);
+    QFETCH(QString, before);
+    QFETCH(QString, sent);
+    QFETCH(bool, reloads);
+
+    QList<std::pair<QString, double>> cards;
+    for (const QString &item : destination.split(u' ', Qt::SkipEmptyParts)) {
+        cards.append({item.section(u':', 0, 0), item.section(u':', 1).toDouble()});
+    }
+    m_server->route("GET", "/1/lists/src/cards", Response::json(cardsJson(u"src"_s, {{u"m"_s, 5}})));
+    m_server->route("GET", "/1/lists/dst/cards", Response::json(cardsJson(u"dst"_s, cards)));
+    m_server->route("PUT", "/1/cards/m",
+                    Response::json(one(cardJson(u"m"_s, u"dst"_s, sent.toDouble()))));
+    auto state = scriptedStore();
+    await(state->refreshCards(u"src"_s));
+    await(state->refreshCards(u"dst"_s));
+    m_server->clearRequests();
+
+    await(state->moveCard(u"m"_s, u"dst"_s, before));
+    const auto requests = m_server->requests();
+    QVERIFY(!requests.empty());
+    QCOMPARE(requests[0].method, std::string("PUT"));
+    QCOMPARE(requests[0].queryNames(), (std::vector<std::string>{"key", "token", "idList", "pos"}));
+    QCOMPARE(q(requests[0].queryValue("pos").value_or("")), sent);
+    QCOMPARE(requests.size(), reloads ? 2u : 1u);
+    if (reloads) {
+        QCOMPARE(requests[1].path, std::string("/1/lists/dst/cards"));
+    }
+    QVERIFY(state->cards().value(u"src"_s).isEmpty());
+    QVERIFY(cardIds(*state, u"dst"_s).contains(u"m"_s) || reloads);
+    QVERIFY(!state->error());
+}
+
+void TestBoardOps::listPositions_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("lists");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<bool>("reloads");
+    QTest::newRow("to the end") << "" << "a:65536 b:131072 c:196608" << "262144.0" << false;
+    QTest::newRow("before the first") << "a" << "a:65536 b:131072" << "32768.0" << false;
+    QTest::newRow("between close lists") << "b" << "a:10 b:10.75" << "10.375" << true;
+}
+
+void TestBoardOps::listPositions()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, lists);
+    QFETCH(QString, sent);
+    QFETCH(bool, reloads);
+    QJsonArray array;
+    for (const QString &item : lists.split(u' ', Qt::SkipEmptyParts)) {
+        array.append(QJsonObject{{u"id"_s, item.section(u':', 0, 0)}, {u"name"_s, u"L"_s},
+                                 {u"closed"_s, false}, {u"idBoard"_s, u"b1"_s},
+                                 {u"pos"_s, item.section(u':', 1).toDouble()}});
+    }
+    array.append(QJsonObject{{u"id"_s, u"m"_s}, {u"name"_s, u"Moving"_s}, {u"closed"_s, false},
+                             {u"idBoard"_s, u"b1"_s}, {u"pos"_s, 1e9}});
+    m_server->route("GET", "/1/boards/b1/lists",
+                    Response::json(QJsonDocument(array).toJson().toStdString()));
+    m_server->route("PUT", "/1/lists/m",
+                    Response::json(one({{u"id"_s, u"m"_s}, {u"name"_s, u"Moving"_s},
+                                        {u"closed"_s, false}, {u"idBoard"_s, u"b1"_s},
+                                        {u"pos"_s, sent.toDouble()}})));
+    auto state = scriptedStore();
+    await(state->refreshLists(u"b1"_s));
+    m_server->clearRequests();
+    await(state->moveList(u"m"_s, u"b1"_s, before));
+    const auto requests = m_server->requests();
+    QCOMPARE(requests.size(), reloads ? 2u : 1u);
+    QCOMPARE(q(requests[0].queryValue("pos").value_or("")), sent);
+    if (!reloads) {
+        const auto order = ids(state->lists().value(u"b1"_s));
+        QCOMPARE(order.indexOf(u"m"_s), before.isEmpty() ? order.size() - 1 : order.indexOf(before) - 1);
+    }
+}
+
+void TestBoardOps::ignoredMoves()
+{
+    m_server->route("GET", "/1/lists/l/cards",
+                    Response::json(cardsJson(u"l"_s, {{u"a"_s, 1}, {u"b"_s, 2}})));
+    auto state = scriptedStore();
+    await(state->refreshCards(u"l"_s));
+    m_server->clearRequests();
+    await(state->moveCard(u"a"_s, u"l"_s, u"a"_s));       // before itself
+    await(state->moveCard(u"ghost"_s, u"l"_s, QString())); // not loaded
+    await(state->moveList(u"x"_s, u"b1"_s, u"x"_s));
+    await(state->moveList(u"x"_s, u"nowhere"_s, QString()));
+    QVERIFY(m_server->requests().empty());
+    QCOMPARE(cardIds(*state, u"l"_s), (QStringList{u"a"_s, u"b"_s}));
+}
+
+void TestBoardOps::crowdedMoveFetchesRenumbering()
+{
+    // Keep dropping the last card on top until the gap closes; the service renumbers and the
+    // store must end with exactly the service's positions.
+    sandbox::Emulator service;
+    QVERIFY(service.start() > 0);
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    const QString board = state->boards().first().id;
+    await(state->refreshLists(board));
+    QString listID;
+    for (const auto &list : state->lists().value(board)) {
+        await(state->refreshCards(list.id));
+        if (state->cards().value(list.id).size() >= 3) {
+            listID = list.id;
+            break;
+        }
+    }
+    QVERIFY2(!listID.isEmpty(), "the sample board needs a list with three cards");
+    for (int round = 0; round < 40; ++round) {
+        const auto cards = state->cards().value(listID);
+        await(state->moveCard(cards.last().id, listID, cards.first().id));
+        QVERIFY2(!state->error(), qPrintable(state->errorMessage()));
+    }
+    const auto served = service.cardPositions(listID.toStdString());
+    const auto local = state->cards().value(listID);
+    QCOMPARE(local.size(), qsizetype(served.size()));
+    for (qsizetype i = 0; i < local.size(); ++i) {
+        QCOMPARE(local[i].id, q(served[i].first));
+        QCOMPARE(local[i].pos, served[i].second);
+    }
+}
+
+void TestBoardOps::failedMoveIsRepaired()
+{
+    sandbox::Emulator service;
+    QVERIFY(service.start() > 0);
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    const QString board = state->boards().first().id;
+    await(state->refreshLists(board));
+    const auto lists = state->lists().value(board);
+    QVERIFY(lists.size() >= 2);
+    await(state->refreshCards(lists[0].id));
+    await(state->refreshCards(lists[1].id));
+    const auto source = state->cards().value(lists[0].id);
+    const auto destination = state->cards().value(lists[1].id);
+    QVERIFY(!source.isEmpty());
+
+    service.injectFault("PUT", "/1/cards/.*", Response::text("invalid value for idList", 400));
+    auto move = state->moveCard(source.first().id, lists[1].id);
+    // Optimistic: the card shows in its new place while the request is out.
+    QVERIFY(cardIds(*state, lists[1].id).contains(source.first().id));
+    await(move);
+    QCOMPARE(state->cards().value(lists[0].id), source);
+    QCOMPARE(state->cards().value(lists[1].id), destination);
+    QCOMPARE(state->errorMessage(), u"Trello API request failed (400): invalid value for idList"_s);
+}
+
+void TestBoardOps::overlappingMovesKeepOneCopy()
+{
+    // Two moves of one card; the first answer arrives last. The card must end in one list.
+    m_server->route("GET", "/1/lists/a/cards", Response::json(cardsJson(u"a"_s, {{u"m"_s, 1}})));
+    m_server->route("GET", "/1/lists/b/cards", Response::json(cardsJson(u"b"_s, {})));
+    m_server->route("GET", "/1/lists/c/cards", Response::json(cardsJson(u"c"_s, {})));
+    auto slow = Response::json(one(cardJson(u"m"_s, u"b"_s, 65536)));
+    slow.delay = std::chrono::milliseconds(300);
+    auto fast = Response::json(one(cardJson(u"m"_s, u"c"_s, 65536)));
+    fast.delay = std::chrono::milliseconds(20);
+    m_server->enqueue("PUT", "/1/cards/m", slow);
+    m_server->enqueue("PUT", "/1/cards/m", fast);
+    auto state = scriptedStore();
+    for (const auto &list : {u"a"_s, u"b"_s, u"c"_s}) {
+        await(state->refreshCards(list));
+    }
+    auto first = state->moveCard(u"m"_s, u"b"_s);
+    auto second = state->moveCard(u"m"_s, u"c"_s);
+    await(first);
+    await(second);
+    int copies = 0;
+    for (const auto &[list, cards] : state->cards().entries()) {
+        copies += int(std::count_if(cards.begin(), cards.end(),
+                                    [](const TrelloCard &c) { return c.id == u"m"_s; }));
+    }
+    QCOMPARE(copies, 1);
+    QCOMPARE(cardIds(*state, u"c"_s), QStringList{u"m"_s});
+}
+
+void TestBoardOps::moveDoesNotResetColumns()
+{
+    m_server->route("GET", "/1/lists/a/cards",
+                    Response::json(cardsJson(u"a"_s, {{u"x"_s, 1}, {u"y"_s, 2}, {u"z"_s, 3}})));
+    m_server->route("GET", "/1/lists/b/cards", Response::json(cardsJson(u"b"_s, {{u"w"_s, 1}})));
+    m_server->route("PUT", "/1/cards/z", Response::json(one(cardJson(u"z"_s, u"a"_s, 0.5))));
+    m_server->route("PUT", "/1/cards/y", Response::json(one(cardJson(u"y"_s, u"b"_s, 65537))));
+    auto state = scriptedStore();
+    KeyedListModel *columnA = state->cardsModel(u"a"_s);
+    KeyedListModel *columnB = state->cardsModel(u"b"_s);
+    QAbstractItemModelTester testerA(columnA, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester testerB(columnB, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    await(state->refreshCards(u"a"_s));
+    await(state->refreshCards(u"b"_s));
+
+    QSignalSpy resetA(columnA, &QAbstractItemModel::modelReset);
+    QSignalSpy movedA(columnA, &QAbstractItemModel::rowsMoved);
+    QSignalSpy removedA(columnA, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy insertedB(columnB, &QAbstractItemModel::rowsInserted);
+    QSignalSpy resetB(columnB, &QAbstractItemModel::modelReset);
+    await(state->moveCard(u"z"_s, u"a"_s, u"x"_s)); // within a column: a move
+    QCOMPARE(movedA.count(), 1);
+    await(state->moveCard(u"y"_s, u"b"_s)); // across: a removal and an insertion
+    QCOMPARE(removedA.count(), 1);
+    QCOMPARE(insertedB.count(), 1);
+    QCOMPARE(resetA.count() + resetB.count(), 0);
+    QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"z"_s, u"x"_s}));
+    QCOMPARE(cardIds(*state, u"b"_s), (QStringList{u"w"_s, u"y"_s}));
+}
+
+void TestBoardOps::updateCardTargets()
+{
+    m_server->route("GET", "/1/lists/a/cards",
+                    Response::json(cardsJson(u"a"_s, {{u"x"_s, 2}, {u"y"_s, 1}})));
+    m_server->route("GET", "/1/lists/b/cards", Response::json(cardsJson(u"b"_s, {{u"w"_s, 9}})));
+    auto state = scriptedStore();
+    await(state->refreshCards(u"a"_s));
+    await(state->refreshCards(u"b"_s));
+    QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s, u"x"_s}));
+
+    // Same list: replaced in place, not re-sorted even though its position changed.
+    QJsonObject renamed = cardJson(u"y"_s, u"a"_s, 50);
+    renamed[u"name"_s] = u"Renamed"_s;
+    m_server->enqueue("PUT", "/1/cards/y", Response::json(one(renamed)));
+    const QVariant result = await(state->updateCard(u"y"_s, u"a"_s, u"Renamed"_s, u""_s, {},
+                                                    true, false, u"a"_s));
+    QCOMPARE(result.value<TrelloCard>().name, u"Renamed"_s);
+    QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s, u"x"_s}));
+    const auto sent = m_server->requests().back();
+    QCOMPARE(sent.queryNames(), (std::vector<std::string>{"key", "token", "name", "desc", "due",
+                                                          "dueComplete", "idList"}));
+    QCOMPARE(sent.queryValue("due").value_or("?"), std::string());
+    QCOMPARE(sent.queryValue("desc").value_or("?"), std::string());
+
+    // Another list: leaves the source, lands sorted in the target.
+    m_server->enqueue("PUT", "/1/cards/x", Response::json(one(cardJson(u"x"_s, u"b"_s, 1))));
+    await(state->updateCard(u"x"_s, u"a"_s, {}, {}, {}, false, {}, u"b"_s));
+    QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s}));
+    QCOMPARE(cardIds(*state, u"b"_s), (QStringList{u"x"_s, u"w"_s}));
+
+    // Failure: nothing changes, the result is undefined.
+    m_server->enqueue("PUT", "/1/cards/y", Response::text("invalid id", 400));
+    QVERIFY(!await(state->updateCard(u"y"_s, u"a"_s, u"Nope"_s)).isValid());
+    QCOMPARE(state->cards().value(u"a"_s).first().name, u"Renamed"_s);
+    QCOMPARE(state->errorMessage(), u"Trello API request failed (400): invalid id"_s);
+}
+
+void TestBoardOps::labelAndMemberSwitches()
+{
+    m_server->route("GET", "/1/lists/a/cards", Response::json(cardsJson(u"a"_s, {{u"x"_s, 1}})));
+    m_server->route("POST", "/1/cards/x/idLabels", Response::json("[\"l1\"]"));
+    m_server->route("DELETE", "/1/cards/x/idLabels/l1", Response::json("{\"_value\":null}"));
+    m_server->route("POST", "/1/cards/x/idMembers", Response::json("[\"m1\"]"));
+    m_server->route("DELETE", "/1/cards/x/idMembers/m1", Response::json("[]"));
+    auto state = scriptedStore();
+    await(state->refreshCards(u"a"_s));
+    QVERIFY(!state->cards().value(u"a"_s).first().labels.has_value());
+
+    TrelloLabel label;
+    label.id = u"l1"_s;
+    label.color = u"green_dark"_s;
+    await(state->setCardLabel(u"x"_s, QVariant::fromValue(label), true));
+    await(state->setCardLabel(u"x"_s, QVariant::fromValue(label), true)); // twice: one copy
+    TrelloCard card = state->cards().value(u"a"_s).first();
+    QCOMPARE(*card.idLabels, QStringList{u"l1"_s});
+    QCOMPARE(card.labels->size(), 1);
+    QCOMPARE(card.labels->first(), label);
+
+    await(state->setCardLabel(u"x"_s, QVariant::fromValue(label), false));
+    card = state->cards().value(u"a"_s).first();
+    QVERIFY(card.idLabels.has_value() && card.idLabels->isEmpty());
+    QVERIFY(card.labels.has_value() && card.labels->isEmpty());
+
+    await(state->setCardMember(u"x"_s, u"m1"_s, true));
+    QCOMPARE(*state->cards().value(u"a"_s).first().idMembers, QStringList{u"m1"_s});
+    await(state->setCardMember(u"x"_s, u"m1"_s, false));
+    QVERIFY(state->cards().value(u"a"_s).first().idMembers->isEmpty());
+
+    m_server->enqueue("POST", "/1/cards/x/idMembers", Response::text("invalid id", 400));
+    await(state->setCardMember(u"x"_s, u"m2"_s, true));
+    QVERIFY(state->cards().value(u"a"_s).first().idMembers->isEmpty());
+    QVERIFY(state->error().has_value());
+}
+
+void TestBoardOps::refreshVisibleSequence()
+{
+    sandbox::Emulator service;
+    QVERIFY(service.start() > 0);
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    const QString board = state->boards().first().id;
+    state->setActiveBoardID(board);
+    await(state->refreshLists(board));
+    const auto lists = state->lists().value(board);
+    QVERIFY(lists.size() >= 2);
+
+    // The lists fail: labels, members and the cards of the lists already held still load.
+    service.clearRequests();
+    service.injectFault("GET", "/1/boards/.*/lists", Response::text("boom", 500));
+    service.injectFault("GET", "/1/lists/" + lists[0].id.toStdString() + "/cards",
+                        Response::text("slow down", 429));
+    await(state->refreshVisible());
+    const auto lines = requestLines(service.requests());
+    const std::string b = "/1/boards/" + board.toStdString();
+    std::vector<std::string> expected{"GET /1/members/me/boards", "GET " + b + "/lists"};
+    std::vector<std::string> meta{lines[2], lines[3]};
+    std::sort(meta.begin(), meta.end());
+    QCOMPARE(meta, (std::vector<std::string>{"GET " + b + "/labels", "GET " + b + "/members"}));
+    for (const auto &list : lists) {
+        expected.push_back("GET /1/lists/" + list.id.toStdString() + "/cards");
+    }
+    QCOMPARE(std::vector<std::string>(lines.begin(), lines.begin() + 2),
+             std::vector<std::string>(expected.begin(), expected.begin() + 2));
+    QCOMPARE(std::vector<std::string>(lines.begin() + 4, lines.end()),
+             std::vector<std::string>(expected.begin() + 2, expected.end()));
+    // The later lists succeeded, so the failure of the first is no longer shown.
+    QVERIFY(!state->error());
+    QVERIFY(!state->cards().contains(lists[0].id));
+    QVERIFY(state->cards().contains(lists[1].id));
+    QVERIFY(state->boardLabels().contains(board));
+    QVERIFY(state->loadingCards().isEmpty());
+}
+
+void TestBoardOps::listOperations()
+{
+    sandbox::Emulator service;
+    QVERIFY(service.start() > 0);
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    const QString board = state->boards().first().id;
+    await(state->refreshLists(board));
+    const int before = int(state->lists().value(board).size());
+
+    await(state->createList(board, u"Backlog & ideas = #1"_s));
+    const auto lists = state->lists().value(board);
+    QCOMPARE(lists.size(), before + 1);
+    QCOMPARE(lists.last().name, u"Backlog & ideas = #1"_s);
+
+    await(state->renameList(lists.last().id, board, u"Renamed"_s));
+    QCOMPARE(state->lists().value(board).last().name, u"Renamed"_s);
+    await(state->renameList(lists.last().id, u"not-loaded"_s, u"Again"_s));
+    QVERIFY(!state->error());
+
+    const QString first = lists.first().id;
+    await(state->refreshCards(first));
+    QVERIFY(state->cards().contains(first));
+    await(state->archiveList(first, board));
+    QVERIFY(!ids(state->lists().value(board)).contains(first));
+    QVERIFY(!state->cards().contains(first));
+
+    // The labels decide: when they fail neither map changes, even if the members succeed.
+    await(state->loadBoardMeta(board));
+    const auto members = state->boardMembers().value(board);
+    QVERIFY(!members.isEmpty());
+    service.injectFault("GET", "/1/boards/.*/labels", Response::text("invalid token", 401));
+    service.injectFault("GET", "/1/boards/.*/members", Response::json("[]"));
+    await(state->loadBoardMeta(board));
+    QCOMPARE(state->boardMembers().value(board), members);
+    QCOMPARE(state->errorMessage(), u"Trello API request failed (401): invalid token"_s);
+
+    const int boards = int(state->boards().size());
+    await(state->createBoard(u"Zzz board"_s, u"with a description"_s));
+    QCOMPARE(state->boards().size(), boards + 1);
+    await(state->archiveBoard(board));
+    QCOMPARE(state->boards().size(), boards);
+    QVERIFY(!state->lists().contains(board));
+    await(state->refreshBoards()); // the service agrees: closed boards leave the open list
+    QVERIFY(!ids(state->boards()).contains(board));
+}
+
+QTEST_GUILESS_MAIN(TestBoardOps)
+#include "tst_board_ops.moc"
