@@ -9,5 +9,6 @@ if [ ! -f "$build/build.ninja" ]; then
   bash scripts/install-deps.sh
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --target bench_api
-exec "$build/bin/bench_api" --benchmark_counters_tabular=true "$@"
+cmake --build "$build" --target bench_api bench_store
+"$build/bin/bench_api" --benchmark_counters_tabular=true "$@"
+exec "$build/bin/bench_store" --benchmark_counters_tabular=true "$@"
