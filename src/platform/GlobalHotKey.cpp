@@ -157,8 +157,10 @@ std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QKeyCombination combination, 
          xcb_screen_next(&roots)) {
         for (xcb_keycode_t code : keycodes) {
             for (quint16 variant : std::as_const(variants)) {
+                // owner_events off: with it on, a press while one of our own windows has
+                // the focus goes to that window instead of the root, and never fires.
                 const xcb_void_cookie_t cookie =
-                    xcb_grab_key_checked(connection, 1, roots.data->root, variant, code,
+                    xcb_grab_key_checked(connection, 0, roots.data->root, variant, code,
                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
                 if (xcb_generic_error_t *failure = xcb_request_check(connection, cookie)) {
                     refusal = failure->error_code;
