@@ -1,0 +1,376 @@
+// SPDX-License-Identifier: MIT
+#include "AppDelegate.h"
+
+#include "AboutWindow.h"
+#include "PanelPlacement.h"
+#include "PanelWindow.h"
+#include "TestHooks.h"
+#include "UrlSchemeRegistration.h"
+#include "platform/GlobalHotKey.h"
+#include "state/AppState.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
+#include <QMenu>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QScreen>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+// A view of the Stavelin module, or the stand-in when this build does not have it.
+QUrl viewUrl(const QString &name)
+{
+    const QString path = QStringLiteral(":/Stavelin/views/") + name;
+    return QFile::exists(path) ? QUrl(QStringLiteral("qrc") + path)
+                               : QUrl(QStringLiteral("qrc:/shell/qml/PlaceholderView.qml"));
+}
+
+// A click on the tray icon takes the focus from the panel before it arrives: the panel has
+// just hidden itself, and the click must not show it again.
+constexpr qint64 ClickAfterFocusLossMs = 400;
+
+QString geometryText(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent)
+    : QObject(parent), m_state(state), m_engine(engine)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    qApp->removeEventFilter(this);
+}
+
+void AppDelegate::start()
+{
+    // The icon first: it is what the user waits for.
+    m_tray = new QSystemTrayIcon(this);
+    m_darkIcon = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+    m_tray->setIcon(QIcon(trayIconPath(m_darkIcon)));
+    m_tray->setToolTip(QStringLiteral("Stavelin"));
+    connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
+    m_tray->show();
+    hooks::trace(QStringLiteral("tray shown at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+    if (hooks::enabled()) {
+        traceTrayWhenEmbedded();
+    }
+    qApp->installEventFilter(this); // palette changes
+
+    m_panel = std::make_unique<PanelWindow>(m_engine, viewUrl(QStringLiteral("MenuBarRootView.qml")),
+                                            m_state->isExpanded());
+    connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
+    connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
+        if (m_showClock.isValid()) {
+            hooks::trace(QStringLiteral("panel shown %1 in %2 ms")
+                             .arg(geometryText(m_panel->geometry()))
+                             .arg(double(m_showClock.nsecsElapsed()) / 1e6, 0, 'f', 1));
+            m_showClock.invalidate();
+        }
+    });
+    connectRootView();
+    hooks::trace(QStringLiteral("panel built at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+
+    QString hotKeyError;
+    m_hotKey = GlobalHotKey::create(GlobalHotKey::DefaultCombination, [this] { togglePanel(); },
+                                    &hotKeyError);
+    hooks::trace(m_hotKey ? QStringLiteral("hot key ready")
+                          : QStringLiteral("no hot key: ") + hotKeyError);
+
+    connect(m_state, &AppState::isExpandedChanged, this, &AppDelegate::resizeForExpanded);
+    if (hooks::enabled()) {
+        connect(m_state, &AppState::authDidComplete, this,
+                [] { hooks::trace(QStringLiteral("authorization complete")); });
+    }
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &AppDelegate::onApplicationStateChanged);
+
+    // A build run from its tree has no desktop entry for the callback URL; it registers one
+    // for itself right before the browser is sent to the authorization page.
+    if (m_state->metaObject()->indexOfSignal("browserAuthWillOpen()") >= 0) {
+        connect(m_state, SIGNAL(browserAuthWillOpen()), this, SLOT(registerUrlScheme()));
+    }
+}
+
+void AppDelegate::registerUrlScheme()
+{
+    if (m_registersUrlScheme) {
+        urlscheme::registerBuildTreeHandler();
+    }
+}
+
+void AppDelegate::connectRootView()
+{
+    QQuickItem *view = m_panel->rootView();
+    if (!view) {
+        return;
+    }
+    const QMetaObject *meta = view->metaObject();
+    if (meta->indexOfSignal("quitRequested()") >= 0) {
+        connect(view, SIGNAL(quitRequested()), qApp, SLOT(quit()));
+    }
+    if (meta->indexOfSignal("openSettingsWindowRequested()") >= 0) {
+        connect(view, SIGNAL(openSettingsWindowRequested()), this, SLOT(showSettingsWindow()));
+    }
+}
+
+QString AppDelegate::trayIconPath(bool darkPalette)
+{
+    return darkPalette ? QStringLiteral(":/shell/icons/tray-light.svg")
+                       : QStringLiteral(":/shell/icons/tray-dark.svg");
+}
+
+bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
+        updateTrayIcon();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void AppDelegate::updateTrayIcon()
+{
+    const bool dark = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+    if (dark != m_darkIcon && m_tray) {
+        m_darkIcon = dark;
+        m_tray->setIcon(QIcon(trayIconPath(dark)));
+    }
+}
+
+// Where the tray host shows the icon, once it has taken the icon's window in (XEmbed reparents
+// it); only then can it be clicked. Asks the X server, since Qt learns the new position a
+// little later. Without X11 the icon counts as ready once it has a geometry.
+static std::optional<QRect> embeddedTrayIcon(const QRect &geometry)
+{
+    if (!geometry.isValid() || geometry.isEmpty()) {
+        return std::nullopt;
+    }
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection) {
+        return geometry;
+    }
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->inherits("QSystemTrayIconSys")) {
+            continue;
+        }
+        const auto window = xcb_window_t(widget->winId());
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+        std::optional<QRect> result;
+        if (tree && tree->parent != tree->root) {
+            xcb_translate_coordinates_reply_t *at = xcb_translate_coordinates_reply(
+                connection, xcb_translate_coordinates(connection, window, tree->root, 0, 0),
+                nullptr);
+            if (at) {
+                result = QRect(QPoint(at->dst_x, at->dst_y), geometry.size());
+            }
+            free(at);
+        }
+        free(tree);
+        return result;
+    }
+    return geometry;
+}
+
+void AppDelegate::traceTrayWhenEmbedded()
+{
+    auto *poll = new QTimer(this);
+    poll->setInterval(2);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (const std::optional<QRect> icon = embeddedTrayIcon(m_tray->geometry())) {
+            hooks::trace(QStringLiteral("tray ready at %1 ms, icon %2")
+                             .arg(hooks::elapsedMs(), 0, 'f', 1)
+                             .arg(geometryText(*icon)));
+            poll->deleteLater();
+        }
+    });
+    poll->start();
+}
+
+void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        showStatusMenu();
+        break;
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick: // every click toggles, however quick the second one
+        if (m_panel->isVisible()) {
+            hidePanel();
+        } else if (!m_autoHidden.isValid() || m_autoHidden.elapsed() > ClickAfterFocusLossMs) {
+            showPanelFrom(Anchor::IconOrPointer);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void AppDelegate::togglePanel()
+{
+    if (m_panel->isVisible()) {
+        hidePanel();
+    } else {
+        showPanel();
+    }
+}
+
+void AppDelegate::showPanel()
+{
+    showPanelFrom(Anchor::Icon);
+}
+
+void AppDelegate::showPanelFrom(Anchor anchor)
+{
+    if (hooks::enabled()) {
+        m_showClock.start();
+    }
+    m_pointer = anchor == Anchor::IconOrPointer ? std::optional<QPoint>(QCursor::pos())
+                                                : std::nullopt;
+    m_autoHidden.invalidate();
+    m_panel->updateFrameStyle();
+    placePanel();
+    m_panel->show();
+    m_panel->raise();
+    m_panel->requestActivate();
+    refreshThen({});
+}
+
+void AppDelegate::hidePanel()
+{
+    if (m_panel->isVisible()) {
+        m_panel->hide();
+        hooks::trace(QStringLiteral("panel hidden"));
+    }
+}
+
+void AppDelegate::placePanel()
+{
+    placement::Input input;
+    if (m_tray) {
+        input.icon = m_tray->geometry();
+    }
+    input.pointer = m_pointer;
+    input.panel = m_panel->size();
+
+    QScreen *screen = nullptr;
+    if (input.icon.isValid() && !input.icon.isEmpty()) {
+        screen = QGuiApplication::screenAt(input.icon.center());
+    } else if (m_pointer) {
+        screen = QGuiApplication::screenAt(*m_pointer);
+    }
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen) {
+        input.available = screen->availableGeometry();
+        m_panel->setScreen(screen);
+    }
+    m_panel->setPosition(placement::panelPosition(input));
+}
+
+void AppDelegate::resizeForExpanded()
+{
+    m_panel->setExpanded(m_state->isExpanded());
+    if (m_panel->isVisible()) {
+        placePanel(); // re-centred under the icon, and back inside the screen
+        hooks::trace(QStringLiteral("panel resized %1").arg(geometryText(m_panel->geometry())));
+    }
+}
+
+void AppDelegate::onApplicationStateChanged(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive && m_panel->isVisible()) {
+        hidePanel();
+        m_autoHidden.start();
+    }
+}
+
+void AppDelegate::showStatusMenu()
+{
+    // Built fresh each time, so the first item follows the panel.
+    auto *menu = new QMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool visible = m_panel->isVisible();
+    menu->addAction(visible ? QStringLiteral("Hide Stavelin") : QStringLiteral("Show Stavelin"),
+                    this, &AppDelegate::togglePanel);
+    menu->addAction(QStringLiteral("Refresh Boards"), this, [this] { refreshThen({}); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("About Stavelin"), this, &AppDelegate::showAbout);
+    menu->addSeparator();
+    QAction *quit = menu->addAction(QStringLiteral("Quit Stavelin"), qApp, &QCoreApplication::quit);
+    quit->setShortcut(QKeySequence::Quit);
+
+    const QRect icon = m_tray->geometry();
+    QPoint at = QCursor::pos();
+    if (icon.isValid() && !icon.isEmpty()) {
+        QScreen *screen = QGuiApplication::screenAt(icon.center());
+        const bool trayAtTop = !screen || icon.center().y() < screen->geometry().center().y();
+        at = trayAtTop ? icon.bottomLeft() + QPoint(0, 1)
+                       : icon.topLeft() - QPoint(0, menu->sizeHint().height());
+    }
+    menu->popup(at);
+    hooks::trace(QStringLiteral("menu shown: ") + menu->actions().constFirst()->text());
+}
+
+void AppDelegate::showAbout()
+{
+    hidePanel();
+    if (!m_about) {
+        m_about = std::make_unique<AboutWindow>();
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void AppDelegate::showSettingsWindow()
+{
+    if (!m_settings) {
+        m_settings = std::make_unique<QQuickView>(m_engine, nullptr);
+        m_settings->setTitle(QStringLiteral("Stavelin Settings"));
+        m_settings->setResizeMode(QQuickView::SizeRootObjectToView);
+        m_settings->setColor(QGuiApplication::palette().color(QPalette::Window));
+        m_settings->setSource(viewUrl(QStringLiteral("SettingsView.qml")));
+        m_settings->resize(480, 360);
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->requestActivate();
+}
+
+void AppDelegate::openArguments(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        // Only our scheme, written exactly so; anything else is dropped.
+        if (argument.startsWith(urlscheme::Scheme + QLatin1Char(':'))) {
+            hooks::trace(QStringLiteral("callback received"));
+            m_state->handleAuthCallback(argument);
+        }
+    }
+    showPanel();
+}
+
+void AppDelegate::refreshThen(std::function<void()> done)
+{
+    refreshTask(std::move(done));
+}
+
+QCoro::Task<> AppDelegate::refreshTask(std::function<void()> done)
+{
+    co_await m_state->refreshVisible();
+    if (done) {
+        done();
+    }
+}

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <QCoroTask>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AboutWindow;
+class AppState;
+class GlobalHotKey;
+class PanelWindow;
+class QQmlEngine;
+class QQuickView;
+
+// The tray shell: the icon and its menu, the panel and when it shows, the hot key, the About
+// and Settings windows, and callback URLs. Owns all of them for the whole run.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Builds everything; the panel is prebuilt but stays hidden.
+    void start();
+
+    PanelWindow *panel() const { return m_panel.get(); }
+    QQuickView *settingsWindow() const { return m_settings.get(); }
+
+    // Showing places the panel under the icon, activates it and refreshes what it shows.
+    void showPanel();
+    void hidePanel();
+    void togglePanel();
+    // Arguments of a start: callback URLs go to the store; the panel shows in any case.
+    void openArguments(const QStringList &arguments);
+    void showAbout();
+    // Whether a build run from its tree registers itself for callback URLs (not in the demo).
+    void setRegistersUrlScheme(bool registers) { m_registersUrlScheme = registers; }
+    // Refreshes what the panel shows and then calls `done`.
+    void refreshThen(std::function<void()> done);
+
+    // The tray icon for a palette: a light glyph on dark panels, a dark one on light panels.
+    static QString trayIconPath(bool darkPalette);
+
+public Q_SLOTS:
+    void showSettingsWindow();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    void registerUrlScheme();
+
+private:
+    enum class Anchor { Icon, IconOrPointer };
+
+    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void showPanelFrom(Anchor anchor);
+    void placePanel();
+    void showStatusMenu();
+    void updateTrayIcon();
+    void connectRootView();
+    void resizeForExpanded();
+    void onApplicationStateChanged(Qt::ApplicationState state);
+    void traceTrayWhenEmbedded();
+    QCoro::Task<> refreshTask(std::function<void()> done);
+
+    AppState *m_state;
+    QQmlEngine *m_engine;
+    QSystemTrayIcon *m_tray = nullptr;
+    std::unique_ptr<PanelWindow> m_panel;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    std::unique_ptr<QQuickView> m_settings;
+    std::unique_ptr<AboutWindow> m_about;
+    std::optional<QPoint> m_pointer; // where the click that showed the panel happened
+    QElapsedTimer m_autoHidden;       // since the panel hid because the program lost focus
+    QElapsedTimer m_showClock;        // since the last show request (test hooks only)
+    bool m_darkIcon = false;
+    bool m_registersUrlScheme = true;
+};

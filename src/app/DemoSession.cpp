@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "DemoSession.h"
+
+#include "platform/KeychainHelper.h"
+#include "platform/LoginItem.h"
+#include "sandbox/Emulator.h"
+
+DemoSession::DemoSession(sandbox::Seed seed)
+    : m_emulator(std::make_unique<sandbox::Emulator>(sandbox::Options{.seed = seed})),
+      m_folder(QDir::temp().filePath(QStringLiteral("stavelin-demo-XXXXXX")))
+{
+    m_emulator->start(0);
+}
+
+DemoSession::~DemoSession()
+{
+    m_emulator->stop();
+}
+
+bool DemoSession::isRunning() const
+{
+    return m_emulator->port() > 0 && m_folder.isValid();
+}
+
+AppState::Dependencies DemoSession::dependencies()
+{
+    const QString baseUrl = QString::fromStdString(m_emulator->baseUrl());
+    // Everything that reads the service's address from the environment sees the emulator too.
+    qputenv("STAVELIN_SERVICE_URL", baseUrl.toUtf8());
+
+    auto credentials = std::make_unique<MemoryCredentialStore>();
+    // The memory store finishes at once, so nothing needs to wait for these.
+    credentials->save(KeychainHelper::ApiKeyAccount, QString::fromStdString(m_emulator->apiKey()));
+    credentials->save(KeychainHelper::TokenAccount, QString::fromStdString(m_emulator->token()));
+
+    AppState::Dependencies dependencies;
+    dependencies.credentials = std::move(credentials);
+    dependencies.settings = std::make_unique<QSettings>(
+        m_folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    dependencies.loginItem = std::make_unique<LoginItem>(m_folder.filePath(QStringLiteral("autostart")));
+    dependencies.baseURL = QUrl(baseUrl);
+    // The sandbox's key stands in for the built-in one, so a callback URL connects here too.
+    dependencies.builtInAppKey = QString::fromStdString(m_emulator->apiKey());
+    return dependencies;
+}

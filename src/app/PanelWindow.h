@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QQuickView>
+
+// The floating panel: frameless, on top, on every desktop, built once at start and then only
+// shown and hidden. It hosts the root view inside a frame that is rounded and bordered when a
+// compositor can show the corners, square otherwise.
+class PanelWindow : public QQuickView {
+    Q_OBJECT
+public:
+    static constexpr int CollapsedWidth = 420;
+    static constexpr int ExpandedWidth = 820;
+    static constexpr int Height = 560;
+
+    PanelWindow(QQmlEngine *engine, const QUrl &rootViewUrl, bool expanded);
+
+    // The root view inside the frame, or nothing when it failed to load.
+    QQuickItem *rootView() const;
+    // New width, keeping the top-left corner.
+    void setExpanded(bool expanded);
+    // Rounded corners need someone to composite them; checked again at every showing.
+    void updateFrameStyle();
+
+Q_SIGNALS:
+    void hideRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void putOnAllDesktops();
+};

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "Screenshots.h"
+
+#include "AppDelegate.h"
+#include "PanelWindow.h"
+#include "state/AppState.h"
+
+#include <QCoroTimer>
+#include <QDir>
+#include <QQuickView>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QCoro::Task<> pause(std::chrono::milliseconds duration)
+{
+    QTimer timer;
+    timer.start(duration);
+    co_await timer;
+}
+
+// Waits for the window's next frame (at most 3 s), and then a moment more for images and
+// fonts to settle.
+QCoro::Task<> nextFrame(QQuickWindow *window)
+{
+    auto frames = std::make_shared<int>(0);
+    const QMetaObject::Connection counting =
+        QObject::connect(window, &QQuickWindow::frameSwapped, window, [frames] { ++*frames; });
+    window->update();
+    for (int i = 0; i < 150 && *frames == 0; ++i) {
+        co_await pause(20ms);
+    }
+    QObject::disconnect(counting);
+    co_await pause(400ms);
+}
+
+bool save(QQuickWindow *window, const QString &path)
+{
+    const bool saved = window->grabWindow().save(path, "PNG");
+    std::printf("%s: %s\n", saved ? "screenshot" : "could not save screenshot",
+                QDir::toNativeSeparators(path).toUtf8().constData());
+    std::fflush(stdout);
+    return saved;
+}
+
+} // namespace
+
+QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString directory)
+{
+    QDir().mkpath(directory);
+    const QDir dir(directory);
+    co_await state->startup();
+    delegate->showPanel();
+    co_await nextFrame(delegate->panel());
+    // The showing's refresh may still be under way; let it finish before the picture.
+    for (int i = 0; i < 50 && state->isLoadingBoards(); ++i) {
+        co_await pause(100ms);
+    }
+    co_await nextFrame(delegate->panel());
+    save(delegate->panel(), dir.filePath(QStringLiteral("board-list.png")));
+
+    delegate->showSettingsWindow();
+    co_await nextFrame(delegate->settingsWindow());
+    save(delegate->settingsWindow(), dir.filePath(QStringLiteral("settings.png")));
+}

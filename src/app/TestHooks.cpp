@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "TestHooks.h"
+
+#include "AppDelegate.h"
+#include "state/AppState.h"
+
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace hooks {
+namespace {
+QElapsedTimer s_clock;
+qint64 s_startNs = 0; // wall clock at the start, when given from outside
+} // namespace
+
+bool enabled()
+{
+    static const bool on = qEnvironmentVariableIntValue("STAVELIN_TEST_HOOKS") == 1;
+    return on;
+}
+
+void markStart()
+{
+    s_clock.start();
+    s_startNs = qEnvironmentVariable("STAVELIN_TEST_T0_NS").toLongLong();
+}
+
+double elapsedMs()
+{
+    if (s_startNs > 0) {
+        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        return double(now - s_startNs) / 1e6;
+    }
+    return s_clock.isValid() ? double(s_clock.nsecsElapsed()) / 1e6 : 0.0;
+}
+
+void trace(const QString &line)
+{
+    if (enabled()) {
+        std::fprintf(stderr, "stavelin: %s\n", line.toUtf8().constData());
+        std::fflush(stderr);
+    }
+}
+
+} // namespace hooks
+
+TestCommands::TestCommands(AppDelegate *delegate, AppState *state, QObject *parent)
+    : QObject(parent),
+      m_delegate(delegate),
+      m_state(state),
+      m_notifier(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
+{
+    connect(m_notifier, &QSocketNotifier::activated, this, &TestCommands::readCommands);
+}
+
+void TestCommands::readCommands()
+{
+    char chunk[512];
+    const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (count <= 0) {
+        m_notifier->setEnabled(false); // end of input: nothing more to drive
+        return;
+    }
+    m_buffer.append(chunk, count);
+    qsizetype end;
+    while ((end = m_buffer.indexOf('\n')) >= 0) {
+        const QString command = QString::fromUtf8(m_buffer.left(end)).trimmed();
+        m_buffer.remove(0, end + 1);
+        run(command);
+    }
+}
+
+void TestCommands::run(const QString &command)
+{
+    if (command == QLatin1String("expand") || command == QLatin1String("collapse")) {
+        m_state->setExpanded(command == QLatin1String("expand"));
+    } else if (command.startsWith(QLatin1String("open-board "))) {
+        const QString name = command.mid(11);
+        for (const TrelloBoard &board : m_state->boards()) {
+            if (board.name == name) {
+                m_state->setActiveBoardID(board.id);
+                m_delegate->refreshThen([] { hooks::trace(QStringLiteral("board loaded")); });
+                return;
+            }
+        }
+        hooks::trace(QStringLiteral("no such board"));
+    } else if (command == QLatin1String("show")) {
+        m_delegate->showPanel();
+    } else if (command == QLatin1String("hide")) {
+        m_delegate->hidePanel();
+    }
+}

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: MIT
+// Stavelin: a tray companion for Trello boards.
+#include "AppDelegate.h"
+#include "DemoSession.h"
+#include "Screenshots.h"
+#include "SingleInstance.h"
+#include "TestHooks.h"
+#include "sandbox/Emulator.h"
+#include "state/AppState.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoroQml>
+#include <QIcon>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTimer>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(StavelinPlugin)
+
+int main(int argc, char *argv[])
+{
+    hooks::markStart();
+    QApplication::setApplicationName(QStringLiteral("Stavelin"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Stavelin"));
+    QApplication::setOrganizationName(QStringLiteral("Fennelworks"));
+    QApplication::setOrganizationDomain(QStringLiteral("fennelworks.com"));
+    QApplication::setApplicationVersion(QStringLiteral(STAVELIN_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.fennelworks.StavelinTrello"));
+    // A small panel on a machine that may have no GPU: the software scene graph starts faster
+    // and needs far less memory than OpenGL (see the README). QT_QUICK_BACKEND or
+    // QSG_RHI_BACKEND still choose another renderer, for measuring.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND")) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // closing Settings or About never quits
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A tray companion for Trello boards."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Run on the built-in sandbox with a sample account; no keyring, no "
+                       "settings of yours are touched."));
+    const QCommandLineOption seedOption(QStringLiteral("demo-seed"),
+                                        QStringLiteral("The demo's account: sample, large or empty."),
+                                        QStringLiteral("name"), QStringLiteral("sample"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot-dir"),
+        QStringLiteral("Open the panel and the Settings window and save pictures of them here."),
+        QStringLiteral("dir"));
+    parser.addOptions({demoOption, seedOption, screenshotOption});
+    parser.addPositionalArgument(QStringLiteral("url"),
+                                 QStringLiteral("A stavelin: callback URL from the browser."),
+                                 QStringLiteral("[url…]"));
+    parser.process(app);
+    const bool demo = parser.isSet(demoOption);
+    const QString seedName = parser.value(seedOption);
+    if (seedName != QLatin1String("sample") && seedName != QLatin1String("large")
+        && seedName != QLatin1String("empty")) {
+        std::fprintf(stderr, "stavelin: unknown demo account \"%s\" (sample, large or empty)\n",
+                     seedName.toUtf8().constData());
+        return 2;
+    }
+    const QStringList arguments = parser.positionalArguments();
+
+    // One program per user; the demo runs beside it, with its own socket.
+    SingleInstance instance(demo ? QStringLiteral("stavelin-demo") : QStringLiteral("stavelin"));
+    switch (instance.claim(arguments)) {
+    case SingleInstance::Role::HandedOver:
+        hooks::trace(QStringLiteral("handed over to the running program"));
+        return 0;
+    case SingleInstance::Role::Failed:
+        std::fprintf(stderr, "stavelin: Stavelin is already running but does not answer.\n");
+        return 1;
+    case SingleInstance::Role::Primary:
+        break;
+    }
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/shell/icons/stavelin.svg")));
+    QCoro::Qml::registerTypes();
+
+    std::unique_ptr<DemoSession> demoSession;
+    AppState::Dependencies dependencies;
+    if (demo) {
+        const sandbox::Seed seed = seedName == QLatin1String("large") ? sandbox::Seed::Large
+                                   : seedName == QLatin1String("empty") ? sandbox::Seed::Empty
+                                                                         : sandbox::Seed::Sample;
+        demoSession = std::make_unique<DemoSession>(seed);
+        if (!demoSession->isRunning()) {
+            std::fprintf(stderr, "stavelin: the demo's sandbox could not start\n");
+            return 1;
+        }
+        dependencies = demoSession->dependencies();
+    } else {
+        dependencies = AppState::defaultDependencies();
+    }
+
+    AppState state(std::move(dependencies));
+    AppState::setInstance(&state);
+    QQmlEngine engine;
+    // Qt 6.4 keeps a static module's files under qrc:/<URI>/, which is not on the import path.
+    engine.addImportPath(QStringLiteral("qrc:/"));
+
+    AppDelegate delegate(&state, &engine);
+    delegate.setRegistersUrlScheme(!demo);
+    delegate.start();
+    QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
+    if (!arguments.isEmpty()) {
+        delegate.openArguments(arguments);
+    }
+
+    std::unique_ptr<TestCommands> commands;
+    if (hooks::enabled()) {
+        commands = std::make_unique<TestCommands>(&delegate, &state);
+    }
+    if (parser.isSet(screenshotOption)) {
+        saveScreenshots(&delegate, &state, parser.value(screenshotOption));
+    }
+    return app.exec();
+}

@@ -1,0 +1,299 @@
+# SPDX-License-Identifier: MIT
+"""The real program on a virtual desktop: tray clicks, the hot key, the menu, Escape, a
+callback URL handed over by a second start (directly and through xdg-open), and the panel
+staying on screen when it grows at the right edge.
+
+Usage: shell_e2e.py path/to/stavelin   (needs DISPLAY with a tray host, xdotool, xwininfo)
+The program runs with STAVELIN_TEST_HOOKS=1: it reports what it does on stderr and takes a
+few commands on stdin. Every wait is bounded; nothing sleeps for a fixed long time.
+"""
+import os
+import queue
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+SKIP = 77
+SCREEN_MARGIN = 8
+
+
+class Failure(Exception):
+    pass
+
+
+class Program:
+    """One running stavelin with its trace lines collected on a thread."""
+
+    def __init__(self, binary, args, env):
+        self.process = subprocess.Popen(
+            [binary, *args], env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+            stderr=subprocess.PIPE, text=True, bufsize=1)
+        self.lines = queue.Queue()
+        self.log = []
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stderr:
+            line = line.rstrip("\n")
+            self.log.append(line)
+            if line.startswith("stavelin: "):
+                self.lines.put(line[len("stavelin: "):])
+
+    def expect(self, pattern, timeout=10):
+        """Waits for the next trace line matching the pattern; other lines are skipped."""
+        deadline = time.monotonic() + timeout
+        while True:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise Failure(f"no line matching {pattern!r} within {timeout} s")
+            try:
+                line = self.lines.get(timeout=remaining)
+            except queue.Empty:
+                continue
+            match = re.fullmatch(pattern, line)
+            if match:
+                return match
+
+    def drain(self):
+        while not self.lines.empty():
+            self.lines.get_nowait()
+
+    def command(self, text):
+        self.process.stdin.write(text + "\n")
+        self.process.stdin.flush()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def run(*args, timeout=10, env=None):
+    return subprocess.run(args, capture_output=True, text=True, timeout=timeout, env=env)
+
+
+def xdotool(*args):
+    run("xdotool", *args)
+
+
+def geometry(text):
+    x, y, w, h = map(int, re.fullmatch(r"(-?\d+),(-?\d+) (\d+)x(\d+)", text).groups())
+    return x, y, w, h
+
+
+def panel_window_id():
+    found = run("xdotool", "search", "--onlyvisible", "--name", "^Stavelin$").stdout.split()
+    return found[0] if found else None
+
+
+def on_screen(timeout=5):
+    """The mapped panel's geometry as the X server sees it, or None when not mapped."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        wid = panel_window_id()
+        if wid:
+            info = run("xwininfo", "-id", wid).stdout
+            if "IsViewable" in info:
+                value = lambda key: int(re.search(key + r":\s+(-?\d+)", info).group(1))
+                return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                        value("Width"), value("Height"))
+        time.sleep(0.05)
+    return None
+
+
+def hidden(timeout=5):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if not panel_window_id():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def screen_size():
+    out = run("xdpyinfo").stdout
+    width, height = re.search(r"dimensions:\s+(\d+)x(\d+)", out).groups()
+    return int(width), int(height)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    binary = os.path.abspath(sys.argv[1])
+    if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
+        print("SKIP: needs an X display with a tray host, and xdotool")
+        return SKIP
+    if '("panel" "trayer")' not in run("xwininfo", "-root", "-tree").stdout:
+        print("SKIP: no tray host on this display")
+        return SKIP
+
+    scratch = tempfile.mkdtemp(prefix="stavelin-e2e-")
+    runtime = os.path.join(scratch, "runtime")
+    os.mkdir(runtime, 0o700)
+    env = dict(os.environ, STAVELIN_TEST_HOOKS="1", XDG_RUNTIME_DIR=runtime,
+               XDG_CONFIG_HOME=os.path.join(scratch, "config"),
+               XDG_DATA_HOME=os.path.join(scratch, "data"))
+    program = Program(binary, ["--demo"], env)
+    steps = []
+
+    def step(name):
+        steps.append(name)
+        print(f"-- {name}", flush=True)
+
+    try:
+        step("start: the tray icon is embedded")
+        icon = geometry(program.expect(r"tray ready at [\d.]+ ms, icon (.*)", 20).group(1))
+        check("stavelin: hot key ready" in program.log, "no hot key: " + " ".join(program.log))
+        ix, iy, iw, ih = icon
+        click_x, click_y = ix + iw // 2, iy + ih // 2
+        screen_w, screen_h = screen_size()
+
+        step("a tray click shows the panel under the icon")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "1")
+        shown = geometry(program.expect(r"panel shown (.*) in [\d.]+ ms").group(1))
+        real = on_screen()
+        check(real == shown, f"the panel is at {real} on screen, the program says {shown}")
+        x, y, w, h = real
+        check((w, h) == (420, 560), f"collapsed panel is {w}x{h}")
+        check(y == iy + ih + 4, f"panel top {y} is not 4 px below the icon's bottom {iy + ih}")
+        check(x <= click_x <= x + w, "the panel is not under the icon")
+        check(SCREEN_MARGIN <= x and x + w <= screen_w - SCREEN_MARGIN, "panel off the margins")
+
+        step("a second click hides it")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "1")
+        program.expect(r"panel hidden")
+        check(hidden(), "the panel is still mapped")
+
+        step("Ctrl+Alt+T shows and hides it")
+        xdotool("key", "ctrl+alt+t")
+        program.expect(r"panel shown .*")
+        check(on_screen() is not None, "the hot key did not map the panel")
+        xdotool("key", "ctrl+alt+t")
+        program.expect(r"panel hidden")
+        check(hidden(), "the hot key did not unmap the panel")
+
+        step("a right click opens the menu; the next left click toggles the panel")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "3")
+        program.expect(r"menu shown: Show Stavelin")
+        time.sleep(0.2)  # let the menu take its grab before it is dismissed
+        xdotool("key", "Escape")
+        program.drain()
+        deadline = time.monotonic() + 5
+        while True:  # the click that lands while the menu still closes is absorbed by it
+            xdotool("mousemove", str(click_x), str(click_y), "click", "1")
+            try:
+                program.expect(r"panel shown .*", 1)
+                break
+            except Failure:
+                check(time.monotonic() < deadline, "a left click after the menu did nothing")
+        check(on_screen() is not None, "the panel did not show after the menu")
+
+        step("the menu follows the panel: Hide Stavelin hides it")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "3")
+        program.expect(r"menu shown: Hide Stavelin")
+        time.sleep(0.2)
+        xdotool("key", "Down", "Return")
+        program.expect(r"panel hidden")
+        check(hidden(), "Hide Stavelin left the panel mapped")
+
+        step("Escape hides the panel")
+        xdotool("key", "ctrl+alt+t")
+        program.expect(r"panel shown .*")
+        wid = panel_window_id()
+        xdotool("windowfocus", "--sync", wid)
+        xdotool("key", "Escape")
+        program.expect(r"panel hidden")
+        check(hidden(), "Escape left the panel mapped")
+
+        step("growing at the right edge keeps the panel on screen, top edge fixed")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "1")
+        _, top, _, _ = geometry(program.expect(r"panel shown (.*) in [\d.]+ ms").group(1))
+        program.command("expand")
+        grown = geometry(program.expect(r"panel resized (.*)").group(1))
+        x, y, w, h = grown
+        check((w, h) == (820, 560), f"expanded panel is {w}x{h}")
+        check(y == top, f"the top edge moved from {top} to {y}")
+        check(SCREEN_MARGIN <= x and x + w <= screen_w - SCREEN_MARGIN,
+              f"expanded panel at x={x} leaves the screen")
+        deadline = time.monotonic() + 5
+        while on_screen() != grown and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(on_screen() == grown, f"on screen {on_screen()}, expected {grown}")
+        program.command("collapse")
+        program.expect(r"panel resized .* 420x560")
+        xdotool("key", "ctrl+alt+t")
+        program.expect(r"panel hidden")
+
+        step("a callback URL given to a second start connects the running one")
+        # The sandbox's token, as the authorization page would hand it back.
+        sandbox = os.path.join(os.path.dirname(binary), "stavelin-sandbox")
+        token = re.search(r"token\s+(\S+)", run(sandbox, "--help").stdout).group(1)
+        started = time.monotonic()
+        second = run(binary, "--demo", f"stavelin://auth#state=x&token={token}",
+                     timeout=10, env=env)
+        took = time.monotonic() - started
+        check(second.returncode == 0, f"the second start exited with {second.returncode}")
+        check(took < 3, f"the second start took {took:.1f} s")
+        check(token not in second.stderr + second.stdout, "the token was printed")
+        program.expect(r"callback received")
+        program.expect(r"panel shown .*")
+        program.expect(r"authorization complete")
+        check(all(token not in line for line in program.log), "the token was printed")
+        check(on_screen() is not None, "the callback did not show the panel")
+        xdotool("key", "ctrl+alt+t")
+        program.expect(r"panel hidden")
+
+        step("xdg-open delivers a stavelin: URL to the running program")
+        data_home = env["XDG_DATA_HOME"]
+        os.makedirs(os.path.join(data_home, "applications"), exist_ok=True)
+        entry = os.path.join(data_home, "applications", "stavelin-e2e.desktop")
+        with open(entry, "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Stavelin\n"
+                    f"Exec={binary} --demo %u\nMimeType=x-scheme-handler/stavelin;\n"
+                    "NoDisplay=true\n")
+        run("xdg-mime", "default", "stavelin-e2e.desktop", "x-scheme-handler/stavelin", env=env)
+        started = time.monotonic()
+        opened = run("xdg-open", "stavelin://auth#token=other-token", timeout=15, env=env)
+        took = time.monotonic() - started
+        check(opened.returncode == 0, f"xdg-open exited with {opened.returncode}: {opened.stderr}")
+        check(took < 5, f"xdg-open waited {took:.1f} s")
+        program.expect(r"callback received")
+        program.expect(r"panel shown .*")
+
+        step("Quit Stavelin ends the program")
+        xdotool("mousemove", str(click_x), str(click_y), "click", "3")
+        program.expect(r"menu shown: .*")
+        time.sleep(0.2)
+        xdotool("key", "Up", "Return")
+        try:
+            code = program.process.wait(10)
+        except subprocess.TimeoutExpired:
+            raise Failure("Quit Stavelin did not end the program")
+        check(code == 0, f"the program exited with {code}")
+        print(f"PASS: {len(steps)} steps")
+        return 0
+    except Failure as failure:
+        print(f"FAIL in step '{steps[-1] if steps else 'setup'}': {failure}")
+        print("program output:\n  " + "\n  ".join(program.log[-40:]))
+        return 1
+    finally:
+        program.stop()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
