@@ -64,7 +64,9 @@ public:
     };
     static Dependencies defaultDependencies();
 
-    explicit AppState(Dependencies dependencies = defaultDependencies(), QObject *parent = nullptr);
+    // No default argument: Qt 6.4 builds a QML singleton with the default constructor when there
+    // is one, ignoring create(), and QML would get a second store of its own.
+    explicit AppState(Dependencies dependencies, QObject *parent = nullptr);
     ~AppState() override;
 
     // The QML singleton is the instance the program created.
