@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// What the panel shows before any account is connected.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+FocusScope {
+    id: prompt
+
+    property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
+    signal openSettingsRequested()
+
+    implicitHeight: column.implicitHeight + 48
+
+    ColumnLayout {
+        id: column
+        anchors.centerIn: parent
+        width: Math.min(parent.width - 48, 320)
+        spacing: 12
+
+        Symbol {
+            name: "key.fill"
+            color: Theme.secondary
+            Layout.preferredWidth: 36
+            Layout.preferredHeight: 36
+            Layout.alignment: Qt.AlignHCenter
+        }
+        Text {
+            text: "Connect to Trello"
+            font: Theme.withWeight(Theme.title3Font, Font.Bold)
+            color: Theme.primary
+            Layout.alignment: Qt.AlignHCenter
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
+        }
+        Text {
+            text: prompt.hasBuiltInAppKey ? "Authorize Stavelin in your browser to get started."
+                                          : "Add your Trello API key and token to get started."
+            font: Theme.calloutFont
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+            Layout.fillWidth: true
+        }
+        ActionButton {
+            objectName: "connectButton"
+            focus: true
+            prominent: true
+            label: prompt.hasBuiltInAppKey ? "Connect to Trello…" : "Open Settings"
+            Layout.alignment: Qt.AlignHCenter
+            onClicked: prompt.hasBuiltInAppKey ? AppState.beginBrowserAuth()
+                                               : prompt.openSettingsRequested()
+        }
+        LinkButton {
+            objectName: "promptLink"
+            text: prompt.hasBuiltInAppKey ? "Use an API key instead" : "Get a Trello API key →"
+            url: prompt.hasBuiltInAppKey ? "" : AppState.developerKeyPageURL
+            Layout.alignment: Qt.AlignHCenter
+            onClicked: if (prompt.hasBuiltInAppKey) prompt.openSettingsRequested()
+        }
+    }
+}

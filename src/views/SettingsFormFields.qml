@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: MIT
+// The settings form, shared by the Settings window and the panel: connecting (in the browser
+// or with a typed key and token), the connection status, disconnecting, and the general
+// options. Everything it shows is the store's; the typed key and token live there too, so
+// both copies of the form show the same text.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+ColumnLayout {
+    id: form
+
+    // Emitted after "Save & Connect" has connected an account. The Settings window ignores it.
+    signal connected()
+
+    property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
+    property bool manualExpanded: false
+
+    // The page that makes a token for the typed key; it follows what is typed.
+    readonly property string tokenAuthURL: {
+        const key = AppState.credentialsDraftKey.trim()
+        return AppState.authorizePageURL
+            + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
+            + (key === "" ? "YOUR_API_KEY" : encodeURIComponent(key))
+    }
+    readonly property bool canSave: !AppState.isValidatingCredentials
+                                    && AppState.credentialsDraftKey.trim() !== ""
+                                    && AppState.credentialsDraftToken.trim() !== ""
+
+    function saveAndConnect() {
+        if (!canSave)
+            return
+        // The form may be gone when the store answers (the panel left its settings).
+        const alive = liveness
+        AppState.saveDraftCredentials().then(function () {
+            if (alive.value && AppState.hasCredentials && !AppState.credentialsStatusIsError)
+                form.connected()
+        })
+    }
+
+    property var liveness: ({ value: true })
+    Component.onDestruction: liveness.value = false
+
+    spacing: 14
+
+    // Connection
+    ColumnLayout {
+        visible: form.hasBuiltInAppKey
+        spacing: 8
+        Layout.fillWidth: true
+
+        Text {
+            text: "Connect Stavelin to your Trello account."
+            font: Theme.calloutFont
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+        RowLayout {
+            spacing: 8
+            ActionButton {
+                objectName: "connectBrowserButton"
+                prominent: true
+                label: "Connect to Trello…"
+                // The large control size.
+                topPadding: 8
+                bottomPadding: 8
+                leftPadding: 16
+                rightPadding: 16
+                enabled: !AppState.isValidatingCredentials
+                onClicked: AppState.beginBrowserAuth()
+            }
+            Spinner {
+                visible: AppState.isValidatingCredentials
+            }
+        }
+        Text {
+            text: "Trello opens in your browser — sign in, click Allow, and you'll be brought back here automatically."
+            font: Theme.captionFont
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+    }
+
+    ColumnLayout {
+        visible: !form.hasBuiltInAppKey
+        spacing: 10
+        Layout.fillWidth: true
+
+        Text {
+            text: "Connect this app to your Trello account."
+            font: Theme.calloutFont
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+        Loader {
+            active: !form.hasBuiltInAppKey
+            sourceComponent: manualFields
+            Layout.fillWidth: true
+        }
+    }
+
+    Text {
+        objectName: "credentialsStatusText"
+        visible: AppState.credentialsStatus !== ""
+        text: AppState.credentialsStatus
+        textFormat: Text.PlainText
+        font: Theme.captionFont
+        color: AppState.credentialsStatusIsError ? Theme.red : Theme.green
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+        Accessible.role: AppState.credentialsStatusIsError ? Accessible.AlertMessage
+                                                           : Accessible.StaticText
+        Accessible.name: text
+    }
+
+    ActionButton {
+        objectName: "disconnectButton"
+        visible: AppState.hasCredentials
+        destructive: true
+        label: "Disconnect"
+        onClicked: AppState.clearCredentials()
+    }
+
+    // "Advanced: use your own API key", folded away when the program has its own key.
+    ColumnLayout {
+        visible: form.hasBuiltInAppKey
+        spacing: 10
+        Layout.fillWidth: true
+
+        AbstractButton {
+            id: disclosure
+            objectName: "advancedToggle"
+            text: "Advanced: use your own API key"
+            checkable: true
+            checked: form.manualExpanded
+            onToggled: form.manualExpanded = checked
+            hoverEnabled: true
+            focusPolicy: Qt.StrongFocus
+            padding: 2
+            Accessible.role: Accessible.Button
+            Accessible.name: text
+            Accessible.checkable: true
+            Accessible.checked: checked
+            Accessible.onPressAction: toggle()
+            Keys.onReturnPressed: toggle()
+            Keys.onEnterPressed: toggle()
+
+            contentItem: RowLayout {
+                spacing: 4
+                Symbol {
+                    name: disclosure.checked ? "chevron.down" : "chevron.right"
+                    color: Theme.secondary
+                    lineWidth: 2
+                    Layout.preferredWidth: 9
+                    Layout.preferredHeight: 9
+                }
+                Text {
+                    text: disclosure.text
+                    font: Theme.captionFont
+                    color: disclosure.hovered ? Theme.primary : Theme.secondary
+                }
+            }
+            background: Rectangle {
+                radius: 4
+                color: "transparent"
+                border.width: disclosure.visualFocus ? 2 : 0
+                border.color: Theme.accent
+            }
+        }
+        Loader {
+            active: form.hasBuiltInAppKey && form.manualExpanded
+            visible: active
+            sourceComponent: manualFields
+            Layout.fillWidth: true
+        }
+    }
+
+    Rectangle {
+        color: Theme.separator
+        implicitHeight: 1
+        Layout.fillWidth: true
+        Layout.topMargin: 4
+        Layout.bottomMargin: 4
+    }
+
+    // General
+    ColumnLayout {
+        spacing: 8
+        Layout.fillWidth: true
+
+        SectionHeader {
+            title: "General"
+            Layout.fillWidth: true
+        }
+        Switch {
+            id: launchSwitch
+            objectName: "launchAtLoginSwitch"
+            text: "Launch at login"
+            // Shows the store's state; flipping it asks the store, which decides.
+            checked: AppState.launchAtLogin
+            Accessible.name: text
+            onToggled: {
+                const wanted = checked
+                checked = Qt.binding(function () { return AppState.launchAtLogin })
+                AppState.setLaunchAtLogin(wanted)
+            }
+        }
+        Text {
+            objectName: "hotKeyHint"
+            text: "Press Ctrl+Alt+T anywhere to show or hide the window."
+            font: Theme.captionFont
+            color: Theme.secondary
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+    }
+
+    Component {
+        id: manualFields
+
+        ColumnLayout {
+            spacing: 12
+
+            ColumnLayout {
+                spacing: 4
+                Layout.fillWidth: true
+                SectionHeader {
+                    title: "API Key"
+                    Layout.fillWidth: true
+                }
+                TextField {
+                    objectName: "apiKeyField"
+                    placeholderText: "Trello API key"
+                    text: AppState.credentialsDraftKey
+                    inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
+                    selectByMouse: true
+                    Layout.fillWidth: true
+                    Accessible.name: "API Key"
+                    onTextEdited: AppState.credentialsDraftKey = text
+                    onAccepted: form.saveAndConnect()
+                }
+            }
+            ColumnLayout {
+                spacing: 4
+                Layout.fillWidth: true
+                SectionHeader {
+                    title: "Token"
+                    Layout.fillWidth: true
+                }
+                TextField {
+                    objectName: "tokenField"
+                    placeholderText: "Trello API token"
+                    text: AppState.credentialsDraftToken
+                    echoMode: TextInput.Password
+                    inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
+                    selectByMouse: true
+                    Layout.fillWidth: true
+                    Accessible.name: "Token"
+                    onTextEdited: AppState.credentialsDraftToken = text
+                    onAccepted: form.saveAndConnect()
+                }
+            }
+            RowLayout {
+                spacing: 12
+                LinkButton {
+                    objectName: "apiKeyLink"
+                    text: "Get an API key"
+                    url: AppState.developerKeyPageURL
+                }
+                LinkButton {
+                    objectName: "tokenLink"
+                    text: "Generate a token"
+                    url: form.tokenAuthURL
+                }
+            }
+            RowLayout {
+                spacing: 8
+                ActionButton {
+                    objectName: "saveConnectButton"
+                    prominent: true
+                    label: "Save & Connect"
+                    enabled: form.canSave
+                    onClicked: form.saveAndConnect()
+                }
+                Spinner {
+                    visible: AppState.isValidatingCredentials
+                }
+                Item { Layout.fillWidth: true }
+            }
+        }
+    }
+}
