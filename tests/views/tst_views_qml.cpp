@@ -1,21 +1,171 @@
 // SPDX-License-Identifier: MIT
-// Runs the QML tests in qml/ against the statically linked Stavelin module.
+// Runs the QML tests in qml/ against the statically linked Stavelin module, with the one
+// AppState connected to the sandbox service on loopback. Tests reach the sandbox through the
+// `Sandbox` singleton of `import StavelinTest`.
+//
+// STAVELIN_TEST_PALETTE=dark runs everything in a dark palette; STAVELIN_SHOTS_DIR names a
+// folder where tests that take screenshots save them.
+#include "platform/CredentialStore.h"
+#include "platform/KeychainHelper.h"
+#include "platform/LoginItem.h"
+#include "sandbox/Emulator.h"
+#include "state/AppState.h"
+
 #include <QCoroQml>
+#include <QCoroTask>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QQmlEngine>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QVariantMap>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
+
+#include <memory>
+#include <regex>
 
 using namespace Qt::StringLiterals;
 
 Q_IMPORT_QML_PLUGIN(StavelinPlugin)
 
+// The sandbox as the tests see it: its credentials, fresh data on demand, injected failures
+// and the requests it received.
+class SandboxControl : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString apiKey READ apiKey CONSTANT)
+    Q_PROPERTY(QString token READ token CONSTANT)
+    Q_PROPERTY(QString shotsDir READ shotsDir CONSTANT)
+    Q_PROPERTY(QString seed READ seed NOTIFY seedChanged)
+public:
+    explicit SandboxControl(QObject *parent = nullptr) : QObject(parent)
+    {
+        start(sandbox::Seed::Sample);
+    }
+
+    QString baseUrl() const { return QString::fromStdString(m_emulator->baseUrl()); }
+    QString apiKey() const { return QString::fromStdString(m_emulator->apiKey()); }
+    QString token() const { return QString::fromStdString(m_emulator->token()); }
+    QString shotsDir() const { return qEnvironmentVariable("STAVELIN_SHOTS_DIR"); }
+    QString seed() const { return m_seed; }
+
+    // Starts over with fresh data ("sample" or "empty") on the same address.
+    Q_INVOKABLE bool reset(const QString &seed)
+    {
+        const bool empty = seed == u"empty"_s;
+        m_seed = empty ? seed : u"sample"_s;
+        Q_EMIT seedChanged();
+        return start(empty ? sandbox::Seed::Empty : sandbox::Seed::Sample);
+    }
+
+    // The next matching request fails with this status and body.
+    Q_INVOKABLE void failNext(const QString &method, const QString &pathPattern, int status,
+                              const QString &body)
+    {
+        m_emulator->injectFault(method.toStdString(), pathPattern.toStdString(),
+                                sandbox::Response::text(body.toStdString(), status));
+    }
+
+    Q_SIGNAL void seedChanged();
+
+    Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
+
+    // The query items of every request matching method and path, oldest first.
+    Q_INVOKABLE QVariantList requests(const QString &method, const QString &pathPattern) const
+    {
+        const std::regex pattern(pathPattern.toStdString());
+        QVariantList found;
+        for (const sandbox::RecordedRequest &request : m_emulator->requests()) {
+            if (request.method != method.toStdString() ||
+                !std::regex_match(request.path, pattern)) {
+                continue;
+            }
+            QVariantMap query;
+            for (const auto &[name, value] : request.query) {
+                query.insert(QString::fromStdString(name), QString::fromStdString(value));
+            }
+            found.append(query);
+        }
+        return found;
+    }
+
+private:
+    bool start(sandbox::Seed seed)
+    {
+        const int port = m_emulator ? m_emulator->port() : 0;
+        m_emulator.reset();
+        sandbox::Options options;
+        options.seed = seed;
+        m_emulator = std::make_unique<sandbox::Emulator>(options);
+        return m_emulator->start(port) > 0;
+    }
+
+    std::unique_ptr<sandbox::Emulator> m_emulator;
+    QString m_seed = u"sample"_s;
+};
+
 class Setup : public QObject {
     Q_OBJECT
 public slots:
-    void applicationAvailable() { QCoro::Qml::registerTypes(); }
+    void applicationAvailable()
+    {
+        QCoro::Qml::registerTypes();
+        if (qEnvironmentVariable("STAVELIN_TEST_PALETTE") == u"dark"_s) {
+            QGuiApplication::setPalette(darkPalette());
+        }
+
+        m_sandbox = new SandboxControl(this);
+        qmlRegisterSingletonType<SandboxControl>(
+            "StavelinTest", 1, 0, "Sandbox", [this](QQmlEngine *, QJSEngine *) -> QObject * {
+                QJSEngine::setObjectOwnership(m_sandbox, QJSEngine::CppOwnership);
+                return m_sandbox;
+            });
+
+        // A connected account, with nothing of the user's touched: credentials in memory,
+        // preferences and the login item in a temporary folder.
+        auto credentials = std::make_unique<MemoryCredentialStore>();
+        QCoro::waitFor(credentials->save(KeychainHelper::ApiKeyAccount, m_sandbox->apiKey()));
+        QCoro::waitFor(credentials->save(KeychainHelper::TokenAccount, m_sandbox->token()));
+        AppState::Dependencies dependencies;
+        dependencies.credentials = std::move(credentials);
+        dependencies.settings =
+            std::make_unique<QSettings>(m_dir.filePath(u"settings.ini"_s), QSettings::IniFormat);
+        dependencies.loginItem =
+            std::make_unique<LoginItem>(m_dir.filePath(u"autostart"_s), u"/usr/bin/true"_s);
+        dependencies.baseURL = QUrl(m_sandbox->baseUrl());
+        m_state = new AppState(std::move(dependencies), this);
+        AppState::setInstance(m_state);
+        QCoro::waitFor(m_state->startup());
+    }
+
     // With Qt 6.4 a static module's files live under qrc:/<URI>/, which is not on the default
     // import path.
     void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(u"qrc:/"_s); }
+
+private:
+    static QPalette darkPalette()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+        palette.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+        palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
+        palette.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+        palette.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+        palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+        palette.setColor(QPalette::HighlightedText, Qt::white);
+        palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
+        palette.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4a));
+        palette.setColor(QPalette::Dark, QColor(0x1c, 0x1c, 0x1e));
+        palette.setColor(QPalette::Light, QColor(0x5a, 0x5a, 0x5e));
+        palette.setColor(QPalette::Shadow, Qt::black);
+        return palette;
+    }
+
+    QTemporaryDir m_dir;
+    SandboxControl *m_sandbox = nullptr;
+    AppState *m_state = nullptr;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(views, Setup)
