@@ -11,6 +11,7 @@ AbstractButton {
     id: row
 
     required property var board
+    readonly property alias contextMenu: menu
 
     readonly property string boardName: board ? board.name : ""
     readonly property string boardDesc: board && board.desc ? board.desc : ""

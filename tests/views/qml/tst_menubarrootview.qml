@@ -213,6 +213,31 @@ Item {
             compare(child(view, "headerTitle").text, "Trello Boards")
         }
 
+        function test_contextMenuArchives() {
+            const view = makeView()
+            const list = child(view, "boardList")
+            tryVerify(function () { return list.itemAtIndex(0) !== null })
+            const row = list.itemAtIndex(0).row
+            const name = row.boardName
+            const before = AppState.boards.count
+
+            // The menu opens from the keyboard as well as with the right button.
+            row.forceActiveFocus()
+            keyClick(Qt.Key_Menu)
+            tryVerify(function () { return row.contextMenu.opened })
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !row.contextMenu.opened })
+            compare(view.screen, "list", "Escape closed the menu only")
+
+            mouseClick(row, row.width / 2, row.height / 2, Qt.RightButton)
+            tryVerify(function () { return row.contextMenu.opened })
+            verify(row.contextMenu.itemAt(0).visible, "the board has a web address")
+            mouseClick(row.contextMenu.itemAt(1))
+            tryCompare(AppState.boards, "count", before - 1, 5000)
+            verify(shownBoards(view).indexOf(name) < 0)
+            verify(Sandbox.reset("sample"))
+        }
+
         function test_settingsModes() {
             const view = makeView()
             click(view, "settingsButton")
