@@ -21,6 +21,7 @@ class Program:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                         text=True, bufsize=1)
         self.lines = queue.Queue()
+        self.pending = []
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -29,24 +30,33 @@ class Program:
                 self.lines.put((time.monotonic(), line[10:].rstrip("\n")))
 
     def expect(self, pattern, timeout=20):
+        """The first line not yet taken that matches, in whatever order the lines came."""
         deadline = time.monotonic() + timeout
         while True:
-            try:
-                at, line = self.lines.get(timeout=max(deadline - time.monotonic(), 0.001))
-            except queue.Empty:
+            while not self.lines.empty():
+                self.pending.append(self.lines.get_nowait())
+            for index, (at, line) in enumerate(self.pending):
+                match = re.fullmatch(pattern, line)
+                if match:
+                    del self.pending[index]
+                    return at, match
+            if time.monotonic() > deadline:
                 raise SystemExit(f"bench: no '{pattern}' within {timeout} s")
-            match = re.fullmatch(pattern, line)
-            if match:
-                return at, match
+            try:
+                self.pending.append(self.lines.get(timeout=0.05))
+            except queue.Empty:
+                pass
 
     def command(self, text):
         self.process.stdin.write(text + "\n")
         self.process.stdin.flush()
 
     def rss_mb(self):
+        """Resident memory, and the part of it that is the program's own (not shared files)."""
         with open(f"/proc/{self.process.pid}/status") as f:
-            kb = int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1))
-        return kb / 1024
+            status = f.read()
+        field = lambda name: int(re.search(name + r":\s+(\d+)", status).group(1)) / 1024
+        return field("VmRSS"), field("RssAnon")
 
     def stop(self):
         self.process.terminate()
@@ -91,7 +101,7 @@ def main():
     program.expect(r"board loaded", 120)
     load_s = time.monotonic() - started
     settle(program, 1.0)
-    large = program.rss_mb()
+    large, large_own = program.rss_mb()
     program.stop()
 
     med = statistics.median
@@ -104,9 +114,12 @@ def main():
           " (show request to first frame on screen)")
     print(f"  as seen from outside:     {med(show_external):6.1f} ms  "
           "(xdotool key press to the program's report; includes xdotool's own start)")
-    print(f"resident memory, idle:      {med(idle):6.1f} MB  [{min(idle):.1f}-{max(idle):.1f}]"
+    rss = [r for r, _ in idle]
+    own = [a for _, a in idle]
+    print(f"resident memory, idle:      {med(rss):6.1f} MB  [{min(rss):.1f}-{max(rss):.1f}]"
           "   budget 60 MB (panel built, sample account loaded)")
-    print(f"resident memory, large board open: {large:6.1f} MB"
+    print(f"  of which private (anon):  {med(own):6.1f} MB  (the rest is shared library pages)")
+    print(f"resident memory, large board open: {large:6.1f} MB, private {large_own:.1f} MB"
           f"  (30 lists x 200 cards, loaded in {load_s:.2f} s)")
 
 

@@ -5,10 +5,12 @@
 # opening the largest sample board. Build first (scripts/build.sh).
 #
 #   bench/startup.sh [runs]        # default 5 runs; medians are printed
+#   STAVELIN_BUILD=other-build-dir bench/startup.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ ! -x build/bin/stavelin ]; then
-  echo "bench/startup.sh: build/bin/stavelin is missing; run scripts/build.sh first" >&2
+binary="${STAVELIN_BUILD:-build}/bin/stavelin"
+if [ ! -x "$binary" ]; then
+  echo "bench/startup.sh: $binary is missing; run scripts/build.sh first" >&2
   exit 1
 fi
 if [ -z "${STAVELIN_BENCH_SESSION:-}" ]; then
@@ -16,4 +18,4 @@ if [ -z "${STAVELIN_BENCH_SESSION:-}" ]; then
 fi
 # Measured the way users run it: no accessibility bridge forced on.
 unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON GTK_MODULES
-exec /usr/bin/python3 bench/startup.py build/bin/stavelin "${1:-5}"
+exec /usr/bin/python3 bench/startup.py "$binary" "${1:-5}"

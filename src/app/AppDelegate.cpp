@@ -62,11 +62,18 @@ void AppDelegate::start()
     connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
     m_tray->show();
     hooks::trace(QStringLiteral("tray shown at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
-    if (hooks::enabled()) {
-        traceTrayWhenEmbedded();
-    }
     qApp->installEventFilter(this); // palette changes
+    // The panel is built as soon as the tray host has the icon, so that building it does not
+    // hold up the icon's first paint. Anything that needs it earlier builds it at once.
+    watchTrayThenBuildPanel();
+    startServices();
+}
 
+void AppDelegate::ensurePanel()
+{
+    if (m_panel) {
+        return;
+    }
     m_panel = std::make_unique<PanelWindow>(m_engine, viewUrl(QStringLiteral("MenuBarRootView.qml")),
                                             m_state->isExpanded());
     connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
@@ -80,7 +87,10 @@ void AppDelegate::start()
     });
     connectRootView();
     hooks::trace(QStringLiteral("panel built at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+}
 
+void AppDelegate::startServices()
+{
     QString hotKeyError;
     m_hotKey = GlobalHotKey::create(GlobalHotKey::DefaultCombination, [this] { togglePanel(); },
                                     &hotKeyError);
@@ -183,19 +193,43 @@ static std::optional<QRect> embeddedTrayIcon(const QRect &geometry)
     return geometry;
 }
 
-void AppDelegate::traceTrayWhenEmbedded()
+void AppDelegate::watchTrayThenBuildPanel()
 {
+    constexpr qint64 longestWaitForPanelMs = 150; // no tray host: build the panel anyway
+    constexpr qint64 longestWatchMs = 10000;      // the tray host may come later
     auto *poll = new QTimer(this);
     poll->setInterval(2);
-    connect(poll, &QTimer::timeout, this, [this, poll] {
-        if (const std::optional<QRect> icon = embeddedTrayIcon(m_tray->geometry())) {
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    // The host moves the icon into place after taking it in: ready once it stays put.
+    auto last = std::make_shared<std::optional<QRect>>();
+    auto steady = std::make_shared<QElapsedTimer>();
+    connect(poll, &QTimer::timeout, this, [this, poll, since, last, steady] {
+        const std::optional<QRect> icon = embeddedTrayIcon(m_tray->geometry());
+        if (icon != *last) {
+            *last = icon;
+            steady->start();
+        }
+        if (icon && !m_trayReady && steady->elapsed() >= 10) {
+            m_trayReady = true;
             hooks::trace(QStringLiteral("tray ready at %1 ms, icon %2")
                              .arg(hooks::elapsedMs(), 0, 'f', 1)
                              .arg(geometryText(*icon)));
+            // One more turn of the event loop, so the icon paints before the panel is built.
+            QTimer::singleShot(10, this, &AppDelegate::ensurePanel);
+        } else if (since->elapsed() > longestWaitForPanelMs) {
+            ensurePanel();
+        }
+        if (m_trayReady || since->elapsed() > longestWatchMs || (!hooks::enabled() && m_panel)) {
             poll->deleteLater();
         }
     });
     poll->start();
+}
+
+bool AppDelegate::panelVisible() const
+{
+    return m_panel && m_panel->isVisible();
 }
 
 void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -206,7 +240,7 @@ void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
         break;
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::DoubleClick: // every click toggles, however quick the second one
-        if (m_panel->isVisible()) {
+        if (panelVisible()) {
             hidePanel();
         } else if (!m_autoHidden.isValid() || m_autoHidden.elapsed() > ClickAfterFocusLossMs) {
             showPanelFrom(Anchor::IconOrPointer);
@@ -219,7 +253,7 @@ void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void AppDelegate::togglePanel()
 {
-    if (m_panel->isVisible()) {
+    if (panelVisible()) {
         hidePanel();
     } else {
         showPanel();
@@ -239,6 +273,7 @@ void AppDelegate::showPanelFrom(Anchor anchor)
     m_pointer = anchor == Anchor::IconOrPointer ? std::optional<QPoint>(QCursor::pos())
                                                 : std::nullopt;
     m_autoHidden.invalidate();
+    ensurePanel();
     m_panel->updateFrameStyle();
     placePanel();
     m_panel->show();
@@ -249,7 +284,7 @@ void AppDelegate::showPanelFrom(Anchor anchor)
 
 void AppDelegate::hidePanel()
 {
-    if (m_panel->isVisible()) {
+    if (panelVisible()) {
         m_panel->hide();
         hooks::trace(QStringLiteral("panel hidden"));
     }
@@ -282,6 +317,9 @@ void AppDelegate::placePanel()
 
 void AppDelegate::resizeForExpanded()
 {
+    if (!m_panel) {
+        return; // built later, at the width of the moment
+    }
     m_panel->setExpanded(m_state->isExpanded());
     if (m_panel->isVisible()) {
         placePanel(); // re-centred under the icon, and back inside the screen
@@ -291,7 +329,7 @@ void AppDelegate::resizeForExpanded()
 
 void AppDelegate::onApplicationStateChanged(Qt::ApplicationState state)
 {
-    if (state != Qt::ApplicationActive && m_panel->isVisible()) {
+    if (state != Qt::ApplicationActive && panelVisible()) {
         hidePanel();
         m_autoHidden.start();
     }
@@ -302,7 +340,7 @@ void AppDelegate::showStatusMenu()
     // Built fresh each time, so the first item follows the panel.
     auto *menu = new QMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const bool visible = m_panel->isVisible();
+    const bool visible = panelVisible();
     menu->addAction(visible ? QStringLiteral("Hide Stavelin") : QStringLiteral("Show Stavelin"),
                     this, &AppDelegate::togglePanel);
     menu->addAction(QStringLiteral("Refresh Boards"), this, [this] { refreshThen({}); });

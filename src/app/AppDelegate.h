@@ -27,8 +27,9 @@ public:
     AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // Builds everything; the panel is prebuilt but stays hidden.
+    // Builds everything; the panel is prebuilt (right after the icon is up) but stays hidden.
     void start();
+    void ensurePanel();
 
     PanelWindow *panel() const { return m_panel.get(); }
     QQuickView *settingsWindow() const { return m_settings.get(); }
@@ -68,7 +69,9 @@ private:
     void connectRootView();
     void resizeForExpanded();
     void onApplicationStateChanged(Qt::ApplicationState state);
-    void traceTrayWhenEmbedded();
+    void watchTrayThenBuildPanel();
+    void startServices();
+    bool panelVisible() const;
     QCoro::Task<> refreshTask(std::function<void()> done);
 
     AppState *m_state;
@@ -83,4 +86,5 @@ private:
     QElapsedTimer m_showClock;        // since the last show request (test hooks only)
     bool m_darkIcon = false;
     bool m_registersUrlScheme = true;
+    bool m_trayReady = false;
 };

@@ -2,9 +2,11 @@
 #include "TestHooks.h"
 
 #include "AppDelegate.h"
+#include "PanelWindow.h"
 #include "state/AppState.h"
 
 #include <QElapsedTimer>
+#include <QQuickItem>
 #include <QSocketNotifier>
 
 #include <chrono>
@@ -84,7 +86,14 @@ void TestCommands::run(const QString &command)
         const QString name = command.mid(11);
         for (const TrelloBoard &board : m_state->boards()) {
             if (board.name == name) {
-                m_state->setActiveBoardID(board.id);
+                // As a click on its row would: through the root view when it can.
+                m_delegate->ensurePanel();
+                QQuickItem *view = m_delegate->panel()->rootView();
+                if (!view || view->metaObject()->indexOfMethod("selectBoard(QVariant)") < 0
+                    || !QMetaObject::invokeMethod(view, "selectBoard",
+                                                  Q_ARG(QVariant, QVariant::fromValue(board)))) {
+                    m_state->setActiveBoardID(board.id);
+                }
                 m_delegate->refreshThen([] { hooks::trace(QStringLiteral("board loaded")); });
                 return;
             }

@@ -38,7 +38,9 @@ int main(int argc, char *argv[])
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     }
 
+    hooks::trace(QStringLiteral("main at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     QApplication app(argc, argv);
+    hooks::trace(QStringLiteral("application at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     QApplication::setQuitOnLastWindowClosed(false); // closing Settings or About never quits
 
     QCommandLineParser parser;
@@ -109,6 +111,7 @@ int main(int argc, char *argv[])
     // Qt 6.4 keeps a static module's files under qrc:/<URI>/, which is not on the import path.
     engine.addImportPath(QStringLiteral("qrc:/"));
 
+    hooks::trace(QStringLiteral("store at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     AppDelegate delegate(&state, &engine);
     delegate.setRegistersUrlScheme(!demo);
     delegate.start();
