@@ -11,19 +11,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+build="${STAVELIN_BUILD:-build}" # another build directory, if you keep one
 
 bash scripts/install-deps.sh
-if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build --parallel "$(nproc)" --target stavelin
+cmake --build "$build" --parallel "$(nproc)" --target stavelin
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec "$root/build/bin/stavelin" "$@"
+  exec "$build/bin/stavelin" "$@"
 fi
 
 shots="${STAVELIN_SCREENSHOT_DIR:-$root/screenshots}"
 mkdir -p "$shots"
 echo "No display here: Stavelin runs on a virtual one (Xvfb with a tray host)." >&2
 echo "Screenshots go to $shots; press Ctrl+C to stop." >&2
-exec scripts/desktop-session.sh "$root/build/bin/stavelin" --screenshot-dir "$shots" "$@"
+exec scripts/desktop-session.sh "$(cd "$build" && pwd)/bin/stavelin" --screenshot-dir "$shots" "$@"
