@@ -107,9 +107,7 @@ void AppDelegate::startServices()
 
     // A build run from its tree has no desktop entry for the callback URL; it registers one
     // for itself right before the browser is sent to the authorization page.
-    if (m_state->metaObject()->indexOfSignal("browserAuthWillOpen()") >= 0) {
-        connect(m_state, SIGNAL(browserAuthWillOpen()), this, SLOT(registerUrlScheme()));
-    }
+    connect(m_state, &AppState::browserAuthWillOpen, this, &AppDelegate::registerUrlScheme);
 }
 
 void AppDelegate::registerUrlScheme()

@@ -247,6 +247,9 @@ Q_SIGNALS:
     void activeBoardIDChanged();
     // Fires once each time a browser authorization succeeds.
     void authDidComplete();
+    // Fires just before the authorization page opens, so the desktop shell can make sure the
+    // browser will find its way back (a build run from its tree registers its URL scheme).
+    void browserAuthWillOpen();
 
 private:
     // Marks an id as loading for as long as it lives: every path through a fetch clears it.

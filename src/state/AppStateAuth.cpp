@@ -65,6 +65,7 @@ void AppState::beginBrowserAuth()
         return;
     }
     // The browser takes it from here; the token comes back through handleAuthCallback.
+    Q_EMIT browserAuthWillOpen();
     QDesktopServices::openUrl(page);
 }
 
