@@ -76,8 +76,15 @@ void AppState::adjustCommentBadge(const QString &cardID, qint64 delta)
 void AppState::insertCardSorted(const QString &listID, const TrelloCard &card)
 {
     QList<TrelloCard> cards = withoutCard(m_cards.value(listID), card.id);
-    cards.append(card);
-    sortByPos(cards);
+    const auto byPos = [](const TrelloCard &a, const TrelloCard &b) { return a.pos < b.pos; };
+    if (std::is_sorted(cards.begin(), cards.end(), byPos)) {
+        // Appending and sorting stably puts the card after every card at or below its
+        // position; on a sorted list that is one insertion, not a sort of thousands.
+        cards.insert(std::upper_bound(cards.begin(), cards.end(), card, byPos), card);
+    } else {
+        cards.append(card);
+        sortByPos(cards);
+    }
     m_cards.set(listID, std::move(cards));
 }
 

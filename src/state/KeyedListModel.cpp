@@ -87,15 +87,39 @@ void KeyedListModel::reset()
     setLoaded(false);
 }
 
+void KeyedListModel::updateRow(qsizetype row, const QVariant &record)
+{
+    if (!(m_rows.at(row) == record)) {
+        m_rows[row] = record;
+        const QModelIndex changed = index(int(row));
+        Q_EMIT dataChanged(changed, changed);
+    }
+}
+
 void KeyedListModel::replace(const QList<QVariant> &records)
 {
-    const int oldCount = count();
-    QList<QString> newIds;
-    newIds.reserve(records.size());
-    QHash<QString, int> wanted; // how many rows with each id the new contents hold
+    QList<QString> ids;
+    ids.reserve(records.size());
     for (const QVariant &record : records) {
-        newIds.append(idOf(record));
-        ++wanted[newIds.last()];
+        ids.append(idOf(record));
+    }
+    replace(records, ids);
+}
+
+void KeyedListModel::replace(const QList<QVariant> &records, const QList<QString> &newIds)
+{
+    Q_ASSERT(records.size() == newIds.size());
+    if (newIds == m_ids && m_loaded) {
+        // The usual reload: same records in the same order, a few of them changed.
+        for (qsizetype row = 0; row < records.size(); ++row) {
+            updateRow(row, records.at(row));
+        }
+        return;
+    }
+    const int oldCount = count();
+    QHash<QString, int> wanted; // how many rows with each id the new contents hold
+    for (const QString &id : newIds) {
+        ++wanted[id];
     }
 
     // 1. Remove rows whose id is gone (or that are surplus duplicates), back to front,
@@ -140,11 +164,7 @@ void KeyedListModel::replace(const QList<QVariant> &records)
     for (qsizetype target = 0; target < records.size(); ++target) {
         const QString &id = newIds.at(target);
         if (target < m_ids.size() && m_ids.at(target) == id) {
-            if (!(m_rows.at(target) == records.at(target))) {
-                m_rows[target] = records.at(target);
-                const QModelIndex changed = index(int(target));
-                Q_EMIT dataChanged(changed, changed);
-            }
+            updateRow(target, records.at(target));
             continue;
         }
         const qsizetype found = m_ids.indexOf(id, target + 1);
@@ -153,11 +173,7 @@ void KeyedListModel::replace(const QList<QVariant> &records)
             m_rows.move(found, target);
             m_ids.move(found, target);
             endMoveRows();
-            if (!(m_rows.at(target) == records.at(target))) {
-                m_rows[target] = records.at(target);
-                const QModelIndex changed = index(int(target));
-                Q_EMIT dataChanged(changed, changed);
-            }
+            updateRow(target, records.at(target));
         } else {
             beginInsertRows(QModelIndex(), int(target), int(target));
             m_rows.insert(target, records.at(target));

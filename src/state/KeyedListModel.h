@@ -42,11 +42,14 @@ public:
     template <typename T> void replace(const QList<T> &records)
     {
         QList<QVariant> values;
+        QList<QString> ids;
         values.reserve(records.size());
+        ids.reserve(records.size());
         for (const T &record : records) {
             values.append(QVariant::fromValue(record));
+            ids.append(record.id);
         }
-        replace(values);
+        replace(values, ids);
     }
     // Back to "never loaded": no rows.
     void reset();
@@ -57,6 +60,8 @@ Q_SIGNALS:
 
 private:
     QString idOf(const QVariant &record) const;
+    void replace(const QList<QVariant> &records, const QList<QString> &ids);
+    void updateRow(qsizetype row, const QVariant &record);
     void setLoaded(bool loaded);
 
     QMetaType m_type;
