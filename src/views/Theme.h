@@ -103,7 +103,9 @@ public:
     };
     Q_ENUM(FontStyle)
 
-    explicit Theme(QObject *parent = nullptr);
+    // No default argument: Qt 6.4 builds a QML singleton with the default constructor when
+    // there is one, ignoring create(), and QML would get a second Theme.
+    explicit Theme(QObject *parent);
 
     // The process-wide instance that QML also gets; owned by C++.
     static Theme *instance();
