@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "LoopbackServer.h"
+#include "Text.h"
 
 #include <httplib.h>
 
@@ -10,13 +11,6 @@
 namespace sandbox {
 
 namespace {
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9') {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Multipart.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,22 +8,6 @@
 namespace sandbox {
 
 namespace {
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string trim(const std::string &text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // A parameter of a header value such as `form-data; name="file"; filename="a b.txt"`.
 std::optional<std::string> headerParameter(const std::string &value, const std::string &name)
 {
@@ -33,7 +18,7 @@ std::optional<std::string> headerParameter(const std::string &value, const std::
         if (equals == std::string::npos) {
             return std::nullopt;
         }
-        if (lower(trim(value.substr(at, equals - at))) != name) {
+        if (lower(trimmed(value.substr(at, equals - at))) != name) {
             continue;
         }
         size_t start = equals + 1;
@@ -52,7 +37,7 @@ std::optional<std::string> headerParameter(const std::string &value, const std::
             return std::nullopt;
         }
         const size_t end = value.find(';', start);
-        return trim(value.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        return trimmed(value.substr(start, end == std::string::npos ? std::string::npos : end - start));
     }
     return std::nullopt;
 }
@@ -100,8 +85,8 @@ std::optional<std::vector<FormPart>> parseMultipart(const std::string &body,
             const std::string header = body.substr(line, lineEnd - line);
             const size_t colon = header.find(':');
             if (colon != std::string::npos) {
-                const std::string name = lower(trim(header.substr(0, colon)));
-                const std::string value = trim(header.substr(colon + 1));
+                const std::string name = lower(trimmed(header.substr(0, colon)));
+                const std::string value = trimmed(header.substr(colon + 1));
                 if (name == "content-disposition") {
                     part.name = headerParameter(value, "name").value_or("");
                     part.fileName = headerParameter(value, "filename");

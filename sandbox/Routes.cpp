@@ -84,15 +84,6 @@ store::PosRequest position(const std::string &text)
     return pos;
 }
 
-std::string trimmed(const std::string &text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::optional<std::optional<QDateTime>> parseDue(const std::string &text)
 {
     const std::string value = trimmed(text);

@@ -4,6 +4,7 @@
 #include "Json.h"
 #include "LoopbackServer.h"
 #include "Store.h"
+#include "Text.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -72,6 +73,5 @@ store::PosRequest position(const std::string &text);
 // Dates the way the service reads them: ISO 8601 with or without fraction and zone, or
 // "yyyy-MM-dd HH:mm:ss UTC". An empty text or "null" clears (nullopt in the outer optional).
 std::optional<std::optional<QDateTime>> parseDue(const std::string &text);
-std::string trimmed(const std::string &text);
 
 } // namespace sandbox::routes
