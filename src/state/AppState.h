@@ -281,6 +281,27 @@ private:
         co_return std::nullopt;
     }
     QCoro::Task<bool> attempt(QCoro::Task<> call);
+    // Loads one parent's records the way every keyed load goes: silent without credentials,
+    // the parent in its loading set while the request runs, the answer put in order and
+    // stored whole, errorMessage cleared. True when something was stored.
+    template <typename T>
+    QCoro::Task<bool> loadInto(KeyedCollection<T> &collection, Loading set, QString parent,
+                               QCoro::Task<QList<T>> (TrelloAPI::*fetch)(const QString &),
+                               void (*order)(QList<T> &))
+    {
+        if (!hasCredentials()) {
+            co_return false;
+        }
+        LoadingMark loading(this, set, parent);
+        auto records = co_await attempt((m_api->*fetch)(parent));
+        if (!records) {
+            co_return false;
+        }
+        order(*records);
+        collection.set(parent, std::move(*records));
+        clearError();
+        co_return true;
+    }
     template <typename T> Operation operation(QCoro::Task<T> &&task)
     {
         return Operation(std::move(task), m_engine);

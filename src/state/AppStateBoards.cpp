@@ -66,16 +66,8 @@ Operation AppState::refreshLists(const QString &boardID)
 
 QCoro::Task<> AppState::doRefreshLists(QString boardID)
 {
-    if (!hasCredentials()) {
-        co_return;
-    }
-    LoadingMark loading(this, Loading::Lists, boardID);
-    auto lists = co_await attempt(m_api->fetchLists(boardID));
-    if (lists) {
-        sortByPos(*lists);
-        m_lists.set(boardID, std::move(*lists));
-        clearError();
-    }
+    co_await loadInto(m_lists, Loading::Lists, boardID, &TrelloAPI::fetchLists,
+                      &sortByPos<TrelloList>);
 }
 
 Operation AppState::refreshCards(const QString &listID)
@@ -85,16 +77,8 @@ Operation AppState::refreshCards(const QString &listID)
 
 QCoro::Task<> AppState::doRefreshCards(QString listID)
 {
-    if (!hasCredentials()) {
-        co_return;
-    }
-    LoadingMark loading(this, Loading::Cards, listID);
-    auto cards = co_await attempt(m_api->fetchCards(listID));
-    if (cards) {
-        sortByPos(*cards);
-        m_cards.set(listID, std::move(*cards));
-        clearError();
-    }
+    co_await loadInto(m_cards, Loading::Cards, listID, &TrelloAPI::fetchCards,
+                      &sortByPos<TrelloCard>);
 }
 
 Operation AppState::loadBoardMeta(const QString &boardID)

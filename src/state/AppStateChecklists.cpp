@@ -62,17 +62,12 @@ Operation AppState::refreshChecklists(const QString &cardID)
 
 QCoro::Task<> AppState::doRefreshChecklists(QString cardID)
 {
-    if (!hasCredentials()) {
-        co_return;
-    }
-    LoadingMark loading(this, Loading::Checklists, cardID);
-    auto checklists = co_await attempt(m_api->fetchChecklists(cardID));
-    if (checklists) {
-        // The checklists by position; the items inside keep the service's order.
-        sortByPos(*checklists);
-        m_checklists.set(cardID, std::move(*checklists));
+    // The checklists by position; the items inside keep the service's order.
+    const bool loaded = co_await loadInto(m_checklists, Loading::Checklists, cardID,
+                                          &TrelloAPI::fetchChecklists,
+                                          &sortByPos<TrelloChecklist>);
+    if (loaded) {
         recomputeBadge(cardID);
-        clearError();
     }
 }
 
@@ -240,23 +235,18 @@ Operation AppState::refreshAttachments(const QString &cardID)
 
 QCoro::Task<> AppState::doRefreshAttachments(QString cardID)
 {
-    if (!hasCredentials()) {
-        co_return;
-    }
-    LoadingMark loading(this, Loading::Attachments, cardID);
-    auto attachments = co_await attempt(m_api->fetchAttachments(cardID));
-    if (attachments) {
-        // Newest first; an undated attachment counts as the oldest possible one.
-        std::stable_sort(attachments->begin(), attachments->end(),
+    // Newest first; an undated attachment counts as the oldest possible one.
+    const auto newestFirst = [](QList<TrelloAttachment> &attachments) {
+        std::stable_sort(attachments.begin(), attachments.end(),
                          [](const TrelloAttachment &a, const TrelloAttachment &b) {
                              if (!b.date) {
                                  return a.date.has_value();
                              }
                              return a.date && *a.date > *b.date;
                          });
-        m_attachments.set(cardID, std::move(*attachments));
-        clearError();
-    }
+    };
+    co_await loadInto(m_attachments, Loading::Attachments, cardID, &TrelloAPI::fetchAttachments,
+                      +newestFirst);
 }
 
 Operation AppState::addAttachment(const QString &cardID, const QString &url, const QString &name)
