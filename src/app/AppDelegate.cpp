@@ -23,7 +23,8 @@
 
 namespace {
 
-// A view of the Stavelin module, or the stand-in when this build does not have it.
+// A view of the Stavelin module by its path under views/, or the stand-in when this build
+// does not have it.
 QUrl viewUrl(const QString &name)
 {
     const QString path = QStringLiteral(":/Stavelin/views/") + name;
@@ -378,7 +379,7 @@ void AppDelegate::showSettingsWindow()
         m_settings->setTitle(QStringLiteral("Stavelin Settings"));
         m_settings->setResizeMode(QQuickView::SizeRootObjectToView);
         m_settings->setColor(QGuiApplication::palette().color(QPalette::Window));
-        m_settings->setSource(viewUrl(QStringLiteral("SettingsView.qml")));
+        m_settings->setSource(viewUrl(QStringLiteral("settings/SettingsView.qml")));
         m_settings->resize(480, 360);
     }
     m_settings->show();
