@@ -22,13 +22,6 @@ public:
     // Rounded corners need someone to composite them; checked again at every showing.
     void updateFrameStyle();
 
-Q_SIGNALS:
-    void hideRequested();
-
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
-
-private:
-    void putOnAllDesktops();
 };

@@ -7,6 +7,7 @@
 #include "TestHooks.h"
 #include "sandbox/Emulator.h"
 #include "state/AppState.h"
+#include "views/Shell.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -114,6 +115,10 @@ int main(int argc, char *argv[])
     hooks::trace(QStringLiteral("store at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     AppDelegate delegate(&state, &engine);
     delegate.setRegistersUrlScheme(!demo);
+    std::unique_ptr<TestTraces> traces;
+    if (hooks::enabled()) {
+        traces = std::make_unique<TestTraces>(&delegate, &state);
+    }
     delegate.start();
     QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
     if (!arguments.isEmpty()) {
@@ -122,7 +127,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<TestCommands> commands;
     if (hooks::enabled()) {
-        commands = std::make_unique<TestCommands>(&delegate, &state);
+        commands = std::make_unique<TestCommands>(&delegate, &state, Shell::instance());
     }
     if (parser.isSet(screenshotOption)) {
         saveScreenshots(&delegate, &state, parser.value(screenshotOption));

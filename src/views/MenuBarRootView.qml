@@ -4,9 +4,7 @@
 // new board form.
 //
 // The window belongs to the shell, which sizes it from AppState.isExpanded. What only the
-// shell can do, this view asks for through signals:
-//   quitRequested()  "Quit" in the footer, or Ctrl+Q.
-//   hideRequested()  Escape with no sub-screen left to close.
+// shell can do (quit, hide the panel), this view asks the Shell singleton for.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -14,9 +12,6 @@ import Stavelin
 
 FocusScope {
     id: root
-
-    signal quitRequested()
-    signal hideRequested()
 
     // "browsing", "settings" or "newBoard".
     property string mode: "browsing"
@@ -102,7 +97,7 @@ FocusScope {
         } else if (screen === "list" && boardSearch !== "") {
             boardSearch = ""
         } else {
-            hideRequested()
+            Shell.hidePanel()
             return
         }
         content.forceActiveFocus()
@@ -138,6 +133,18 @@ FocusScope {
         }
     }
 
+    // The shell opens a board as a click on its row would (the test commands do).
+    Connections {
+        target: Shell
+        function onBoardRequested(boardID) {
+            const row = AppState.boards.indexOf(boardID)
+            if (row >= 0) {
+                root.mode = "browsing"
+                root.selectBoard(AppState.boards.get(row))
+            }
+        }
+    }
+
     onModeChanged: if (mode !== "settings") settingsOpenedForConnecting = false
 
     Shortcut {
@@ -147,7 +154,7 @@ FocusScope {
     }
     Shortcut {
         sequences: [StandardKey.Quit]
-        onActivated: root.quitRequested()
+        onActivated: Shell.quit()
     }
 
     ColumnLayout {
@@ -317,7 +324,7 @@ FocusScope {
                 objectName: "quitButton"
                 text: "Quit"
                 textFont: Theme.calloutFont
-                onClicked: root.quitRequested()
+                onClicked: Shell.quit()
             }
         }
     }

@@ -257,7 +257,7 @@ Item {
 
         function test_escapeClosesInnermostFirst() {
             const view = makeView()
-            const hide = createTemporaryObject(spyComponent, test, { target: view, signalName: "hideRequested" })
+            const hide = createTemporaryObject(spyComponent, test, { target: Shell, signalName: "hidePanelRequested" })
             click(view, "newBoardButton")
             keyClick(Qt.Key_Escape)
             compare(view.screen, "list")
@@ -269,7 +269,7 @@ Item {
             keyClick(Qt.Key_Escape)
             compare(hide.count, 1)
 
-            const quit = createTemporaryObject(spyComponent, test, { target: view, signalName: "quitRequested" })
+            const quit = createTemporaryObject(spyComponent, test, { target: Shell, signalName: "quitRequested" })
             click(view, "quitButton")
             compare(quit.count, 1)
         }
