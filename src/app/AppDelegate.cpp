@@ -72,6 +72,7 @@ void AppDelegate::ensurePanel()
     }
     m_panel = std::make_unique<PanelWindow>(m_engine, viewUrl(QStringLiteral("MenuBarRootView.qml")),
                                             m_state->isExpanded());
+    connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
     connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
         if (m_showPending) {
             m_showPending = false;

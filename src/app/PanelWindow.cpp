@@ -5,6 +5,7 @@
 #include "platform/X11Desktop.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QQuickItem>
 #include <QStyleHints>
 #include <QWheelEvent>
@@ -46,6 +47,15 @@ void PanelWindow::updateFrameStyle()
 {
     if (QQuickItem *frame = rootObject()) {
         frame->setProperty("rounded", x11::compositorRunning());
+    }
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    QQuickView::keyPressEvent(event);
+    if (!event->isAccepted() && event->key() == Qt::Key_Escape) {
+        event->accept();
+        Q_EMIT hideRequested();
     }
 }
 

@@ -13,11 +13,15 @@
 
 #include <QCoroQml>
 #include <QCoroTask>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPalette>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QUrlQuery>
 #include <QVariantMap>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
@@ -69,6 +73,28 @@ public:
     Q_SIGNAL void seedChanged();
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
+
+    // A change made elsewhere (on the service's web site, say): one request of our own to the
+    // sandbox, past the store. Waits for the answer; true on a 2xx status.
+    Q_INVOKABLE bool send(const QString &method, const QString &path, const QVariantMap &items)
+    {
+        QUrlQuery query;
+        query.addQueryItem(u"key"_s, apiKey());
+        query.addQueryItem(u"token"_s, token());
+        for (auto item = items.cbegin(); item != items.cend(); ++item) {
+            query.addQueryItem(item.key(), item.value().toString());
+        }
+        QUrl url(baseUrl() + path);
+        url.setQuery(query);
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(
+            network.sendCustomRequest(QNetworkRequest(url), method.toUtf8(), QByteArray()));
+        QEventLoop loop;
+        connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return status >= 200 && status < 300;
+    }
 
     // The query items of every request matching method and path, oldest first.
     Q_INVOKABLE QVariantList requests(const QString &method, const QString &pathPattern) const

@@ -6,15 +6,18 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
-FocusScope {
+PanelScreen {
     id: detail
 
     required property var board
-    signal backRequested()
+
+    title: board.name
 
     readonly property string boardID: board ? board.id : ""
     readonly property var lists: boardID !== "" ? AppState.listsModel(boardID) : null
-    readonly property bool loadingLists: AppState.loadingLists.indexOf(boardID) >= 0
+    // Read as a JS array: Qt 6.4's tools know no array methods on a string list.
+    readonly property var loadingListIDs: AppState.loadingLists
+    readonly property bool loadingLists: loadingListIDs.indexOf(boardID) >= 0
     readonly property var stripColor: {
         const prefs = board ? board.prefs : undefined
         if (!prefs)
@@ -56,9 +59,9 @@ FocusScope {
             PlainButton {
                 objectName: "boardsBackButton"
                 focus: true
-                text: "Boards"
+                text: qsTr("Boards")
                 symbol: "chevron.left"
-                onClicked: detail.backRequested()
+                onClicked: detail.closeRequested()
             }
             Item { Layout.fillWidth: true }
             Spinner {
@@ -67,7 +70,7 @@ FocusScope {
             IconButton {
                 objectName: "refreshBoardButton"
                 symbol: "arrow.clockwise"
-                toolTip: "Refresh"
+                toolTip: qsTr("Refresh")
                 onClicked: detail.refresh()
             }
         }
@@ -111,7 +114,7 @@ FocusScope {
                     Layout.alignment: Qt.AlignHCenter
                 }
                 Text {
-                    text: "No lists yet"
+                    text: qsTr("No lists yet")
                     font: Theme.headlineFont
                     color: Theme.primary
                     Layout.alignment: Qt.AlignHCenter
@@ -133,7 +136,7 @@ FocusScope {
                 boundsBehavior: Flickable.StopAtBounds
                 model: detail.lists
                 Accessible.role: Accessible.List
-                Accessible.name: "Lists"
+                Accessible.name: qsTr("Lists")
                 ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
 
                 delegate: ListColumn {}
@@ -148,7 +151,8 @@ FocusScope {
         required property string name
 
         readonly property var cards: AppState.cardsModel(recordId)
-        readonly property bool loadingCards: AppState.loadingCards.indexOf(recordId) >= 0
+        readonly property var loadingCardIDs: AppState.loadingCards
+        readonly property bool loadingCards: loadingCardIDs.indexOf(recordId) >= 0
 
         width: 240
         height: ListView.view.height - ListView.view.topMargin - ListView.view.bottomMargin

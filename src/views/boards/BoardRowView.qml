@@ -124,7 +124,7 @@ AbstractButton {
 
         MenuItem {
             objectName: "openInBrowserItem"
-            text: "Open in Browser"
+            text: qsTr("Open in Browser")
             visible: row.webAddress !== ""
             height: visible ? implicitHeight : 0
             Accessible.name: text
@@ -132,7 +132,7 @@ AbstractButton {
         }
         MenuItem {
             objectName: "archiveBoardItem"
-            text: "Archive Board"
+            text: qsTr("Archive Board")
             palette.windowText: Theme.red
             palette.text: Theme.red
             Accessible.name: text

@@ -17,31 +17,6 @@ ColumnLayout {
     property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
     property bool manualExpanded: false
 
-    // The page that makes a token for the typed key; it follows what is typed.
-    readonly property string tokenAuthURL: {
-        const key = AppState.credentialsDraftKey.trim()
-        return AppState.authorizePageURL
-            + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
-            + (key === "" ? "YOUR_API_KEY" : encodeURIComponent(key))
-    }
-    readonly property bool canSave: !AppState.isValidatingCredentials
-                                    && AppState.credentialsDraftKey.trim() !== ""
-                                    && AppState.credentialsDraftToken.trim() !== ""
-
-    function saveAndConnect() {
-        if (!canSave)
-            return
-        // The form may be gone when the store answers (the panel left its settings).
-        const alive = liveness
-        AppState.saveDraftCredentials().then(function () {
-            if (alive.value && AppState.hasCredentials && !AppState.credentialsStatusIsError)
-                form.connected()
-        })
-    }
-
-    property var liveness: ({ value: true })
-    Component.onDestruction: liveness.value = false
-
     spacing: 14
 
     // Connection
@@ -51,7 +26,7 @@ ColumnLayout {
         Layout.fillWidth: true
 
         Text {
-            text: "Connect Stavelin to your Trello account."
+            text: qsTr("Connect Stavelin to your Trello account.")
             font: Theme.calloutFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -62,7 +37,7 @@ ColumnLayout {
             ActionButton {
                 objectName: "connectBrowserButton"
                 prominent: true
-                label: "Connect to Trello…"
+                label: qsTr("Connect to Trello…")
                 // The large control size.
                 topPadding: 8
                 bottomPadding: 8
@@ -76,7 +51,7 @@ ColumnLayout {
             }
         }
         Text {
-            text: "Trello opens in your browser — sign in, click Allow, and you'll be brought back here automatically."
+            text: qsTr("Trello opens in your browser — sign in, click Allow, and you'll be brought back here automatically.")
             font: Theme.captionFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -90,16 +65,22 @@ ColumnLayout {
         Layout.fillWidth: true
 
         Text {
-            text: "Connect this app to your Trello account."
+            text: qsTr("Connect this app to your Trello account.")
             font: Theme.calloutFont
             color: Theme.secondary
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }
         Loader {
+            id: plainFields
             active: !form.hasBuiltInAppKey
             sourceComponent: manualFields
             Layout.fillWidth: true
+
+            Connections {
+                target: plainFields.item
+                function onConnected() { form.connected() }
+            }
         }
     }
 
@@ -121,7 +102,7 @@ ColumnLayout {
         objectName: "disconnectButton"
         visible: AppState.hasCredentials
         destructive: true
-        label: "Disconnect"
+        label: qsTr("Disconnect")
         onClicked: AppState.clearCredentials()
     }
 
@@ -134,7 +115,7 @@ ColumnLayout {
         AbstractButton {
             id: disclosure
             objectName: "advancedToggle"
-            text: "Advanced: use your own API key"
+            text: qsTr("Advanced: use your own API key")
             checkable: true
             checked: form.manualExpanded
             onToggled: form.manualExpanded = checked
@@ -172,10 +153,16 @@ ColumnLayout {
             }
         }
         Loader {
+            id: advancedFields
             active: form.hasBuiltInAppKey && form.manualExpanded
             visible: active
             sourceComponent: manualFields
             Layout.fillWidth: true
+
+            Connections {
+                target: advancedFields.item
+                function onConnected() { form.connected() }
+            }
         }
     }
 
@@ -193,13 +180,13 @@ ColumnLayout {
         Layout.fillWidth: true
 
         SectionHeader {
-            title: "General"
+            title: qsTr("General")
             Layout.fillWidth: true
         }
         Switch {
             id: launchSwitch
             objectName: "launchAtLoginSwitch"
-            text: "Launch at login"
+            text: qsTr("Launch at login")
             // Shows the store's state; flipping it asks the store, which decides.
             checked: AppState.launchAtLogin
             Accessible.name: text
@@ -211,7 +198,7 @@ ColumnLayout {
         }
         Text {
             objectName: "hotKeyHint"
-            text: "Press Ctrl+Alt+T anywhere to show or hide the window."
+            text: qsTr("Press Ctrl+Alt+T anywhere to show or hide the window.")
             font: Theme.captionFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -221,76 +208,6 @@ ColumnLayout {
 
     Component {
         id: manualFields
-
-        ColumnLayout {
-            spacing: 12
-
-            ColumnLayout {
-                spacing: 4
-                Layout.fillWidth: true
-                SectionHeader {
-                    title: "API Key"
-                    Layout.fillWidth: true
-                }
-                TextField {
-                    objectName: "apiKeyField"
-                    placeholderText: "Trello API key"
-                    text: AppState.credentialsDraftKey
-                    inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
-                    selectByMouse: true
-                    Layout.fillWidth: true
-                    Accessible.name: "API Key"
-                    onTextEdited: AppState.credentialsDraftKey = text
-                    onAccepted: form.saveAndConnect()
-                }
-            }
-            ColumnLayout {
-                spacing: 4
-                Layout.fillWidth: true
-                SectionHeader {
-                    title: "Token"
-                    Layout.fillWidth: true
-                }
-                TextField {
-                    objectName: "tokenField"
-                    placeholderText: "Trello API token"
-                    text: AppState.credentialsDraftToken
-                    echoMode: TextInput.Password
-                    inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
-                    selectByMouse: true
-                    Layout.fillWidth: true
-                    Accessible.name: "Token"
-                    onTextEdited: AppState.credentialsDraftToken = text
-                    onAccepted: form.saveAndConnect()
-                }
-            }
-            RowLayout {
-                spacing: 12
-                LinkButton {
-                    objectName: "apiKeyLink"
-                    text: "Get an API key"
-                    url: AppState.developerKeyPageURL
-                }
-                LinkButton {
-                    objectName: "tokenLink"
-                    text: "Generate a token"
-                    url: form.tokenAuthURL
-                }
-            }
-            RowLayout {
-                spacing: 8
-                ActionButton {
-                    objectName: "saveConnectButton"
-                    prominent: true
-                    label: "Save & Connect"
-                    enabled: form.canSave
-                    onClicked: form.saveAndConnect()
-                }
-                Spinner {
-                    visible: AppState.isValidatingCredentials
-                }
-                Item { Layout.fillWidth: true }
-            }
-        }
+        ManualCredentialsFields {}
     }
 }
