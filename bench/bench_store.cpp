@@ -101,7 +101,7 @@ static void BM_SortBoards1000(benchmark::State &state)
         boards.append(b);
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(AppState::sortBoards(boards));
+        benchmark::DoNotOptimize(BoardsArea::sortBoards(boards));
     }
 }
 BENCHMARK(BM_SortBoards1000)->Unit(benchmark::kMicrosecond);
@@ -121,15 +121,15 @@ static void BM_CardsIn5000CardList(benchmark::State &state)
                  sandbox::Response::json(R"({"id":"000000000000000000002500","name":"Card 2500",
                      "closed":false,"idList":"big","idBoard":"b","pos":1.5})"));
     auto store = makeStore(server.baseUrl(), "benchkey", "benchtoken", dir);
-    await(store->refreshCards(u"big"_s));
-    store->cardsModel(u"big"_s); // a column is showing
+    await(store->cards()->refreshCards(u"big"_s));
+    store->cards()->cardsModel(u"big"_s); // a column is showing
     const bool move = state.range(0) == 0;
     for (auto _ : state) {
         if (move) {
-            await(store->moveCard(u"000000000000000000002500"_s, u"big"_s,
+            await(store->cards()->moveCard(u"000000000000000000002500"_s, u"big"_s,
                                   u"000000000000000000000001"_s));
         } else {
-            await(store->refreshCards(u"big"_s));
+            await(store->cards()->refreshCards(u"big"_s));
         }
     }
     state.SetLabel(move ? "moveCard" : "refreshCards");
@@ -147,7 +147,7 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
     sandbox::Emulator service(options);
     service.start();
     auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
-    const QString board = store->boards().first().id;
+    const QString board = store->boards()->boards().first().id;
     store->setActiveBoardID(board);
     await(store->refreshVisible());
     const int latency = int(state.range(0));
@@ -158,7 +158,7 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
         timer.start();
         await(store->refreshVisible());
         const double wall = double(timer.elapsed());
-        const double lists = double(store->lists().value(board).size());
+        const double lists = double(store->boards()->lists().value(board).size());
         const double waited = latency * (3 + lists); // labels and members overlap
         ratio = waited > 0 ? wall / waited : 0;
         state.SetIterationTime(wall / 1000.0);

@@ -99,7 +99,7 @@ void AppDelegate::startServices()
 
     connect(m_state, &AppState::isExpandedChanged, this, &AppDelegate::resizeForExpanded);
     if (hooks::enabled()) {
-        connect(m_state, &AppState::authDidComplete, this,
+        connect(m_state->session(), &SessionArea::authDidComplete, this,
                 [] { hooks::trace(QStringLiteral("authorization complete")); });
     }
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -107,7 +107,8 @@ void AppDelegate::startServices()
 
     // A build run from its tree has no desktop entry for the callback URL; it registers one
     // for itself right before the browser is sent to the authorization page.
-    connect(m_state, &AppState::browserAuthWillOpen, this, &AppDelegate::registerUrlScheme);
+    connect(m_state->session(), &SessionArea::browserAuthWillOpen, this,
+            &AppDelegate::registerUrlScheme);
 }
 
 void AppDelegate::registerUrlScheme()
@@ -392,7 +393,7 @@ void AppDelegate::openArguments(const QStringList &arguments)
         // Only our scheme, written exactly so; anything else is dropped.
         if (argument.startsWith(urlscheme::Scheme + QLatin1Char(':'))) {
             hooks::trace(QStringLiteral("callback received"));
-            m_state->handleAuthCallback(argument);
+            m_state->session()->handleAuthCallback(argument);
         }
     }
     showPanel();

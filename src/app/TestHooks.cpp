@@ -84,7 +84,7 @@ void TestCommands::run(const QString &command)
         m_state->setExpanded(command == QLatin1String("expand"));
     } else if (command.startsWith(QLatin1String("open-board "))) {
         const QString name = command.mid(11);
-        for (const TrelloBoard &board : m_state->boards()) {
+        for (const TrelloBoard &board : m_state->boards()->boards()) {
             if (board.name == name) {
                 // As a click on its row would: through the root view when it can.
                 m_delegate->ensurePanel();

@@ -13,8 +13,8 @@ FocusScope {
     signal backRequested()
 
     readonly property string boardID: board ? board.id : ""
-    readonly property var lists: boardID !== "" ? AppState.listsModel(boardID) : null
-    readonly property bool loadingLists: AppState.loadingLists.indexOf(boardID) >= 0
+    readonly property var lists: boardID !== "" ? AppState.boards.listsModel(boardID) : null
+    readonly property bool loadingLists: AppState.boards.loadingLists.indexOf(boardID) >= 0
     readonly property var stripColor: {
         const prefs = board ? board.prefs : undefined
         if (!prefs)
@@ -26,15 +26,15 @@ FocusScope {
     // Lists, then labels and members, then the cards of each list one after another.
     function refresh() {
         const id = boardID
-        AppState.refreshLists(id).then(function () {
-            AppState.loadBoardMeta(id).then(function () {
-                const model = AppState.listsModel(id)
+        AppState.boards.refreshLists(id).then(detail, function () {
+            AppState.boards.loadBoardMeta(id).then(detail, function () {
+                const model = AppState.boards.listsModel(id)
                 const listIDs = []
                 for (let i = 0; i < model.count; ++i)
                     listIDs.push(model.get(i).id)
                 const next = function () {
                     if (listIDs.length > 0)
-                        AppState.refreshCards(listIDs.shift()).then(next)
+                        AppState.cards.refreshCards(listIDs.shift()).then(detail, next)
                 }
                 next()
             })
@@ -147,8 +147,8 @@ FocusScope {
         required property string recordId
         required property string name
 
-        readonly property var cards: AppState.cardsModel(recordId)
-        readonly property bool loadingCards: AppState.loadingCards.indexOf(recordId) >= 0
+        readonly property var cards: AppState.cards.cardsModel(recordId)
+        readonly property bool loadingCards: AppState.cards.loadingCards.indexOf(recordId) >= 0
 
         width: 240
         height: ListView.view.height - ListView.view.topMargin - ListView.view.bottomMargin
@@ -162,7 +162,7 @@ FocusScope {
         // Cards load once per list, when its column first shows.
         Component.onCompleted: {
             if (!cards.loaded && !loadingCards)
-                AppState.refreshCards(recordId)
+                AppState.cards.refreshCards(recordId)
         }
 
         ColumnLayout {

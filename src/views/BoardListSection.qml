@@ -20,7 +20,7 @@ FocusScope {
     property int revision: 0
     readonly property int matchCount: {
         revision
-        const boards = AppState.boards
+        const boards = AppState.boards.model
         let count = 0
         for (let i = 0; i < boards.count; ++i) {
             if (matches(boards.get(i)))
@@ -46,7 +46,7 @@ FocusScope {
     }
 
     Connections {
-        target: AppState.boards
+        target: AppState.boards.model
         function onDataChanged() { ++section.revision }
         function onModelReset() { ++section.revision }
         function onRowsMoved() { ++section.revision }
@@ -121,8 +121,8 @@ FocusScope {
                 anchors.fill: parent
                 anchors.margins: 6
                 clip: true
-                visible: AppState.boards.count > 0 && section.matchCount > 0
-                model: AppState.boards
+                visible: AppState.boards.model.count > 0 && section.matchCount > 0
+                model: AppState.boards.model
                 boundsBehavior: Flickable.StopAtBounds
                 // Arrow keys walk the matching rows only; Up from the first goes back to search.
                 keyNavigationEnabled: false
@@ -140,13 +140,13 @@ FocusScope {
                 }
                 function focusFirstRow() {
                     for (let i = 0; i < count; ++i) {
-                        if (section.matches(AppState.boards.get(i)))
+                        if (section.matches(AppState.boards.model.get(i)))
                             return focusRow(i)
                     }
                 }
                 function moveFocus(step) {
                     for (let i = currentIndex + step; i >= 0 && i < count; i += step) {
-                        if (section.matches(AppState.boards.get(i)))
+                        if (section.matches(AppState.boards.model.get(i)))
                             return focusRow(i)
                     }
                     if (step < 0)
@@ -181,7 +181,7 @@ FocusScope {
 
             Text {
                 objectName: "noMatchText"
-                visible: AppState.boards.count > 0 && section.matchCount === 0
+                visible: AppState.boards.model.count > 0 && section.matchCount === 0
                 anchors.top: parent.top
                 anchors.left: parent.left
                 anchors.right: parent.right
@@ -195,7 +195,7 @@ FocusScope {
 
             Spinner {
                 objectName: "boardsLoading"
-                visible: AppState.boards.count === 0 && AppState.isLoadingBoards
+                visible: AppState.boards.model.count === 0 && AppState.boards.isLoadingBoards
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.top: parent.top
                 anchors.topMargin: 14
@@ -205,7 +205,7 @@ FocusScope {
 
             ColumnLayout {
                 objectName: "emptyState"
-                visible: AppState.boards.count === 0 && !AppState.isLoadingBoards
+                visible: AppState.boards.model.count === 0 && !AppState.boards.isLoadingBoards
                 anchors.centerIn: parent
                 width: parent.width - 32
                 spacing: 6

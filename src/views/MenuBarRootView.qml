@@ -30,7 +30,7 @@ FocusScope {
     // What the content area shows: "prompt", "list", "board", "settings" or "newBoard".
     readonly property string screen: mode === "settings" ? "settings"
                                    : mode === "newBoard" ? "newBoard"
-                                   : !AppState.hasCredentials ? "prompt"
+                                   : !AppState.session.hasCredentials ? "prompt"
                                    : selectedBoard ? "board" : "list"
 
     // The settings screen was opened for the user because no account was connected.
@@ -55,8 +55,8 @@ FocusScope {
         selectedBoard = board
         AppState.activeBoardID = board.id
         const boardID = board.id
-        AppState.refreshLists(boardID).then(function () {
-            AppState.loadBoardMeta(boardID)
+        AppState.boards.refreshLists(boardID).then(root, function () {
+            AppState.boards.loadBoardMeta(boardID)
         })
     }
 
@@ -73,7 +73,7 @@ FocusScope {
         if (name === "" || creatingBoard)
             return
         creatingBoard = true
-        AppState.createBoard(name, desc).then(function () {
+        AppState.boards.createBoard(name, desc).then(root, function () {
             // Whatever the outcome: a failure is in the error banner.
             root.creatingBoard = false
             root.newBoardName = ""
@@ -85,7 +85,7 @@ FocusScope {
 
     // Without an account the only useful screen is the one that connects one.
     function comeOnScreen() {
-        if (!AppState.hasCredentials && mode === "browsing") {
+        if (!AppState.session.hasCredentials && mode === "browsing") {
             mode = "settings"
             settingsOpenedForConnecting = true
         }
@@ -95,7 +95,7 @@ FocusScope {
     function closeInnermost() {
         if (mode === "newBoard") {
             mode = "browsing"
-        } else if (mode === "settings" && AppState.hasCredentials) {
+        } else if (mode === "settings" && AppState.session.hasCredentials) {
             mode = "browsing"
         } else if (screen === "board") {
             closeBoard()
@@ -121,13 +121,13 @@ FocusScope {
     }
 
     Connections {
-        target: AppState
+        target: AppState.session
         function onAuthDidComplete() {
             if (root.mode === "settings")
                 root.mode = "browsing"
         }
         function onCredentialsChanged() {
-            if (!AppState.hasCredentials) {
+            if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
                 root.selectedBoard = null
             } else if (root.mode === "settings" && root.settingsOpenedForConnecting) {
@@ -184,7 +184,7 @@ FocusScope {
             }
             Spinner {
                 objectName: "boardsLoadingIndicator"
-                visible: AppState.isLoadingBoards
+                visible: AppState.boards.isLoadingBoards
             }
             IconButton {
                 objectName: "newBoardButton"
@@ -198,7 +198,7 @@ FocusScope {
                 visible: root.screen === "list"
                 symbol: "arrow.clockwise"
                 toolTip: "Refresh boards"
-                onClicked: AppState.refreshBoards()
+                onClicked: AppState.boards.refreshBoards()
             }
             IconButton {
                 objectName: "expandButton"
@@ -299,8 +299,8 @@ FocusScope {
 
             Text {
                 objectName: "footerText"
-                text: AppState.member ? "Signed in as " + AppState.member.username
-                    : AppState.hasCredentials ? "Trello" : ""
+                text: AppState.session.member ? "Signed in as " + AppState.session.member.username
+                    : AppState.session.hasCredentials ? "Trello" : ""
                 textFormat: Text.PlainText
                 font: Theme.captionFont
                 color: Theme.secondary
@@ -353,7 +353,7 @@ FocusScope {
         id: settingsComponent
         SettingsPanelView {
             focus: true
-            onConnected: if (AppState.hasCredentials) root.mode = "browsing"
+            onConnected: if (AppState.session.hasCredentials) root.mode = "browsing"
             onCloseRequested: root.mode = "browsing"
         }
     }

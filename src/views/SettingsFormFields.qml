@@ -14,33 +14,29 @@ ColumnLayout {
     // Emitted after "Save & Connect" has connected an account. The Settings window ignores it.
     signal connected()
 
-    property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
+    property bool hasBuiltInAppKey: AppState.session.hasBuiltInAppKey
     property bool manualExpanded: false
 
     // The page that makes a token for the typed key; it follows what is typed.
     readonly property string tokenAuthURL: {
-        const key = AppState.credentialsDraftKey.trim()
-        return AppState.authorizePageURL
+        const key = AppState.session.credentialsDraftKey.trim()
+        return AppState.session.authorizePageURL
             + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
             + (key === "" ? "YOUR_API_KEY" : encodeURIComponent(key))
     }
-    readonly property bool canSave: !AppState.isValidatingCredentials
-                                    && AppState.credentialsDraftKey.trim() !== ""
-                                    && AppState.credentialsDraftToken.trim() !== ""
+    readonly property bool canSave: !AppState.session.isValidatingCredentials
+                                    && AppState.session.credentialsDraftKey.trim() !== ""
+                                    && AppState.session.credentialsDraftToken.trim() !== ""
 
     function saveAndConnect() {
         if (!canSave)
             return
-        // The form may be gone when the store answers (the panel left its settings).
-        const alive = liveness
-        AppState.saveDraftCredentials().then(function () {
-            if (alive.value && AppState.hasCredentials && !AppState.credentialsStatusIsError)
+        // Tied to the form: no callback once the panel has left its settings.
+        AppState.session.saveDraftCredentials().then(form, function (outcome) {
+            if (outcome.ok && AppState.session.hasCredentials)
                 form.connected()
         })
     }
-
-    property var liveness: ({ value: true })
-    Component.onDestruction: liveness.value = false
 
     spacing: 14
 
@@ -68,11 +64,11 @@ ColumnLayout {
                 bottomPadding: 8
                 leftPadding: 16
                 rightPadding: 16
-                enabled: !AppState.isValidatingCredentials
-                onClicked: AppState.beginBrowserAuth()
+                enabled: !AppState.session.isValidatingCredentials
+                onClicked: AppState.session.beginBrowserAuth()
             }
             Spinner {
-                visible: AppState.isValidatingCredentials
+                visible: AppState.session.isValidatingCredentials
             }
         }
         Text {
@@ -105,24 +101,24 @@ ColumnLayout {
 
     Text {
         objectName: "credentialsStatusText"
-        visible: AppState.credentialsStatus !== ""
-        text: AppState.credentialsStatus
+        visible: AppState.session.credentialsStatus !== ""
+        text: AppState.session.credentialsStatus
         textFormat: Text.PlainText
         font: Theme.captionFont
-        color: AppState.credentialsStatusIsError ? Theme.red : Theme.green
+        color: AppState.session.credentialsStatusIsError ? Theme.red : Theme.green
         wrapMode: Text.Wrap
         Layout.fillWidth: true
-        Accessible.role: AppState.credentialsStatusIsError ? Accessible.AlertMessage
+        Accessible.role: AppState.session.credentialsStatusIsError ? Accessible.AlertMessage
                                                            : Accessible.StaticText
         Accessible.name: text
     }
 
     ActionButton {
         objectName: "disconnectButton"
-        visible: AppState.hasCredentials
+        visible: AppState.session.hasCredentials
         destructive: true
         label: "Disconnect"
-        onClicked: AppState.clearCredentials()
+        onClicked: AppState.session.clearCredentials()
     }
 
     // "Advanced: use your own API key", folded away when the program has its own key.
@@ -201,12 +197,12 @@ ColumnLayout {
             objectName: "launchAtLoginSwitch"
             text: "Launch at login"
             // Shows the store's state; flipping it asks the store, which decides.
-            checked: AppState.launchAtLogin
+            checked: AppState.session.launchAtLogin
             Accessible.name: text
             onToggled: {
                 const wanted = checked
-                checked = Qt.binding(function () { return AppState.launchAtLogin })
-                AppState.setLaunchAtLogin(wanted)
+                checked = Qt.binding(function () { return AppState.session.launchAtLogin })
+                AppState.session.setLaunchAtLogin(wanted)
             }
         }
         Text {
@@ -235,12 +231,12 @@ ColumnLayout {
                 TextField {
                     objectName: "apiKeyField"
                     placeholderText: "Trello API key"
-                    text: AppState.credentialsDraftKey
+                    text: AppState.session.credentialsDraftKey
                     inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
                     selectByMouse: true
                     Layout.fillWidth: true
                     Accessible.name: "API Key"
-                    onTextEdited: AppState.credentialsDraftKey = text
+                    onTextEdited: AppState.session.credentialsDraftKey = text
                     onAccepted: form.saveAndConnect()
                 }
             }
@@ -254,13 +250,13 @@ ColumnLayout {
                 TextField {
                     objectName: "tokenField"
                     placeholderText: "Trello API token"
-                    text: AppState.credentialsDraftToken
+                    text: AppState.session.credentialsDraftToken
                     echoMode: TextInput.Password
                     inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
                     selectByMouse: true
                     Layout.fillWidth: true
                     Accessible.name: "Token"
-                    onTextEdited: AppState.credentialsDraftToken = text
+                    onTextEdited: AppState.session.credentialsDraftToken = text
                     onAccepted: form.saveAndConnect()
                 }
             }
@@ -269,7 +265,7 @@ ColumnLayout {
                 LinkButton {
                     objectName: "apiKeyLink"
                     text: "Get an API key"
-                    url: AppState.developerKeyPageURL
+                    url: AppState.session.developerKeyPageURL
                 }
                 LinkButton {
                     objectName: "tokenLink"
@@ -287,7 +283,7 @@ ColumnLayout {
                     onClicked: form.saveAndConnect()
                 }
                 Spinner {
-                    visible: AppState.isValidatingCredentials
+                    visible: AppState.session.isValidatingCredentials
                 }
                 Item { Layout.fillWidth: true }
             }

@@ -25,7 +25,7 @@ FocusScope {
                 objectName: "settingsBackButton"
                 text: "Back"
                 symbol: "chevron.left"
-                enabled: AppState.hasCredentials
+                enabled: AppState.session.hasCredentials
                 onClicked: panel.closeRequested()
             }
             Item { Layout.fillWidth: true }

@@ -31,7 +31,7 @@ Item {
 
         function waitFor(operation) {
             let done = false
-            operation.then(function () { done = true })
+            operation.then(test, function () { done = true })
             tryVerify(function () { return done }, 5000, "the store operation returned")
         }
 
@@ -39,11 +39,11 @@ Item {
         function connectTo(seed) {
             if (seed !== Sandbox.seed)
                 verify(Sandbox.reset(seed))
-            if (AppState.hasCredentials)
-                waitFor(AppState.refreshBoards())
+            if (AppState.session.hasCredentials)
+                waitFor(AppState.boards.refreshBoards())
             else
-                waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
-            verify(AppState.hasCredentials)
+                waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            verify(AppState.session.hasCredentials)
             AppState.errorMessage = ""
         }
 
@@ -97,7 +97,7 @@ Item {
         function test_search() {
             const view = makeView()
             const field = child(view, "boardSearchField")
-            tryVerify(function () { return shownBoards(view).length === AppState.boards.count })
+            tryVerify(function () { return shownBoards(view).length === AppState.boards.model.count })
 
             // Ctrl+F reaches the field from anywhere on the list screen.
             child(view, "refreshBoardsButton").forceActiveFocus()
@@ -197,8 +197,8 @@ Item {
             // The lists show as columns, and the first column's cards load by themselves.
             const strip = child(view, "boardColumnStrip")
             tryVerify(function () { return strip.visible && strip.count > 0 }, 5000)
-            const firstList = AppState.listsModel(board.id).get(0)
-            tryVerify(function () { return AppState.cardsModel(firstList.id).loaded }, 5000)
+            const firstList = AppState.boards.listsModel(board.id).get(0)
+            tryVerify(function () { return AppState.cards.cardsModel(firstList.id).loaded }, 5000)
 
             // Settings and back keep the board open.
             click(view, "settingsButton")
@@ -219,7 +219,7 @@ Item {
             tryVerify(function () { return list.itemAtIndex(0) !== null })
             const row = list.itemAtIndex(0).row
             const name = row.boardName
-            const before = AppState.boards.count
+            const before = AppState.boards.model.count
 
             // The menu opens from the keyboard as well as with the right button.
             row.forceActiveFocus()
@@ -233,7 +233,7 @@ Item {
             tryVerify(function () { return row.contextMenu.opened })
             verify(row.contextMenu.itemAt(0).visible, "the board has a web address")
             mouseClick(row.contextMenu.itemAt(1))
-            tryCompare(AppState.boards, "count", before - 1, 5000)
+            tryCompare(AppState.boards.model, "count", before - 1, 5000)
             verify(shownBoards(view).indexOf(name) < 0)
             verify(Sandbox.reset("sample"))
         }
@@ -247,11 +247,11 @@ Item {
 
             // A finished browser authorization leaves the settings.
             click(view, "settingsButton")
-            AppState.authDidComplete()
+            AppState.session.authDidComplete()
             compare(view.screen, "list")
             // ...and does nothing anywhere else.
             click(view, "newBoardButton")
-            AppState.authDidComplete()
+            AppState.session.authDidComplete()
             compare(view.screen, "newBoard")
         }
 
@@ -282,21 +282,21 @@ Item {
             compare(view.screen, "board")
 
             // The old account's board does not come back with the next connection.
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             compare(view.screen, "prompt")
             compare(child(view, "footerText").text, "")
-            waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             compare(view.screen, "list")
-            tryCompare(child(view, "footerText"), "text", "Signed in as " + AppState.member.username)
+            tryCompare(child(view, "footerText"), "text", "Signed in as " + AppState.session.member.username)
         }
 
         function test_withoutAccountOpensSettings() {
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             const view = makeView()
             compare(view.screen, "settings")
             verify(!child(view, "settingsBackButton").enabled)
             // Stored credentials that arrive after the panel showed take it to the boards.
-            waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             compare(view.screen, "list")
         }
 

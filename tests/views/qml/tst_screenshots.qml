@@ -27,12 +27,13 @@ Item {
     }
 
     TestCase {
+        id: shots
         name: "Screenshots"
         when: windowShown
 
         function waitFor(operation) {
             let done = false
-            operation.then(function () { done = true })
+            operation.then(shots, function () { done = true })
             tryVerify(function () { return done }, 5000)
         }
 
@@ -45,10 +46,10 @@ Item {
             if (Sandbox.shotsDir === "")
                 skip("STAVELIN_SHOTS_DIR is not set")
             verify(Sandbox.reset("sample"))
-            if (!AppState.hasCredentials)
-                waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            if (!AppState.session.hasCredentials)
+                waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             else
-                waitFor(AppState.refreshBoards())
+                waitFor(AppState.boards.refreshBoards())
             const frame = Qt.createQmlObject("import QtQuick; import Stavelin; Rectangle { color: Theme.windowBackground; anchors.fill: parent }", host)
             const view = createTemporaryObject(rootComponent, host)
             save(view, "boards")
@@ -84,7 +85,7 @@ Item {
             save(settings, "settings-window")
             settings.destroy()
 
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             const prompt = createTemporaryObject(rootComponent, host)
             prompt.mode = "browsing"
             save(prompt, "prompt")
