@@ -3,6 +3,9 @@
 // through ticks, refusals and deletions, and file uploads.
 #include "ScriptedCard.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -242,14 +245,21 @@ void TestChecklists::uploadsRefusedBeforeSending()
     QVERIFY(rig.state->errors()->message());
     QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
 
-    // Beyond the service's limit: refused on its size alone. The file is sparse and unreadable,
-    // so a message about reading it would mean it was opened.
+    // Beyond the service's limit: refused on its size alone, without opening the file (the
+    // kernel reports every open; permissions would not stop root).
     QFile huge(rig.dir.filePath(u"huge.iso"_s));
     QVERIFY(huge.open(QIODevice::WriteOnly));
-    QVERIFY(huge.resize(DetailsArea::maxUploadBytes + 1));
+    QVERIFY(huge.resize(DetailsArea::maxUploadBytes + 1)); // sparse
     huge.close();
-    huge.setPermissions(QFileDevice::Permissions());
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watcher >= 0);
+    QVERIFY(inotify_add_watch(watcher, QFile::encodeName(huge.fileName()).constData(),
+                              IN_OPEN | IN_ACCESS) >= 0);
     await(rig.state->details()->uploadAttachment(CardID, QUrl::fromLocalFile(huge.fileName())));
+    char events[4096];
+    const ssize_t seen = ::read(watcher, events, sizeof events);
+    ::close(watcher);
+    QVERIFY2(seen <= 0, "the file was opened");
     QVERIFY2(rig.state->errorMessage().contains(u"too large"_s), qPrintable(rig.state->errorMessage()));
     QVERIFY(!rig.state->errorMessage().contains(u'\n'));
     QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
