@@ -11,12 +11,14 @@
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 using namespace Qt::StringLiterals;
 
@@ -101,7 +103,7 @@ static void BM_SortBoards1000(benchmark::State &state)
         boards.append(b);
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(AppState::sortBoards(boards));
+        benchmark::DoNotOptimize(BoardsArea::sortBoards(boards));
     }
 }
 BENCHMARK(BM_SortBoards1000)->Unit(benchmark::kMicrosecond);
@@ -121,15 +123,15 @@ static void BM_CardsIn5000CardList(benchmark::State &state)
                  sandbox::Response::json(R"({"id":"000000000000000000002500","name":"Card 2500",
                      "closed":false,"idList":"big","idBoard":"b","pos":1.5})"));
     auto store = makeStore(server.baseUrl(), "benchkey", "benchtoken", dir);
-    await(store->refreshCards(u"big"_s));
-    store->cardsModel(u"big"_s); // a column is showing
+    await(store->cards()->refreshCards(u"big"_s));
+    store->cards()->cardsModel(u"big"_s); // a column is showing
     const bool move = state.range(0) == 0;
     for (auto _ : state) {
         if (move) {
-            await(store->moveCard(u"000000000000000000002500"_s, u"big"_s,
+            await(store->cards()->moveCard(u"000000000000000000002500"_s, u"big"_s,
                                   u"000000000000000000000001"_s));
         } else {
-            await(store->refreshCards(u"big"_s));
+            await(store->cards()->refreshCards(u"big"_s));
         }
     }
     state.SetLabel(move ? "moveCard" : "refreshCards");
@@ -147,7 +149,7 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
     sandbox::Emulator service(options);
     service.start();
     auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
-    const QString board = store->boards().first().id;
+    const QString board = store->boards()->boards().first().id;
     store->setActiveBoardID(board);
     await(store->refreshVisible());
     const int latency = int(state.range(0));
@@ -158,7 +160,7 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
         timer.start();
         await(store->refreshVisible());
         const double wall = double(timer.elapsed());
-        const double lists = double(store->lists().value(board).size());
+        const double lists = double(store->boards()->lists().value(board).size());
         const double waited = latency * (3 + lists); // labels and members overlap
         ratio = waited > 0 ? wall / waited : 0;
         state.SetIterationTime(wall / 1000.0);
@@ -167,6 +169,84 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
 }
 // Arg(0) shows what the sandbox and the client cost together without any latency.
 BENCHMARK(BM_RefreshVisibleLargeSeed)->Arg(20)->Arg(0)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+namespace {
+double residentMB()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+} // namespace
+
+// A day of browsing: the card editor opened and closed on 1,000 cards of the large seed, each
+// loading its comments, checklists and attachments into models the views hold. Arg(1) lets go
+// of each card's details when its editor closes, as the program does; Arg(0) keeps them, to
+// show what that saves. Reports resident memory before and after.
+static void BM_OpenAndCloseDetails1000Cards(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    sandbox::Options options;
+    options.seed = sandbox::Seed::Large;
+    sandbox::Emulator service(options);
+    service.start();
+    auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
+    const QString board = store->boards()->boards().first().id;
+    await(store->boards()->refreshLists(board));
+    QStringList cards;
+    for (const TrelloList &list : store->boards()->lists().value(board)) {
+        await(store->cards()->refreshCards(list.id));
+        for (const TrelloCard &card : store->cards()->cards().value(list.id)) {
+            cards.append(card.id);
+        }
+    }
+    const bool release = state.range(0) == 1;
+    DetailsArea *details = store->details();
+    const auto openAndClose = [&](const QString &card) {
+        details->commentsModel(card);
+        details->checklistsModel(card);
+        details->attachmentsModel(card);
+        Operation comments = details->refreshComments(card);
+        Operation checklists = details->refreshChecklists(card);
+        Operation attachments = details->refreshAttachments(card);
+        await(comments);
+        await(checklists);
+        await(attachments);
+        if (release) {
+            details->release(card);
+        }
+        service.clearRequests(); // the sandbox's own log lives in this process too
+    };
+    // A few rounds first, so the allocator's pools are in place before the baseline.
+    for (qsizetype i = 0; i < 50; ++i) {
+        openAndClose(cards[i]);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    malloc_trim(0);
+    double before = 0;
+    double after = 0;
+    for (auto _ : state) {
+        before = residentMB();
+        for (qsizetype i = 50; i < 1050 && i < cards.size(); ++i) {
+            openAndClose(cards[i]);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        malloc_trim(0); // what the heap keeps for reuse is not held by anybody
+        after = residentMB();
+    }
+    state.counters["rss_before_MB"] = before;
+    state.counters["rss_after_MB"] = after;
+    state.counters["growth_MB"] = after - before;
+    state.SetLabel(release ? "released on close" : "kept");
+}
+BENCHMARK(BM_OpenAndCloseDetails1000Cards)->Arg(1)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

@@ -160,18 +160,27 @@ void Emulator::clearRequests()
     m_server->clearRequests();
 }
 
-std::optional<Response> Emulator::takeFault(const RecordedRequest &request)
+void Emulator::delayAnswers(const std::string &method, const std::string &pathPattern,
+                            std::chrono::milliseconds delay, int times)
+{
+    std::lock_guard lock(m_mutex);
+    Response wait;
+    wait.delay = delay;
+    m_faults.push_back({method, std::regex(pathPattern), std::move(wait), std::max(times, 0), true});
+}
+
+std::optional<Emulator::Fault> Emulator::takeFault(const RecordedRequest &request)
 {
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         if ((it->method != "*" && it->method != request.method) ||
             !std::regex_match(request.path, it->pattern)) {
             continue;
         }
-        Response response = it->response;
+        Fault fault = *it;
         if (it->remaining > 0 && --it->remaining == 0) {
             m_faults.erase(it);
         }
-        return response;
+        return fault;
     }
     return std::nullopt;
 }
@@ -182,7 +191,12 @@ Response Emulator::handle(const RecordedRequest &request)
     {
         std::lock_guard lock(m_mutex);
         if (auto fault = takeFault(request)) {
-            response = std::move(*fault);
+            if (fault->realAnswer) {
+                response = dispatch(request);
+                response.delay += fault->response.delay;
+            } else {
+                response = std::move(fault->response);
+            }
         } else {
             response = dispatch(request);
         }

@@ -71,6 +71,10 @@ public:
     void injectFault(const std::string &method, const std::string &pathPattern, Response response,
                      int times = 1);
     void clearFaults();
+    // The next `times` matching requests get their real answer, made at once but sent only
+    // after `delay`: an answer that was right when made and arrives after later changes.
+    void delayAnswers(const std::string &method, const std::string &pathPattern,
+                      std::chrono::milliseconds delay, int times = 1);
 
     // Every request as it arrived. Kept in memory for tests; nothing is ever printed.
     std::vector<RecordedRequest> requests() const;
@@ -90,12 +94,13 @@ private:
         std::string method;
         std::regex pattern;
         Response response;
-        int remaining; // 0 = unlimited
+        int remaining;            // 0 = unlimited
+        bool realAnswer = false;  // only delay the real answer by response.delay
     };
 
     Response handle(const RecordedRequest &request);
     Response dispatch(const RecordedRequest &request);
-    std::optional<Response> takeFault(const RecordedRequest &request);
+    std::optional<Fault> takeFault(const RecordedRequest &request);
 
     Options m_options;
     std::unique_ptr<LoopbackServer> m_server;

@@ -100,7 +100,8 @@ void AppDelegate::startServices()
 
     // A build run from its tree has no desktop entry for the callback URL; it registers one
     // for itself right before the browser is sent to the authorization page.
-    connect(m_state, &AppState::browserAuthWillOpen, this, &AppDelegate::registerUrlScheme);
+    connect(m_state->session(), &SessionArea::browserAuthWillOpen, this,
+            &AppDelegate::registerUrlScheme);
 }
 
 void AppDelegate::registerUrlScheme()
@@ -364,7 +365,7 @@ void AppDelegate::openArguments(const QStringList &arguments)
         // Only our scheme, written exactly so; anything else is dropped.
         if (argument.startsWith(urlscheme::Scheme + QLatin1Char(':'))) {
             Q_EMIT callbackReceived();
-            m_state->handleAuthCallback(argument);
+            m_state->session()->handleAuthCallback(argument);
         }
     }
     showPanel();

@@ -28,7 +28,7 @@ AppState::Dependencies DemoSession::dependencies()
     // Everything that reads the service's address from the environment sees the emulator too.
     qputenv("STAVELIN_SERVICE_URL", baseUrl.toUtf8());
 
-    auto credentials = std::make_unique<MemoryCredentialStore>();
+    auto credentials = std::make_shared<MemoryCredentialStore>();
     // The memory store finishes at once, so nothing needs to wait for these.
     credentials->save(KeychainHelper::ApiKeyAccount, QString::fromStdString(m_emulator->apiKey()));
     credentials->save(KeychainHelper::TokenAccount, QString::fromStdString(m_emulator->token()));

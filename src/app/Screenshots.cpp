@@ -57,7 +57,7 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
     delegate->showPanel();
     co_await nextFrame(delegate->panel());
     // The showing's refresh may still be under way; let it finish before the picture.
-    for (int i = 0; i < 50 && state->isLoadingBoards(); ++i) {
+    for (int i = 0; i < 50 && state->boards()->isLoadingBoards(); ++i) {
         co_await pause(100ms);
     }
     co_await nextFrame(delegate->panel());

@@ -97,7 +97,7 @@ TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
             [](const QString &first) { trace(QStringLiteral("menu shown: ") + first); });
     connect(delegate, &AppDelegate::callbackReceived, this,
             [] { trace(QStringLiteral("callback received")); });
-    connect(state, &AppState::authDidComplete, this,
+    connect(state->session(), &SessionArea::authDidComplete, this,
             [] { trace(QStringLiteral("authorization complete")); });
 }
 
@@ -135,7 +135,7 @@ void TestCommands::run(const QString &command)
         m_state->setExpanded(command == QLatin1String("expand"));
     } else if (command.startsWith(QLatin1String("open-board "))) {
         const QString name = command.mid(11);
-        for (const TrelloBoard &board : m_state->boards()) {
+        for (const TrelloBoard &board : m_state->boards()->boards()) {
             if (board.name == name) {
                 m_delegate->ensurePanel();
                 m_shell->openBoard(board.id);

@@ -6,6 +6,8 @@
 #include "SingleInstance.h"
 #include "TestHooks.h"
 #include "sandbox/Emulator.h"
+#include "platform/KeychainHelper.h"
+#include "platform/LoginItem.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
 
@@ -13,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoroQml>
 #include <QIcon>
+#include <QNetworkAccessManager>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QTimer>
@@ -103,8 +106,14 @@ int main(int argc, char *argv[])
         }
         dependencies = demoSession->dependencies();
     } else {
-        dependencies = AppState::defaultDependencies();
+        // The user's own: the desktop keyring, preferences and autostart folder.
+        dependencies.credentials = std::make_shared<KeychainHelper>();
+        dependencies.settings = std::make_unique<QSettings>();
+        dependencies.loginItem = std::make_unique<LoginItem>();
     }
+    // One network manager for the whole run: its connections are reused by every request.
+    QNetworkAccessManager network;
+    dependencies.network = &network;
 
     AppState state(std::move(dependencies));
     AppState::setInstance(&state);

@@ -12,42 +12,57 @@
 #include <coroutine>
 #include <memory>
 
+// How an operation ended: ok, or the one line that says why not; and its value, if it has one.
+struct Outcome {
+    bool ok = true;
+    QString error;
+    QVariant value;
+
+    static Outcome failure(QString message) { return Outcome{false, std::move(message), {}}; }
+};
+
 namespace detail {
-// Shared between every copy of one Operation: the result and who waits for it.
+// Shared between every copy of one Operation: the outcome and who waits for it.
 class OperationState : public QObject {
     Q_OBJECT
 public:
-    bool finished = false;
-    QVariant result;
-    QPointer<QJSEngine> engine;
-    QList<QJSValue> callbacks;
+    struct Callback {
+        QPointer<QObject> context;
+        QJSValue function;
+    };
 
-    void finish(QVariant value);
+    bool finished = false;
+    Outcome outcome;
+    QPointer<QJSEngine> engine;
+    QList<Callback> callbacks;
+
+    void finish(Outcome result);
+    void call(const Callback &callback) const;
 Q_SIGNALS:
     void done();
 };
 } // namespace detail
 
-// A store operation in flight. C++ awaits it (`co_await state.refreshBoards()`); QML chains
-// on it (`AppState.createBoard(name).then(function () { form.reset() })`). The operation
-// runs whether or not anybody waits for it.
+// A store operation in flight. C++ awaits it (`const Outcome o = co_await cards.createCard(…)`);
+// QML chains on it, tied to an object that must still exist when the answer comes:
+//
+//   AppState.boards.createBoard(name, desc).then(form, function (outcome) { … })
+//
+// The callback gets {ok, error, value}; it is dropped if `form` has been destroyed meanwhile.
+// The operation runs whether or not anybody waits for it, and always finishes.
 class Operation {
     Q_GADGET
 public:
     Operation() = default;
+    Operation(QCoro::Task<Outcome> &&task, QJSEngine *engine = nullptr);
 
-    template <typename T> Operation(QCoro::Task<T> &&task, QJSEngine *engine = nullptr)
-        : m_state(std::make_shared<detail::OperationState>())
-    {
-        m_state->engine = engine;
-        drive(std::move(task), m_state);
-    }
+    // An operation that has already ended so.
+    static Operation finished(Outcome outcome, QJSEngine *engine = nullptr);
 
-    // Calls `callback` with the operation's result once it has finished (at once if it has).
-    Q_INVOKABLE void then(const QJSValue &callback) const;
+    Q_INVOKABLE void then(QObject *context, const QJSValue &callback) const;
 
     bool isFinished() const { return !m_state || m_state->finished; }
-    QVariant result() const { return m_state ? m_state->result : QVariant(); }
+    Outcome outcome() const { return m_state ? m_state->outcome : Outcome(); }
 
     struct Awaiter {
         std::shared_ptr<detail::OperationState> state;
@@ -58,22 +73,13 @@ public:
                 state.get(), &detail::OperationState::done, state.get(),
                 [waiting] { waiting.resume(); }, Qt::SingleShotConnection);
         }
-        QVariant await_resume() const { return state ? state->result : QVariant(); }
+        Outcome await_resume() const { return state ? state->outcome : Outcome(); }
     };
     Awaiter operator co_await() const { return Awaiter{m_state}; }
 
 private:
-    template <typename T>
-    static QCoro::Task<> drive(QCoro::Task<T> task, std::shared_ptr<detail::OperationState> state)
-    {
-        if constexpr (std::is_void_v<T>) {
-            co_await std::move(task);
-            state->finish(QVariant());
-        } else {
-            auto value = co_await std::move(task);
-            state->finish(QVariant::fromValue(std::move(value)));
-        }
-    }
+    static QCoro::Task<> drive(QCoro::Task<Outcome> task,
+                               std::shared_ptr<detail::OperationState> state);
 
     std::shared_ptr<detail::OperationState> m_state;
 };

@@ -24,7 +24,7 @@ FocusScope {
     property bool settingsOpenedForConnecting: false
 
     readonly property PanelScreen currentScreen: stack.currentItem
-    readonly property bool boardListShown: stack.depth === 1 && AppState.hasCredentials
+    readonly property bool boardListShown: stack.depth === 1 && AppState.session.hasCredentials
     readonly property bool settingsShown: currentScreen instanceof SettingsPanelView
 
     implicitWidth: 420
@@ -47,7 +47,7 @@ FocusScope {
     function openSettings(forConnecting: bool): void {
         const settings = stack.push(settingsComponent, {}) as SettingsPanelView
         settings.connected.connect(function () {
-            if (AppState.hasCredentials)
+            if (AppState.session.hasCredentials)
                 stack.remove(settings)
         })
         settingsOpenedForConnecting = forConnecting
@@ -70,8 +70,8 @@ FocusScope {
         stack.push(boardComponent, { board: board })
         AppState.activeBoardID = board.id
         const boardID = board.id
-        AppState.refreshLists(boardID).then(function () {
-            AppState.loadBoardMeta(boardID)
+        AppState.boards.refreshLists(boardID).then(root, function () {
+            AppState.boards.loadBoardMeta(boardID)
         })
     }
 
@@ -81,11 +81,16 @@ FocusScope {
             stack.remove(open)
     }
 
-    // A board screen that leaves, however it leaves, takes the open board with it.
+    // A board screen that leaves, however it leaves, takes the open board with it, and the
+    // store lets go of what it loaded for it.
     function screenRemoved(screen: PanelScreen): void {
-        const board = screen as BoardDetailView
-        if (board !== null && AppState.activeBoardID === board.board.id)
+        const closed = screen as BoardDetailView
+        if (closed === null)
+            return
+        const boardID = closed.board.id
+        if (AppState.activeBoardID === boardID)
             AppState.activeBoardID = ""
+        AppState.boards.releaseBoard(boardID)
     }
 
     function createBoard(form: NewBoardFormView): void {
@@ -96,7 +101,7 @@ FocusScope {
         if (name === "" || creatingBoard)
             return
         creatingBoard = true
-        AppState.createBoard(name, desc).then(function () {
+        AppState.boards.createBoard(name, desc).then(root, function () {
             // Whatever the outcome: a failure is in the error banner.
             root.creatingBoard = false
             root.newBoardName = ""
@@ -107,7 +112,7 @@ FocusScope {
 
     // Without an account the only useful screen is the one that connects one.
     function comeOnScreen(): void {
-        if (!AppState.hasCredentials && !settingsShown
+        if (!AppState.session.hasCredentials && !settingsShown
                 && !(currentScreen instanceof NewBoardFormView))
             openSettings(true)
     }
@@ -125,13 +130,13 @@ FocusScope {
     }
 
     Connections {
-        target: AppState
+        target: AppState.session
         function onAuthDidComplete() {
             if (root.settingsShown)
                 stack.pop()
         }
         function onCredentialsChanged() {
-            if (!AppState.hasCredentials) {
+            if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
                 root.closeBoard()
             } else if (root.settingsShown && root.settingsOpenedForConnecting) {
@@ -145,9 +150,9 @@ FocusScope {
     Connections {
         target: Shell
         function onBoardRequested(boardID: string) {
-            const row = AppState.boards.indexOf(boardID)
+            const row = AppState.boards.model.indexOf(boardID)
             if (row >= 0)
-                root.selectBoard(AppState.boards.get(row))
+                root.selectBoard(AppState.boards.model.get(row))
         }
     }
 
@@ -201,7 +206,7 @@ FocusScope {
             }
             Spinner {
                 objectName: "boardsLoadingIndicator"
-                visible: AppState.isLoadingBoards
+                visible: AppState.boards.isLoadingBoards
             }
             IconButton {
                 objectName: "newBoardButton"
@@ -215,7 +220,7 @@ FocusScope {
                 visible: root.boardListShown
                 symbol: "arrow.clockwise"
                 toolTip: qsTr("Refresh boards")
-                onClicked: AppState.refreshBoards()
+                onClicked: AppState.boards.refreshBoards()
             }
             IconButton {
                 objectName: "expandButton"
@@ -299,16 +304,16 @@ FocusScope {
                 ConnectPromptView {
                     objectName: "connectPrompt"
                     anchors.fill: parent
-                    visible: !AppState.hasCredentials
-                    focus: !AppState.hasCredentials
+                    visible: !AppState.session.hasCredentials
+                    focus: !AppState.session.hasCredentials
                     onOpenSettingsRequested: root.openSettings(false)
                 }
                 BoardListSection {
                     id: boardList
                     objectName: "boardListSection"
                     anchors.fill: parent
-                    visible: AppState.hasCredentials
-                    focus: AppState.hasCredentials
+                    visible: AppState.session.hasCredentials
+                    focus: AppState.session.hasCredentials
                     searchText: root.boardSearch
                     onSearchTextEdited: (text) => root.boardSearch = text
                 }
@@ -332,8 +337,8 @@ FocusScope {
 
             Text {
                 objectName: "footerText"
-                text: AppState.member ? qsTr("Signed in as %1").arg(AppState.member.username)
-                    : AppState.hasCredentials ? qsTr("Trello") : ""
+                text: AppState.session.member ? qsTr("Signed in as %1").arg(AppState.session.member.username)
+                    : AppState.session.hasCredentials ? qsTr("Trello") : ""
                 textFormat: Text.PlainText
                 font: Theme.captionFont
                 color: Theme.secondary

@@ -85,7 +85,8 @@ Items withAuth(Items items)
 const QDateTime due(QDate(2024, 5, 1), QTime(19, 0, 0, 750), QTimeZone(2 * 3600));
 } // namespace
 
-// Every endpoint once, and the optional-item rules where an operation has them.
+// What the sandbox cannot tell: the exact query of the reads (fields, filters, limits), the
+// optional-item rules, how positions and dates are written, and the upload's query.
 void TestRequests::endpoints_data()
 {
     QTest::addColumn<Call>("operation");
@@ -100,8 +101,6 @@ void TestRequests::endpoints_data()
     const QString cardFields =
         u"name,desc,closed,idList,idBoard,due,dueComplete,url,shortUrl,pos,labels,idLabels,idMembers,badges"_s;
 
-    row("validateCredentials", call([](TrelloAPI &a) { return a.validateCredentials(); }), "GET",
-        u"/1/members/me"_s, {{u"fields"_s, u"username,fullName,avatarUrl"_s}}, member);
     row("fetchBoards", call([](TrelloAPI &a) { return a.fetchBoards(); }), "GET",
         u"/1/members/me/boards"_s,
         {{u"filter"_s, u"open"_s}, {u"fields"_s, u"name,desc,closed,starred,url,shortUrl,prefs"_s}},
@@ -112,21 +111,10 @@ void TestRequests::endpoints_data()
         call([](TrelloAPI &a) { return a.createBoard(u"Q3"_s, u"Plans"_s); }), "POST",
         u"/1/boards/"_s,
         {{u"name"_s, u"Q3"_s}, {u"desc"_s, u"Plans"_s}, {u"defaultLists"_s, u"true"_s}}, board);
-    row(
-        "closeBoard", [](TrelloAPI &a) { return a.closeBoard(u"b1"_s); }, "PUT", u"/1/boards/b1"_s,
-        {{u"closed"_s, u"true"_s}}, board);
 
     row("fetchLists", call([](TrelloAPI &a) { return a.fetchLists(u"b1"_s); }), "GET",
         u"/1/boards/b1/lists"_s,
         {{u"filter"_s, u"open"_s}, {u"fields"_s, u"name,closed,idBoard,pos"_s}}, "[" + list + "]");
-    row("createList", call([](TrelloAPI &a) { return a.createList(u"b1"_s, u"Doing"_s); }), "POST",
-        u"/1/lists"_s, {{u"name"_s, u"Doing"_s}, {u"idBoard"_s, u"b1"_s}, {u"pos"_s, u"bottom"_s}},
-        list);
-    row("renameList", call([](TrelloAPI &a) { return a.renameList(u"l1"_s, u"Done"_s); }), "PUT",
-        u"/1/lists/l1"_s, {{u"name"_s, u"Done"_s}}, list);
-    row(
-        "archiveList", [](TrelloAPI &a) { return a.archiveList(u"l1"_s); }, "PUT",
-        u"/1/lists/l1/closed"_s, {{u"value"_s, u"true"_s}}, list);
     const std::pair<double, const char *> positions[] = {{16384.0, "16384.0"},
                                                          {0.5, "0.5"},
                                                          {100.25, "100.25"},
@@ -178,50 +166,16 @@ void TestRequests::endpoints_data()
         "PUT", u"/1/cards/c1"_s, {{u"desc"_s, QString()}}, card);
     row("moveCard", call([](TrelloAPI &a) { return a.moveCard(u"c1"_s, u"l2"_s, 98304.0); }), "PUT",
         u"/1/cards/c1"_s, {{u"idList"_s, u"l2"_s}, {u"pos"_s, u"98304.0"_s}}, card);
-    row(
-        "archiveCard", [](TrelloAPI &a) { return a.archiveCard(u"c1"_s); }, "PUT", u"/1/cards/c1"_s,
-        {{u"closed"_s, u"true"_s}}, card);
-    row(
-        "deleteCard", [](TrelloAPI &a) { return a.deleteCard(u"c1"_s); }, "DELETE",
-        u"/1/cards/c1"_s, {}, nothing);
     row("fetchBoardLabels", call([](TrelloAPI &a) { return a.fetchBoardLabels(u"b1"_s); }), "GET",
         u"/1/boards/b1/labels"_s, {{u"fields"_s, u"name,color"_s}, {u"limit"_s, u"1000"_s}},
         labels);
-    row("fetchBoardMembers", call([](TrelloAPI &a) { return a.fetchBoardMembers(u"b1"_s); }), "GET",
-        u"/1/boards/b1/members"_s, {{u"fields"_s, u"username,fullName,avatarUrl"_s}},
-        "[" + member + "]");
-    row(
-        "addLabel", [](TrelloAPI &a) { return a.addLabel(u"c1"_s, u"g1"_s); }, "POST",
-        u"/1/cards/c1/idLabels"_s, {{u"value"_s, u"g1"_s}}, R"(["g1"])");
-    row(
-        "removeLabel", [](TrelloAPI &a) { return a.removeLabel(u"c1"_s, u"g1"_s); }, "DELETE",
-        u"/1/cards/c1/idLabels/g1"_s, {}, R"({"_value":null})");
-    row(
-        "addMember", [](TrelloAPI &a) { return a.addMember(u"c1"_s, u"m1"_s); }, "POST",
-        u"/1/cards/c1/idMembers"_s, {{u"value"_s, u"m1"_s}}, "[" + member + "]");
-    row(
-        "removeMember", [](TrelloAPI &a) { return a.removeMember(u"c1"_s, u"m1"_s); }, "DELETE",
-        u"/1/cards/c1/idMembers/m1"_s, {}, "[]");
 
     row("fetchComments", call([](TrelloAPI &a) { return a.fetchComments(u"c1"_s); }), "GET",
         u"/1/cards/c1/actions"_s, {{u"filter"_s, u"commentCard"_s}, {u"limit"_s, u"100"_s}},
         "[" + comment + "]");
-    row("addComment", call([](TrelloAPI &a) { return a.addComment(u"c1"_s, u"Hi"_s); }), "POST",
-        u"/1/cards/c1/actions/comments"_s, {{u"text"_s, u"Hi"_s}}, comment);
-    row("editComment", call([](TrelloAPI &a) { return a.editComment(u"a1"_s, u"Hey"_s); }), "PUT",
-        u"/1/actions/a1/text"_s, {{u"value"_s, u"Hey"_s}}, comment);
-    row(
-        "deleteComment", [](TrelloAPI &a) { return a.deleteComment(u"a1"_s); }, "DELETE",
-        u"/1/actions/a1"_s, {}, R"({"_value":null})");
     row("fetchReactions", call([](TrelloAPI &a) { return a.fetchReactions(u"a1"_s); }), "GET",
         u"/1/actions/a1/reactions"_s, {{u"emoji"_s, u"true"_s}, {u"member"_s, u"false"_s}},
         reactions);
-    row(
-        "addReaction", [](TrelloAPI &a) { return a.addReaction(u"a1"_s, u"+1"_s); }, "POST",
-        u"/1/actions/a1/reactions"_s, {{u"shortName"_s, u"+1"_s}}, reactions);
-    row(
-        "removeReaction", [](TrelloAPI &a) { return a.removeReaction(u"a1"_s, u"r1"_s); }, "DELETE",
-        u"/1/actions/a1/reactions/r1"_s, {}, nothing);
 
     row("fetchChecklists", call([](TrelloAPI &a) { return a.fetchChecklists(u"c1"_s); }), "GET",
         u"/1/cards/c1/checklists"_s,
@@ -229,19 +183,6 @@ void TestRequests::endpoints_data()
          {u"checkItem_fields"_s, u"name,state,pos"_s},
          {u"fields"_s, u"name,idCard,pos"_s}},
         checklists);
-    row(
-        "createChecklist", [](TrelloAPI &a) { return a.createChecklist(u"c1"_s, u"Todo"_s); },
-        "POST", u"/1/checklists"_s, {{u"idCard"_s, u"c1"_s}, {u"name"_s, u"Todo"_s}}, nothing);
-    row(
-        "deleteChecklist", [](TrelloAPI &a) { return a.deleteChecklist(u"k1"_s); }, "DELETE",
-        u"/1/checklists/k1"_s, {}, nothing);
-    row(
-        "addCheckItem", [](TrelloAPI &a) { return a.addCheckItem(u"k1"_s, u"Buy"_s); }, "POST",
-        u"/1/checklists/k1/checkItems"_s, {{u"name"_s, u"Buy"_s}}, nothing);
-    row(
-        "renameCheckItem",
-        [](TrelloAPI &a) { return a.renameCheckItem(u"c1"_s, u"i1"_s, u"Sell"_s); }, "PUT",
-        u"/1/cards/c1/checkItem/i1"_s, {{u"name"_s, u"Sell"_s}}, nothing);
     row(
         "setCheckItemState, complete",
         [](TrelloAPI &a) { return a.setCheckItemState(u"c1"_s, u"i1"_s, true); }, "PUT",
@@ -251,11 +192,6 @@ void TestRequests::endpoints_data()
         [](TrelloAPI &a) { return a.setCheckItemState(u"c1"_s, u"i1"_s, false); }, "PUT",
         u"/1/cards/c1/checkItem/i1"_s, {{u"state"_s, u"incomplete"_s}}, nothing);
     row(
-        "deleteCheckItem", [](TrelloAPI &a) { return a.deleteCheckItem(u"k1"_s, u"i1"_s); },
-        "DELETE", u"/1/checklists/k1/checkItems/i1"_s, {}, nothing);
-    row("fetchAttachments", call([](TrelloAPI &a) { return a.fetchAttachments(u"c1"_s); }), "GET",
-        u"/1/cards/c1/attachments"_s, {{u"fields"_s, u"name,url,date,isUpload"_s}}, attachments);
-    row(
         "addAttachment, without name",
         [](TrelloAPI &a) { return a.addAttachment(u"c1"_s, u"https://x.org/a?b=c&d"_s); }, "POST",
         u"/1/cards/c1/attachments"_s, {{u"url"_s, u"https://x.org/a?b=c&d"_s}}, nothing);
@@ -264,9 +200,6 @@ void TestRequests::endpoints_data()
         [](TrelloAPI &a) { return a.addAttachment(u"c1"_s, u"https://x.org"_s, u"Site"_s); },
         "POST", u"/1/cards/c1/attachments"_s,
         {{u"url"_s, u"https://x.org"_s}, {u"name"_s, u"Site"_s}}, nothing);
-    row(
-        "deleteAttachment", [](TrelloAPI &a) { return a.deleteAttachment(u"c1"_s, u"t1"_s); },
-        "DELETE", u"/1/cards/c1/attachments/t1"_s, {}, nothing);
     row(
         "uploadAttachment",
         [](TrelloAPI &a) {

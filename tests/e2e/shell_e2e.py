@@ -245,7 +245,7 @@ def main():
         step("a callback URL given to a second start connects the running one")
         # The sandbox's token, as the authorization page would hand it back.
         sandbox = os.path.join(os.path.dirname(binary), "stavelin-sandbox")
-        token = re.search(r"token\s+(\S+)", run(sandbox, "--help").stdout).group(1)
+        token = re.search(r"^\s*token\s+(\S+)", run(sandbox, "--help").stdout, re.M).group(1)
         started = time.monotonic()
         second = run(binary, "--demo", f"stavelin://auth#state=x&token={token}",
                      timeout=10, env=env)

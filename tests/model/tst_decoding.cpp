@@ -193,6 +193,17 @@ void TestDecoding::values()
     QCOMPARE(*card.labels->at(0).name, QString());
     QCOMPARE(card.badges->comments, 2);
     QCOMPARE(card.desc, u""_s);
+    // Optional keys carry their values when present, and are absent (not empty) otherwise.
+    QCOMPARE(card.url, std::optional(u"https://trello.com/c/abc/1-ship"_s));
+    QCOMPARE(card.shortUrl, std::optional(u"https://trello.com/c/abc"_s));
+    const auto bare = TrelloAPI::decode<QList<TrelloCard>>(
+        R"([{"id":"c","name":"n","closed":false,"idList":"l","idBoard":"b","pos":1}])").first();
+    QVERIFY(!bare.url.has_value() && !bare.shortUrl.has_value() && !bare.due.has_value());
+    const auto member = TrelloAPI::decode<TrelloMember>(
+        R"({"id":"m","username":"ada","fullName":"Ada L","avatarUrl":null})");
+    QCOMPARE(member.fullName, std::optional(u"Ada L"_s));
+    QVERIFY(!member.avatarUrl.has_value());
+    QVERIFY(!TrelloAPI::decode<TrelloMember>(R"({"id":"m","username":"ada"})").fullName.has_value());
 
     const auto checklist = TrelloAPI::decode<QList<TrelloChecklist>>(
         R"([{"id":"k","name":"T","idCard":"c","pos":1,"checkItems":[
@@ -203,7 +214,10 @@ void TestDecoding::values()
     QCOMPARE(checklist[0].checkItems[1].idChecklist, u"other"_s);
 
     const auto board = TrelloAPI::decode<QList<TrelloBoard>>(
-        R"([{"id":"b","name":"n","closed":false,"prefs":{"backgroundColor":null}}])");
+        R"([{"id":"b","name":"n","closed":false,"url":"https://trello.com/b/x/n","shortUrl":"https://trello.com/b/x",
+            "prefs":{"backgroundColor":null}}])");
+    QCOMPARE(board[0].url, std::optional(u"https://trello.com/b/x/n"_s));
+    QCOMPARE(board[0].shortUrl, std::optional(u"https://trello.com/b/x"_s));
     QVERIFY(board[0].prefs.has_value());
     QVERIFY(!board[0].prefs->backgroundColor.has_value());
     QVERIFY(!board[0].starred.has_value());

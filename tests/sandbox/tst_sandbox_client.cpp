@@ -23,7 +23,6 @@ private slots:
     void boardsListsAndCards();
     void commentsAndReactions();
     void checklistsAndAttachments();
-    void crowdedMovesReload();
     void faultsReachTheCaller();
 
 private:
@@ -320,33 +319,6 @@ void TestSandboxClient::checklistsAndAttachments()
     QCOMPARE(reply->readAll(), bytes);
     QCOMPARE(reply->header(QNetworkRequest::ContentTypeHeader).toString(), u"application/pdf"_s);
     reply->deleteLater();
-}
-
-void TestSandboxClient::crowdedMovesReload()
-{
-    // Dropping a card between the same two neighbours, again and again, as a user can: the
-    // client's positions stay ordered, and once the service renumbers, a reload shows it.
-    TrelloAPI &api = *m_api;
-    Emulator &e = *m_emulator;
-    const QString list =
-        QString::fromStdString(e.listId(e.boardId("Home Renovation"), "To Buy"));
-    AWAIT_OK(extra, api.createCard(list, u"Light bulbs"_s));
-    AWAIT_OK(cards, api.fetchCards(list));
-    QCOMPARE(cards.size(), 3);
-    const QString mover = extra.id;
-    bool renumbered = false;
-    for (int round = 0; round < 60 && !renumbered; ++round) {
-        AWAIT_OK(current, api.fetchCards(list));
-        const double between = (current[0].pos + current[1].pos) / 2;
-        AWAIT_OK(moved, api.moveCard(mover, list, between));
-        AWAIT_OK(reloaded, api.fetchCards(list));
-        QCOMPARE(reloaded[1].id, mover);
-        renumbered = moved.pos != between;
-    }
-    QVERIFY(renumbered);
-    AWAIT_OK(final, api.fetchCards(list));
-    QCOMPARE(final[0].pos, 16384.0);
-    QCOMPARE(final[1].pos, 32768.0);
 }
 
 void TestSandboxClient::faultsReachTheCaller()

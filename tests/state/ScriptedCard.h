@@ -104,13 +104,13 @@ struct ScriptedCard {
         state = makeStore({q(server.baseUrl()), u"0123456789abcdef0123456789abcdef"_s,
                            u"ATTA0123456789abcdef0123456789abcdef0123456789abcdef"_s, {}},
                           dir);
-        await(state->refreshCards(ListID));
+        await(state->cards()->refreshCards(ListID));
         server.clearRequests();
     }
 
     CardBadges badges() const
     {
-        const QList<TrelloCard> cards = state->cards().value(ListID);
+        const QList<TrelloCard> cards = state->cards()->cards().value(ListID);
         return cards.isEmpty() ? CardBadges{-1, -1, -1} : cards.first().badges.value_or(CardBadges{});
     }
 

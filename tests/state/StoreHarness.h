@@ -9,6 +9,7 @@
 #include "state/AppState.h"
 
 #include <QCoroTask>
+#include <QCoroTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,10 +22,10 @@ inline QString q(const std::string &text)
     return QString::fromStdString(text);
 }
 
-// Waits for an Operation (or anything awaitable) and gives back its result.
-template <typename Awaitable> QVariant await(Awaitable op)
+// Waits for an Operation and gives back its outcome.
+inline Outcome await(Operation op)
 {
-    return QCoro::waitFor([](Awaitable o) -> QCoro::Task<QVariant> {
+    return QCoro::waitFor([](Operation o) -> QCoro::Task<Outcome> {
         co_return co_await o;
     }(std::move(op)));
 }
@@ -34,12 +35,45 @@ struct StoreOptions {
     QString key;
     QString token;
     QString settingsFile; // shared between two stores to test a restart
+    std::shared_ptr<CredentialStore> credentials; // a memory store when absent
+};
+
+// A credential store that answers late, as a real keyring does (D-Bus round trips, an unlock
+// prompt): saves slowly, removals quickly, so jobs that are not kept in order overtake each
+// other. Optionally refuses every save.
+class LateCredentialStore : public CredentialStore {
+public:
+    explicit LateCredentialStore(bool refuseSaves = false) : m_refuseSaves(refuseSaves) {}
+
+    QCoro::Task<std::optional<QString>> read(const QString &account) override
+    {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(60));
+        co_return co_await m_values.read(account);
+    }
+    QCoro::Task<bool> save(const QString &account, const QString &value) override
+    {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(150));
+        if (m_refuseSaves) {
+            co_return false;
+        }
+        co_return co_await m_values.save(account, value);
+    }
+    QCoro::Task<> remove(const QString &account) override
+    {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(10));
+        co_await m_values.remove(account);
+    }
+
+private:
+    MemoryCredentialStore m_values;
+    bool m_refuseSaves;
 };
 
 inline std::unique_ptr<AppState> makeStore(const StoreOptions &options, const QTemporaryDir &dir)
 {
     AppState::Dependencies deps;
-    auto credentials = std::make_unique<MemoryCredentialStore>();
+    std::shared_ptr<CredentialStore> credentials =
+        options.credentials ? options.credentials : std::make_shared<MemoryCredentialStore>();
     if (!options.key.isEmpty()) {
         QCoro::waitFor(credentials->save(KeychainHelper::ApiKeyAccount, options.key));
     }

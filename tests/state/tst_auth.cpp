@@ -73,7 +73,7 @@ void TestAuth::init()
 
 void TestAuth::authorizationPage()
 {
-    const QUrl page = AppState::authorizationURL(BuiltInKey);
+    const QUrl page = SessionArea::authorizationURL(BuiltInKey);
     QCOMPARE(page.scheme(), u"https"_s);
     QCOMPARE(page.path(), u"/1/authorize"_s);
     const QList<std::pair<QString, QString>> expected{
@@ -85,34 +85,34 @@ void TestAuth::authorizationPage()
 
     // A typed key with characters that would end or split an item stays one value.
     const QString odd = u"a&b=c+d #e%f"_s;
-    const QUrlQuery query(AppState::authorizationURL(odd));
+    const QUrlQuery query(SessionArea::authorizationURL(odd));
     QCOMPARE(query.queryItems(QUrl::FullyDecoded).size(), 7);
     QCOMPARE(query.queryItemValue(u"key"_s, QUrl::FullyDecoded), odd);
-    QVERIFY(!AppState::authorizationURL(odd).toString(QUrl::FullyEncoded).contains(u'+'));
+    QVERIFY(!SessionArea::authorizationURL(odd).toString(QUrl::FullyEncoded).contains(u'+'));
 }
 
 void TestAuth::beginWithAndWithoutKey()
 {
     // The built-in key wins over anything typed.
     auto rig = makeRig();
-    rig->state->setCredentialsDraftKey(u"typed"_s);
-    rig->state->beginBrowserAuth();
-    QCOMPARE(rig->state->pendingAuthKey(), std::optional(BuiltInKey));
-    QCOMPARE(m_opened, QList<QUrl>{AppState::authorizationURL(BuiltInKey)});
-    QVERIFY(rig->state->credentialsStatus().isEmpty());
+    rig->state->session()->setCredentialsDraftKey(u"typed"_s);
+    rig->state->session()->beginBrowserAuth();
+    QCOMPARE(rig->state->session()->pendingAuthKey(), std::optional(BuiltInKey));
+    QCOMPARE(m_opened, QList<QUrl>{SessionArea::authorizationURL(BuiltInKey)});
+    QVERIFY(rig->state->session()->credentialsStatus().isEmpty());
 
     // Without one, the typed key, trimmed; without that, the form says so.
     auto keyless = makeRig(QString());
     m_opened.clear();
-    keyless->state->setCredentialsDraftKey(u"  \t\n"_s);
-    keyless->state->beginBrowserAuth();
+    keyless->state->session()->setCredentialsDraftKey(u"  \t\n"_s);
+    keyless->state->session()->beginBrowserAuth();
     QVERIFY(m_opened.isEmpty());
-    QVERIFY(!keyless->state->pendingAuthKey());
-    QCOMPARE(keyless->state->credentialsStatus(), u"No API key available \u2014 enter one below."_s);
-    QVERIFY(keyless->state->credentialsStatusIsError());
-    keyless->state->setCredentialsDraftKey(u" typedkey\n"_s);
-    keyless->state->beginBrowserAuth();
-    QCOMPARE(keyless->state->pendingAuthKey(), std::optional(u"typedkey"_s));
+    QVERIFY(!keyless->state->session()->pendingAuthKey());
+    QCOMPARE(keyless->state->session()->credentialsStatus(), u"No API key available \u2014 enter one below."_s);
+    QVERIFY(keyless->state->session()->credentialsStatusIsError());
+    keyless->state->session()->setCredentialsDraftKey(u" typedkey\n"_s);
+    keyless->state->session()->beginBrowserAuth();
+    QCOMPARE(keyless->state->session()->pendingAuthKey(), std::optional(u"typedkey"_s));
     QCOMPARE(QUrlQuery(m_opened.value(0)).queryItemValue(u"key"_s), u"typedkey"_s);
     QVERIFY(keyless->server.requests().empty());
 }
@@ -145,36 +145,36 @@ void TestAuth::callbacks()
     QFETCH(QString, token);
     auto rig = makeRig();
     AppState &state = *rig->state;
-    QSignalSpy completed(&state, &AppState::authDidComplete);
-    state.beginBrowserAuth();
+    QSignalSpy completed(state.session(), &SessionArea::authDidComplete);
+    state.session()->beginBrowserAuth();
 
-    await(state.handleAuthCallback(url));
+    await(state.session()->handleAuthCallback(url));
 
     if (token == u"-") {
         QVERIFY(rig->server.requests().empty());
-        QVERIFY(state.credentialsStatus().isEmpty());
-        QVERIFY(!state.error());
-        QCOMPARE(state.pendingAuthKey(), std::optional(BuiltInKey));
+        QVERIFY(state.session()->credentialsStatus().isEmpty());
+        QVERIFY(!state.errors()->message());
+        QCOMPARE(state.session()->pendingAuthKey(), std::optional(BuiltInKey));
     } else if (token.isEmpty()) {
         QVERIFY(rig->server.requests().empty());
-        QCOMPARE(state.credentialsStatus(), u"Trello authorization was cancelled or failed."_s);
-        QVERIFY(state.credentialsStatusIsError());
+        QCOMPARE(state.session()->credentialsStatus(), u"Trello authorization was cancelled or failed."_s);
+        QVERIFY(state.session()->credentialsStatusIsError());
         QCOMPARE(state.errorMessage(), u"Trello authorization did not return a token."_s);
-        QCOMPARE(state.pendingAuthKey(), std::optional(BuiltInKey));
-        QVERIFY(!state.hasCredentials());
+        QCOMPARE(state.session()->pendingAuthKey(), std::optional(BuiltInKey));
+        QVERIFY(!state.session()->hasCredentials());
     } else {
         const auto requests = rig->server.requests();
         QVERIFY(!requests.empty());
         QCOMPARE(requests.front().queryValue("key"), std::optional(BuiltInKey.toStdString()));
         QCOMPARE(requests.front().queryValue("token"), std::optional(token.toStdString()));
-        QCOMPARE(state.apiKey(), BuiltInKey);
-        QCOMPARE(state.token(), token);
-        QCOMPARE(state.credentialsDraftKey(), BuiltInKey);
-        QCOMPARE(state.credentialsDraftToken(), token);
-        QCOMPARE(state.credentialsStatus(), u"Connected as Ann Example."_s);
-        QVERIFY(!state.credentialsStatusIsError());
-        QVERIFY(!state.isValidatingCredentials());
-        QVERIFY(!state.pendingAuthKey());
+        QCOMPARE(state.session()->apiKey(), BuiltInKey);
+        QCOMPARE(state.session()->token(), token);
+        QCOMPARE(state.session()->credentialsDraftKey(), BuiltInKey);
+        QCOMPARE(state.session()->credentialsDraftToken(), token);
+        QCOMPARE(state.session()->credentialsStatus(), u"Connected as Ann Example."_s);
+        QVERIFY(!state.session()->credentialsStatusIsError());
+        QVERIFY(!state.session()->isValidatingCredentials());
+        QVERIFY(!state.session()->pendingAuthKey());
         QCOMPARE(completed.size(), 1);
         return;
     }
@@ -185,18 +185,18 @@ void TestAuth::refusedTokenAndIdleCallback()
 {
     // No authorization was started: the built-in key is used. The service refuses the token.
     auto rig = makeRig(BuiltInKey, /*accept=*/false);
-    QSignalSpy completed(rig->state.get(), &AppState::authDidComplete);
-    QSignalSpy validating(rig->state.get(), &AppState::isValidatingCredentialsChanged);
-    await(rig->state->handleAuthCallback(u"stavelin://auth#token=revoked"_s));
-    QCOMPARE(rig->state->apiKey(), BuiltInKey);
+    QSignalSpy completed(rig->state->session(), &SessionArea::authDidComplete);
+    QSignalSpy validating(rig->state->session(), &SessionArea::isValidatingCredentialsChanged);
+    await(rig->state->session()->handleAuthCallback(u"stavelin://auth#token=revoked"_s));
+    QCOMPARE(rig->state->session()->apiKey(), BuiltInKey);
     QVERIFY(rig->state->errorMessage().contains(u"invalid token"_s));
-    QCOMPARE(rig->state->credentialsStatus(), rig->state->errorMessage());
-    QVERIFY(rig->state->credentialsStatusIsError());
+    QCOMPARE(rig->state->session()->credentialsStatus(), rig->state->errorMessage());
+    QVERIFY(rig->state->session()->credentialsStatusIsError());
     QCOMPARE(completed.size(), 0);
     QCOMPARE(validating.size(), 2);
-    QVERIFY(!rig->state->isValidatingCredentials());
+    QVERIFY(!rig->state->session()->isValidatingCredentials());
     // The pair stays in use, as a typed one would.
-    QCOMPARE(rig->state->token(), u"revoked"_s);
+    QCOMPARE(rig->state->session()->token(), u"revoked"_s);
 }
 
 void TestAuth::loginItem()
@@ -204,18 +204,18 @@ void TestAuth::loginItem()
     auto rig = makeRig();
     AppState &state = *rig->state;
     const QString entry = rig->dir.filePath(u"autostart/"_s + LoginItem::FileName);
-    QVERIFY(!state.launchAtLogin());
+    QVERIFY(!state.session()->launchAtLogin());
 
-    state.setLaunchAtLogin(true);
-    QVERIFY(state.launchAtLogin());
+    state.session()->setLaunchAtLogin(true);
+    QVERIFY(state.session()->launchAtLogin());
     QVERIFY(QFile::exists(entry));
-    QVERIFY(!state.error());
-    state.setLaunchAtLogin(false);
-    QVERIFY(!state.launchAtLogin());
+    QVERIFY(!state.errors()->message());
+    state.session()->setLaunchAtLogin(false);
+    QVERIFY(!state.session()->launchAtLogin());
     QVERIFY(!QFile::exists(entry));
 
     // A store started with the entry in place shows it enabled.
-    state.setLaunchAtLogin(true);
+    state.session()->setLaunchAtLogin(true);
     auto second = std::make_unique<AppState>([&] {
         AppState::Dependencies deps;
         deps.credentials = std::make_unique<MemoryCredentialStore>();
@@ -224,14 +224,14 @@ void TestAuth::loginItem()
         deps.baseURL = QUrl(q(rig->server.baseUrl()));
         return deps;
     }());
-    QVERIFY(second->launchAtLogin());
+    QVERIFY(second->session()->launchAtLogin());
 
     // Refusing to remove the entry: it is still there, so the switch stays on.
     if (::geteuid() != 0) {
         QVERIFY(QFile::setPermissions(rig->dir.filePath(u"autostart"_s),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        state.setLaunchAtLogin(false);
-        QVERIFY(state.launchAtLogin());
+        state.session()->setLaunchAtLogin(false);
+        QVERIFY(state.session()->launchAtLogin());
         QVERIFY(state.errorMessage().startsWith(u"Could not update login item: "_s));
         QFile::setPermissions(rig->dir.filePath(u"autostart"_s),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -243,8 +243,8 @@ void TestAuth::loginItem()
     QFile obstacle(blocked->dir.filePath(u"autostart"_s));
     QVERIFY(obstacle.open(QIODevice::WriteOnly));
     obstacle.close();
-    blocked->state->setLaunchAtLogin(true);
-    QVERIFY(!blocked->state->launchAtLogin());
+    blocked->state->session()->setLaunchAtLogin(true);
+    QVERIFY(!blocked->state->session()->launchAtLogin());
     QVERIFY(blocked->state->errorMessage().startsWith(u"Could not update login item: "_s));
     QVERIFY(!blocked->state->errorMessage().contains(u'\n'));
 
@@ -255,8 +255,8 @@ void TestAuth::loginItem()
     deps.loginItem = nullptr;
     deps.baseURL = QUrl(q(rig->server.baseUrl()));
     AppState bare(std::move(deps));
-    bare.setLaunchAtLogin(true);
-    QVERIFY(!bare.launchAtLogin());
+    bare.session()->setLaunchAtLogin(true);
+    QVERIFY(!bare.session()->launchAtLogin());
     QVERIFY(bare.errorMessage().startsWith(u"Could not update login item: "_s));
 }
 

@@ -60,15 +60,15 @@ void TestComments::reactionBatches()
     slow.delay = std::chrono::milliseconds(120);
     rig.server.route("GET", ReactionsPattern, slow);
 
-    await(rig.state->refreshComments(CardID));
+    await(rig.state->details()->refreshComments(CardID));
 
-    const QList<TrelloComment> stored = rig.state->comments().value(CardID);
-    QVERIFY(rig.state->comments().contains(CardID));
+    const QList<TrelloComment> stored = rig.state->details()->comments().value(CardID);
+    QVERIFY(rig.state->details()->comments().contains(CardID));
     QCOMPARE(stored.size(), count);
     for (qsizetype i = 1; i < stored.size(); ++i) {
         QVERIFY(stored[i - 1].date > stored[i].date);
     }
-    QVERIFY(rig.state->loadingComments().isEmpty());
+    QVERIFY(rig.state->details()->loadingComments().isEmpty());
 
     // Group the fetches as the server saw them: a request that arrived after every earlier one
     // was answered opens the next batch. Inside a batch all requests must overlap.
@@ -108,14 +108,14 @@ void TestComments::reactionBatches()
     newest.sort();
     QCOMPARE(fetched, newest);
     for (const TrelloComment &comment : stored) {
-        QCOMPARE(rig.state->reactions().contains(comment.id), newest.contains(comment.id));
+        QCOMPARE(rig.state->details()->reactions().contains(comment.id), newest.contains(comment.id));
     }
 }
 
 void TestComments::orderFailuresAndLoadingFlag()
 {
     ScriptedCard rig;
-    QAbstractItemModelTester tester(rig.state->commentsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     const QString may1 = u"2025-05-01T09:00:00.000Z"_s;
     const QString may2 = u"2025-05-02T09:00:00Z"_s;
@@ -132,26 +132,26 @@ void TestComments::orderFailuresAndLoadingFlag()
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
 
     rig.state->setErrorMessage(u"an earlier failure"_s);
-    Operation loading = rig.state->refreshComments(CardID);
-    QCOMPARE(rig.state->loadingComments(), QStringList{CardID});
+    Operation loading = rig.state->details()->refreshComments(CardID);
+    QCOMPARE(rig.state->details()->loadingComments(), QStringList{CardID});
     await(loading);
 
-    QCOMPARE(ids(rig.state->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
-    QCOMPARE(rig.state->reactions().value(u"m3"_s).size(), 1);
+    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
+    QCOMPARE(rig.state->details()->reactions().value(u"m3"_s).size(), 1);
     // The failed fetch is silent and leaves that comment with no reactions.
-    QVERIFY(rig.state->reactions().contains(u"m2b"_s));
-    QVERIFY(rig.state->reactions().value(u"m2b"_s).isEmpty());
-    QVERIFY(!rig.state->error());
-    QVERIFY(rig.state->loadingComments().isEmpty());
+    QVERIFY(rig.state->details()->reactions().contains(u"m2b"_s));
+    QVERIFY(rig.state->details()->reactions().value(u"m2b"_s).isEmpty());
+    QVERIFY(!rig.state->errors()->message());
+    QVERIFY(rig.state->details()->loadingComments().isEmpty());
 
     // A failed load keeps what was shown and clears the flag.
     rig.server.clearScript();
     rig.server.route("GET", CommentsPath.toStdString(), Response::text("card not found", 404));
-    await(rig.state->refreshComments(CardID));
-    QCOMPARE(rig.state->comments().value(CardID).size(), 4);
-    QVERIFY(rig.state->error());
+    await(rig.state->details()->refreshComments(CardID));
+    QCOMPARE(rig.state->details()->comments().value(CardID).size(), 4);
+    QVERIFY(rig.state->errors()->message());
     QVERIFY(rig.state->errorMessage().contains(u"404"_s));
-    QVERIFY(rig.state->loadingComments().isEmpty());
+    QVERIFY(rig.state->details()->loadingComments().isEmpty());
 }
 
 void TestComments::toggleReaction()
@@ -164,8 +164,8 @@ void TestComments::toggleReaction()
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"a1"_s, minuteDate(1), u"hi"_s)})));
     rig.server.route("GET", "/1/actions/a1/reactions", Response::json(json(before)));
-    await(rig.state->refreshComments(CardID));
-    QAbstractItemModelTester tester(rig.state->reactionsModel(u"a1"_s),
+    await(rig.state->details()->refreshComments(CardID));
+    QAbstractItemModelTester tester(rig.state->details()->reactionsModel(u"a1"_s),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.clearRequests();
 
@@ -173,49 +173,49 @@ void TestComments::toggleReaction()
     rig.server.route("DELETE", "/1/actions/a1/reactions/mine", Response::json("{}"));
     rig.server.enqueue("GET", "/1/actions/a1/reactions",
                        Response::json(json(QJsonArray{before[1]})));
-    await(rig.state->toggleReaction(u"a1"_s, u"thumbsup"_s, thumbs));
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"thumbsup"_s, thumbs));
     QCOMPARE(rig.requests("DELETE", ".*").size(), size_t(1));
-    QCOMPARE(rig.state->reactions().value(u"a1"_s).size(), 1);
-    QCOMPARE(rig.state->reactions().value(u"a1"_s).first().id, u"theirs"_s);
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 1);
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).first().id, u"theirs"_s);
 
     // A heart given only by someone else is added for us.
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
     rig.server.enqueue("GET", "/1/actions/a1/reactions",
                        Response::json(json(QJsonArray{before[1], reactionJson(u"new"_s, MemberID, heart, u"heart"_s)})));
-    await(rig.state->toggleReaction(u"a1"_s, u"heart"_s, heart));
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"heart"_s, heart));
     const auto posts = rig.requests("POST", ".*");
     QCOMPARE(posts.size(), size_t(1));
     QCOMPARE(posts[0].queryValue("shortName"), std::optional<std::string>("heart"));
-    QCOMPARE(rig.state->reactions().value(u"a1"_s).size(), 2);
-    QVERIFY(!rig.state->error());
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
+    QVERIFY(!rig.state->errors()->message());
 
     // A refused change shows its error and does not fetch again.
     rig.server.clearRequests();
     rig.server.enqueue("POST", "/1/actions/a1/reactions", Response::text("limit reached", 429));
-    await(rig.state->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
-    QVERIFY(rig.state->error());
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
+    QVERIFY(rig.state->errors()->message());
     QVERIFY(rig.requests("GET", ReactionsPattern).empty());
-    QCOMPARE(rig.state->reactions().value(u"a1"_s).size(), 2);
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
 
     // A failed re-fetch keeps the reactions that were shown.
     rig.server.enqueue("GET", "/1/actions/a1/reactions", Response::text("busy", 503));
-    await(rig.state->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
     QVERIFY(rig.state->errorMessage().contains(u"503"_s));
-    QCOMPARE(rig.state->reactions().value(u"a1"_s).size(), 2);
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
 }
 
 void TestComments::toggleWithoutMember()
 {
     // Nobody signed in: nothing counts as ours, so even "our" emoji is added.
     ScriptedCard rig(0, 0, 0, /*signedIn=*/false);
-    QVERIFY(!rig.state->member());
+    QVERIFY(!rig.state->session()->member());
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"a1"_s, minuteDate(1), u"hi"_s)})));
     rig.server.route("GET", "/1/actions/a1/reactions",
                      Response::json(json(QJsonArray{reactionJson(u"r"_s, MemberID, u"👍"_s, u"thumbsup"_s)})));
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
-    await(rig.state->refreshComments(CardID));
-    await(rig.state->toggleReaction(u"a1"_s, u"thumbsup"_s, u"👍"_s));
+    await(rig.state->details()->refreshComments(CardID));
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"thumbsup"_s, u"👍"_s));
     QCOMPARE(rig.requests("POST", ".*").size(), size_t(1));
     QVERIFY(rig.requests("DELETE", ".*").empty());
 }
@@ -223,47 +223,47 @@ void TestComments::toggleWithoutMember()
 void TestComments::addEditDeleteAndBadge()
 {
     ScriptedCard rig(0, 0, 1);
-    QAbstractItemModelTester tester(rig.state->commentsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"old"_s, minuteDate(50), u"old"_s)})));
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
-    await(rig.state->refreshComments(CardID));
+    await(rig.state->details()->refreshComments(CardID));
 
     // A new comment goes first even when the service dates it earlier.
     rig.server.route("POST", "/1/cards/card1/actions/comments",
                      Response::json(json(commentJson(u"new"_s, minuteDate(1), u"  as typed "_s))));
-    await(rig.state->addComment(CardID, u"  as typed "_s));
+    await(rig.state->details()->addComment(CardID, u"  as typed "_s));
     QCOMPARE(rig.requests("POST", ".*").front().queryValue("text"), std::optional<std::string>("  as typed "));
-    QCOMPARE(ids(rig.state->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
+    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
     QCOMPARE(rig.badges().comments, 2);
 
     // An edited comment keeps its place.
     rig.server.route("PUT", "/1/actions/old/text",
                      Response::json(json(commentJson(u"old"_s, minuteDate(50), u"edited"_s))));
-    await(rig.state->editComment(CardID, u"old"_s, u"edited"_s));
-    QCOMPARE(rig.state->comments().value(CardID).at(1).data.text, u"edited"_s);
+    await(rig.state->details()->editComment(u"old"_s, u"edited"_s));
+    QCOMPARE(rig.state->details()->comments().value(CardID).at(1).data.text, u"edited"_s);
 
     // Deleting drops the comment and its reactions; the badge never goes below 0.
     rig.server.route("DELETE", "/1/actions/[^/]+", Response::json("{}"));
-    QVERIFY(rig.state->reactions().contains(u"old"_s));
-    await(rig.state->deleteComment(CardID, u"old"_s));
-    QVERIFY(!rig.state->reactions().contains(u"old"_s));
-    QCOMPARE(ids(rig.state->comments().value(CardID)), QStringList{u"new"_s});
+    QVERIFY(rig.state->details()->reactions().contains(u"old"_s));
+    await(rig.state->details()->deleteComment(u"old"_s));
+    QVERIFY(!rig.state->details()->reactions().contains(u"old"_s));
+    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), QStringList{u"new"_s});
     QCOMPARE(rig.badges().comments, 1);
-    await(rig.state->deleteComment(CardID, u"new"_s));
-    await(rig.state->deleteComment(CardID, u"gone-already"_s));
+    await(rig.state->details()->deleteComment(u"new"_s));
+    await(rig.state->details()->deleteComment(u"gone-already"_s));
     QCOMPARE(rig.badges().comments, 0);
-    QVERIFY(rig.state->comments().value(CardID).isEmpty());
-    QVERIFY(!rig.state->error());
+    QVERIFY(rig.state->details()->comments().value(CardID).isEmpty());
+    QVERIFY(!rig.state->errors()->message());
 
     // A refused delete changes nothing.
     rig.server.enqueue("POST", "/1/cards/card1/actions/comments", Response::json(json(commentJson(u"x"_s, minuteDate(2), u"x"_s))));
-    await(rig.state->addComment(CardID, u"x"_s));
+    await(rig.state->details()->addComment(CardID, u"x"_s));
     rig.server.enqueue("DELETE", "/1/actions/x", Response::text("not yours", 401));
-    await(rig.state->deleteComment(CardID, u"x"_s));
-    QVERIFY(rig.state->error());
-    QCOMPARE(ids(rig.state->comments().value(CardID)), QStringList{u"x"_s});
+    await(rig.state->details()->deleteComment(u"x"_s));
+    QVERIFY(rig.state->errors()->message());
+    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), QStringList{u"x"_s});
     QCOMPARE(rig.badges().comments, 1);
 }
 

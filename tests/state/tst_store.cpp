@@ -49,27 +49,27 @@ void TestStore::init()
 void TestStore::startupWithoutCredentials()
 {
     auto state = makeStore(options(false), *m_dir);
-    QVERIFY(!state->hasCredentials());
-    QVERIFY(state->boards().isEmpty());
-    QVERIFY(!state->error());
+    QVERIFY(!state->session()->hasCredentials());
+    QVERIFY(state->boards()->boards().isEmpty());
+    QVERIFY(!state->errors()->message());
     QVERIFY(m_service->requests().empty());
     // Without credentials the loads return before touching anything.
-    await(state->refreshBoards());
-    await(state->refreshLists(u"b"_s));
+    await(state->boards()->refreshBoards());
+    await(state->boards()->refreshLists(u"b"_s));
     QVERIFY(m_service->requests().empty());
-    QVERIFY(state->loadingLists().isEmpty());
+    QVERIFY(state->boards()->loadingLists().isEmpty());
 }
 
 void TestStore::startupWithValidCredentials()
 {
     auto state = makeStore(options(), *m_dir);
-    QVERIFY(state->member().has_value());
-    QCOMPARE(state->credentialsDraftKey(), q(m_service->apiKey()));
-    QVERIFY(!state->boards().isEmpty());
-    QCOMPARE(state->boardsModel()->count(), state->boards().size());
-    QVERIFY(!state->error());
+    QVERIFY(state->session()->member().has_value());
+    QCOMPARE(state->session()->credentialsDraftKey(), q(m_service->apiKey()));
+    QVERIFY(!state->boards()->boards().isEmpty());
+    QCOMPARE(state->boards()->model()->count(), state->boards()->boards().size());
+    QVERIFY(!state->errors()->message());
     // Starred boards first.
-    QVERIFY(state->boards().first().starred.value_or(false));
+    QVERIFY(state->boards()->boards().first().starred.value_or(false));
 }
 
 void TestStore::startupWithInvalidCredentials()
@@ -77,88 +77,88 @@ void TestStore::startupWithInvalidCredentials()
     auto o = options();
     o.token = u"ATTAnot-a-token-the-service-knows"_s;
     auto state = makeStore(o, *m_dir);
-    QVERIFY(!state->member().has_value());
+    QVERIFY(!state->session()->member().has_value());
     QCOMPARE(state->errorMessage(), u"Trello API request failed (401): invalid token"_s);
-    QVERIFY(state->boards().isEmpty());
-    QVERIFY(state->hasCredentials()); // invalid credentials stay in use until replaced
+    QVERIFY(state->boards()->boards().isEmpty());
+    QVERIFY(state->session()->hasCredentials()); // invalid credentials stay in use until replaced
 }
 
 void TestStore::savingDraftCredentials()
 {
     auto state = makeStore(options(false), *m_dir);
-    QSignalSpy validating(state.get(), &AppState::isValidatingCredentialsChanged);
-    state->setCredentialsDraftKey(u"  "_s + q(m_service->apiKey()) + u"\n"_s);
-    state->setCredentialsDraftToken(u"\t"_s + q(m_service->token()) + u" "_s);
-    await(state->saveDraftCredentials());
+    QSignalSpy validating(state->session(), &SessionArea::isValidatingCredentialsChanged);
+    state->session()->setCredentialsDraftKey(u"  "_s + q(m_service->apiKey()) + u"\n"_s);
+    state->session()->setCredentialsDraftToken(u"\t"_s + q(m_service->token()) + u" "_s);
+    await(state->session()->saveDraftCredentials());
 
-    QCOMPARE(state->apiKey(), q(m_service->apiKey()));
-    QCOMPARE(state->token(), q(m_service->token()));
-    QVERIFY(state->credentialsStatus().startsWith(u"Connected as "_s));
-    QVERIFY(state->credentialsStatus().endsWith(u"."_s));
-    QVERIFY(!state->credentialsStatusIsError());
-    QVERIFY(!state->isValidatingCredentials());
+    QCOMPARE(state->session()->apiKey(), q(m_service->apiKey()));
+    QCOMPARE(state->session()->token(), q(m_service->token()));
+    QVERIFY(state->session()->credentialsStatus().startsWith(u"Connected as "_s));
+    QVERIFY(state->session()->credentialsStatus().endsWith(u"."_s));
+    QVERIFY(!state->session()->credentialsStatusIsError());
+    QVERIFY(!state->session()->isValidatingCredentials());
     QCOMPARE(validating.count(), 2);
-    QVERIFY(!state->boards().isEmpty());
+    QVERIFY(!state->boards()->boards().isEmpty());
     // The trimmed key went out, not the typed one.
     const auto requests = m_service->requests();
     QCOMPARE(requests.front().queryValue("key").value_or(""), m_service->apiKey());
 
     // A restart finds the pair in the credential store... which the test harness cannot
     // share across stores, so check the store itself validates what it saved.
-    QVERIFY(state->member().has_value());
+    QVERIFY(state->session()->member().has_value());
 }
 
 void TestStore::incompleteDraftDoesNothing()
 {
     auto state = makeStore(options(false), *m_dir);
-    state->setCredentialsDraftKey(q(m_service->apiKey()));
-    state->setCredentialsDraftToken(u"   "_s);
-    QSignalSpy validating(state.get(), &AppState::isValidatingCredentialsChanged);
-    await(state->saveDraftCredentials());
+    state->session()->setCredentialsDraftKey(q(m_service->apiKey()));
+    state->session()->setCredentialsDraftToken(u"   "_s);
+    QSignalSpy validating(state->session(), &SessionArea::isValidatingCredentialsChanged);
+    await(state->session()->saveDraftCredentials());
     QCOMPARE(validating.count(), 0);
-    QVERIFY(state->credentialsStatus().isEmpty());
-    QVERIFY(!state->hasCredentials());
+    QVERIFY(state->session()->credentialsStatus().isEmpty());
+    QVERIFY(!state->session()->hasCredentials());
     QVERIFY(m_service->requests().empty());
 }
 
 void TestStore::refusedDraftShowsTheError()
 {
     auto state = makeStore(options(false), *m_dir);
-    state->setCredentialsDraftKey(q(m_service->apiKey()));
-    state->setCredentialsDraftToken(u"ATTAwrong"_s);
-    await(state->saveDraftCredentials());
-    QCOMPARE(state->credentialsStatus(), u"Trello API request failed (401): invalid token"_s);
-    QVERIFY(state->credentialsStatusIsError());
-    QCOMPARE(state->errorMessage(), state->credentialsStatus());
-    QVERIFY(state->hasCredentials()); // kept, as typed
+    state->session()->setCredentialsDraftKey(q(m_service->apiKey()));
+    state->session()->setCredentialsDraftToken(u"ATTAwrong"_s);
+    await(state->session()->saveDraftCredentials());
+    QCOMPARE(state->session()->credentialsStatus(), u"Trello API request failed (401): invalid token"_s);
+    QVERIFY(state->session()->credentialsStatusIsError());
+    QCOMPARE(state->errorMessage(), state->session()->credentialsStatus());
+    QVERIFY(state->session()->hasCredentials()); // kept, as typed
 }
 
 void TestStore::clearingCredentials()
 {
     auto state = makeStore(options(), *m_dir);
-    const QString boardID = state->boards().first().id;
+    const QString boardID = state->boards()->boards().first().id;
     state->setActiveBoardID(boardID);
-    await(state->refreshLists(boardID));
-    QVERIFY(state->lists().contains(boardID));
+    await(state->boards()->refreshLists(boardID));
+    QVERIFY(state->boards()->lists().contains(boardID));
 
-    state->clearCredentials();
-    QCOMPARE(state->credentialsStatus(), u"Disconnected."_s);
-    QVERIFY(!state->hasCredentials());
-    QVERIFY(!state->member().has_value());
-    QVERIFY(state->boards().isEmpty());
-    QCOMPARE(state->boardsModel()->count(), 0);
-    QVERIFY(!state->lists().contains(boardID));
-    QVERIFY(!state->listsModel(boardID)->isLoaded());
+    state->session()->clearCredentials();
+    QCOMPARE(state->session()->credentialsStatus(), u"Disconnected."_s);
+    QVERIFY(!state->session()->hasCredentials());
+    QVERIFY(!state->session()->member().has_value());
+    QVERIFY(state->boards()->boards().isEmpty());
+    QCOMPARE(state->boards()->model()->count(), 0);
+    QVERIFY(!state->boards()->lists().contains(boardID));
+    QVERIFY(!state->boards()->listsModel(boardID)->isLoaded());
     QVERIFY(state->activeBoardID().isEmpty());
-    QVERIFY(state->credentialsDraftKey().isEmpty());
+    QVERIFY(state->session()->credentialsDraftKey().isEmpty());
 
     m_service->clearRequests();
-    await(state->refreshBoards());
+    await(state->boards()->refreshBoards());
     await(state->refreshVisible());
     QVERIFY(m_service->requests().empty());
 
     // An operation that does not check first fails with the client's message.
-    await(state->createBoard(u"New"_s));
+    await(state->boards()->createBoard(u"New"_s));
     QCOMPARE(state->errorMessage(),
              u"Trello API key and token are required. Open Settings to configure."_s);
     QVERIFY(m_service->requests().empty());
@@ -173,7 +173,7 @@ void TestStore::boardOrder()
         b.starred = starred;
         return b;
     };
-    const auto sorted = AppState::sortBoards({
+    const auto sorted = BoardsArea::sortBoards({
         board("1", u"beta"_s, false),
         board("2", u"Alpha"_s, std::nullopt),
         board("3", u"zeta"_s, true),
@@ -207,40 +207,40 @@ void TestStore::expandedSurvivesRestart()
 void TestStore::loadingFlagsOnSuccessAndFailure()
 {
     auto state = makeStore(options(), *m_dir);
-    const QString boardID = state->boards().first().id;
-    await(state->refreshLists(boardID));
-    const auto before = state->lists().value(boardID);
+    const QString boardID = state->boards()->boards().first().id;
+    await(state->boards()->refreshLists(boardID));
+    const auto before = state->boards()->lists().value(boardID);
     QVERIFY(!before.isEmpty());
 
     // While a load runs its id is in the set; after a failure it is gone and the data stays.
     m_service->injectFault("GET", "/1/boards/.*/lists",
                            sandbox::Response::text("The requested resource was not found.", 404));
-    auto op = state->refreshLists(boardID);
-    QCOMPARE(state->loadingLists(), QStringList{boardID});
+    auto op = state->boards()->refreshLists(boardID);
+    QCOMPARE(state->boards()->loadingLists(), QStringList{boardID});
     await(op);
-    QVERIFY(state->loadingLists().isEmpty());
-    QCOMPARE(state->lists().value(boardID), before);
+    QVERIFY(state->boards()->loadingLists().isEmpty());
+    QCOMPARE(state->boards()->lists().value(boardID), before);
     QCOMPARE(state->errorMessage(),
              u"Trello API request failed (404): The requested resource was not found."_s);
 
-    auto boards = state->refreshBoards();
-    QVERIFY(state->isLoadingBoards());
+    auto boards = state->boards()->refreshBoards();
+    QVERIFY(state->boards()->isLoadingBoards());
     await(boards);
-    QVERIFY(!state->isLoadingBoards());
-    QVERIFY(!state->error()); // a success clears the last error
+    QVERIFY(!state->boards()->isLoadingBoards());
+    QVERIFY(!state->errors()->message()); // a success clears the last error
 
     m_service->injectFault("GET", "/1/members/me/boards", sandbox::Response::text("boom", 500));
-    await(state->refreshBoards());
-    QVERIFY(!state->isLoadingBoards());
+    await(state->boards()->refreshBoards());
+    QVERIFY(!state->boards()->isLoadingBoards());
     QCOMPARE(state->errorMessage(), u"Trello API request failed (500): boom"_s);
-    QVERIFY(!state->boards().isEmpty());
+    QVERIFY(!state->boards()->boards().isEmpty());
 }
 
 void TestStore::networkFailureMessage()
 {
     auto state = makeStore(options(), *m_dir);
     m_service->stop();
-    await(state->refreshBoards());
+    await(state->boards()->refreshBoards());
     QVERIFY2(state->errorMessage().startsWith(u"Network error: "_s), qPrintable(state->errorMessage()));
     QVERIFY(!state->errorMessage().contains(q(m_service->token())));
     QVERIFY(!state->errorMessage().contains(q(m_service->apiKey())));

@@ -25,7 +25,7 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
-            model: AppState.boards
+            model: AppState.boards.model
             delegate: Label {
                 required property string name
                 width: ListView.view.width

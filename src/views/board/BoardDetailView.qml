@@ -14,9 +14,9 @@ PanelScreen {
     title: board.name
 
     readonly property string boardID: board ? board.id : ""
-    readonly property var lists: boardID !== "" ? AppState.listsModel(boardID) : null
+    readonly property var lists: boardID !== "" ? AppState.boards.listsModel(boardID) : null
     // Read as a JS array: Qt 6.4's tools know no array methods on a string list.
-    readonly property var loadingListIDs: AppState.loadingLists
+    readonly property var loadingListIDs: AppState.boards.loadingLists
     readonly property bool loadingLists: loadingListIDs.indexOf(boardID) >= 0
     readonly property var stripColor: {
         const prefs = board ? board.prefs : undefined
@@ -29,15 +29,15 @@ PanelScreen {
     // Lists, then labels and members, then the cards of each list one after another.
     function refresh() {
         const id = boardID
-        AppState.refreshLists(id).then(function () {
-            AppState.loadBoardMeta(id).then(function () {
-                const model = AppState.listsModel(id)
+        AppState.boards.refreshLists(id).then(detail, function () {
+            AppState.boards.loadBoardMeta(id).then(detail, function () {
+                const model = AppState.boards.listsModel(id)
                 const listIDs = []
                 for (let i = 0; i < model.count; ++i)
                     listIDs.push(model.get(i).id)
                 const next = function () {
                     if (listIDs.length > 0)
-                        AppState.refreshCards(listIDs.shift()).then(next)
+                        AppState.cards.refreshCards(listIDs.shift()).then(detail, next)
                 }
                 next()
             })
@@ -150,8 +150,8 @@ PanelScreen {
         required property string recordId
         required property string name
 
-        readonly property var cards: AppState.cardsModel(recordId)
-        readonly property var loadingCardIDs: AppState.loadingCards
+        readonly property var cards: AppState.cards.cardsModel(recordId)
+        readonly property var loadingCardIDs: AppState.cards.loadingCards
         readonly property bool loadingCards: loadingCardIDs.indexOf(recordId) >= 0
 
         width: 240
@@ -166,7 +166,7 @@ PanelScreen {
         // Cards load once per list, when its column first shows.
         Component.onCompleted: {
             if (!cards.loaded && !loadingCards)
-                AppState.refreshCards(recordId)
+                AppState.cards.refreshCards(recordId)
         }
 
         ColumnLayout {

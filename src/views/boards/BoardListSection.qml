@@ -20,7 +20,7 @@ FocusScope {
 
     BoardFilterModel {
         id: matches
-        sourceModel: AppState.boards
+        sourceModel: AppState.boards.model
         query: section.searchText
     }
 
@@ -133,7 +133,7 @@ FocusScope {
 
             Text {
                 objectName: "noMatchText"
-                visible: AppState.boards.count > 0 && matches.count === 0
+                visible: AppState.boards.model.count > 0 && matches.count === 0
                 anchors.top: parent.top
                 anchors.left: parent.left
                 anchors.right: parent.right
@@ -147,7 +147,7 @@ FocusScope {
 
             Spinner {
                 objectName: "boardsLoading"
-                visible: AppState.boards.count === 0 && AppState.isLoadingBoards
+                visible: AppState.boards.model.count === 0 && AppState.boards.isLoadingBoards
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.top: parent.top
                 anchors.topMargin: 14
@@ -157,7 +157,7 @@ FocusScope {
 
             ColumnLayout {
                 objectName: "emptyState"
-                visible: AppState.boards.count === 0 && !AppState.isLoadingBoards
+                visible: AppState.boards.model.count === 0 && !AppState.boards.isLoadingBoards
                 anchors.centerIn: parent
                 width: parent.width - 32
                 spacing: 6

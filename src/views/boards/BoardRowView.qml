@@ -136,7 +136,7 @@ AbstractButton {
             palette.windowText: Theme.red
             palette.text: Theme.red
             Accessible.name: text
-            onTriggered: AppState.archiveBoard(row.board.id)
+            onTriggered: AppState.boards.archiveBoard(row.board.id)
         }
     }
 }

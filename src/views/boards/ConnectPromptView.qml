@@ -7,7 +7,7 @@ import Stavelin
 FocusScope {
     id: prompt
 
-    property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
+    property bool hasBuiltInAppKey: AppState.session.hasBuiltInAppKey
     signal openSettingsRequested()
 
     implicitHeight: column.implicitHeight + 48
@@ -48,13 +48,13 @@ FocusScope {
             prominent: true
             label: prompt.hasBuiltInAppKey ? qsTr("Connect to Trello…") : qsTr("Open Settings")
             Layout.alignment: Qt.AlignHCenter
-            onClicked: prompt.hasBuiltInAppKey ? AppState.beginBrowserAuth()
+            onClicked: prompt.hasBuiltInAppKey ? AppState.session.beginBrowserAuth()
                                                : prompt.openSettingsRequested()
         }
         LinkButton {
             objectName: "promptLink"
             text: prompt.hasBuiltInAppKey ? qsTr("Use an API key instead") : qsTr("Get a Trello API key →")
-            url: prompt.hasBuiltInAppKey ? "" : AppState.developerKeyPageURL
+            url: prompt.hasBuiltInAppKey ? "" : AppState.session.developerKeyPageURL
             Layout.alignment: Qt.AlignHCenter
             onClicked: if (prompt.hasBuiltInAppKey) prompt.openSettingsRequested()
         }

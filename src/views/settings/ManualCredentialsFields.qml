@@ -15,28 +15,24 @@ ColumnLayout {
 
     // The page that makes a token for the typed key; it follows what is typed.
     readonly property string tokenAuthURL: {
-        const key = AppState.credentialsDraftKey.trim()
-        return AppState.authorizePageURL
+        const key = AppState.session.credentialsDraftKey.trim()
+        return AppState.session.authorizePageURL
             + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
             + (key === "" ? "YOUR_API_KEY" : encodeURIComponent(key))
     }
-    readonly property bool canSave: !AppState.isValidatingCredentials
-                                    && AppState.credentialsDraftKey.trim() !== ""
-                                    && AppState.credentialsDraftToken.trim() !== ""
+    readonly property bool canSave: !AppState.session.isValidatingCredentials
+                                    && AppState.session.credentialsDraftKey.trim() !== ""
+                                    && AppState.session.credentialsDraftToken.trim() !== ""
 
     function saveAndConnect(): void {
         if (!canSave)
             return
-        // The fields may be gone when the store answers (the panel left its settings).
-        const alive = liveness
-        AppState.saveDraftCredentials().then(function () {
-            if (alive.value && AppState.hasCredentials && !AppState.credentialsStatusIsError)
+        // Tied to the fields: no callback once the panel has left its settings.
+        AppState.session.saveDraftCredentials().then(fields, function (outcome) {
+            if (outcome.ok && AppState.session.hasCredentials)
                 fields.connected()
         })
     }
-
-    property var liveness: ({ value: true })
-    Component.onDestruction: liveness.value = false
 
     spacing: 12
 
@@ -50,12 +46,12 @@ ColumnLayout {
         TextField {
             objectName: "apiKeyField"
             placeholderText: qsTr("Trello API key")
-            text: AppState.credentialsDraftKey
+            text: AppState.session.credentialsDraftKey
             inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
             selectByMouse: true
             Layout.fillWidth: true
             Accessible.name: qsTr("API Key")
-            onTextEdited: AppState.credentialsDraftKey = text
+            onTextEdited: AppState.session.credentialsDraftKey = text
             onAccepted: fields.saveAndConnect()
         }
     }
@@ -69,13 +65,13 @@ ColumnLayout {
         TextField {
             objectName: "tokenField"
             placeholderText: qsTr("Trello API token")
-            text: AppState.credentialsDraftToken
+            text: AppState.session.credentialsDraftToken
             echoMode: TextInput.Password
             inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
             selectByMouse: true
             Layout.fillWidth: true
             Accessible.name: qsTr("Token")
-            onTextEdited: AppState.credentialsDraftToken = text
+            onTextEdited: AppState.session.credentialsDraftToken = text
             onAccepted: fields.saveAndConnect()
         }
     }
@@ -84,7 +80,7 @@ ColumnLayout {
         LinkButton {
             objectName: "apiKeyLink"
             text: qsTr("Get an API key")
-            url: AppState.developerKeyPageURL
+            url: AppState.session.developerKeyPageURL
         }
         LinkButton {
             objectName: "tokenLink"
@@ -102,7 +98,7 @@ ColumnLayout {
             onClicked: fields.saveAndConnect()
         }
         Spinner {
-            visible: AppState.isValidatingCredentials
+            visible: AppState.session.isValidatingCredentials
         }
         Item { Layout.fillWidth: true }
     }

@@ -14,7 +14,7 @@ ColumnLayout {
     // Emitted after "Save & Connect" has connected an account. The Settings window ignores it.
     signal connected()
 
-    property bool hasBuiltInAppKey: AppState.hasBuiltInAppKey
+    property bool hasBuiltInAppKey: AppState.session.hasBuiltInAppKey
     property bool manualExpanded: false
 
     spacing: 14
@@ -43,11 +43,11 @@ ColumnLayout {
                 bottomPadding: 8
                 leftPadding: 16
                 rightPadding: 16
-                enabled: !AppState.isValidatingCredentials
-                onClicked: AppState.beginBrowserAuth()
+                enabled: !AppState.session.isValidatingCredentials
+                onClicked: AppState.session.beginBrowserAuth()
             }
             Spinner {
-                visible: AppState.isValidatingCredentials
+                visible: AppState.session.isValidatingCredentials
             }
         }
         Text {
@@ -86,24 +86,24 @@ ColumnLayout {
 
     Text {
         objectName: "credentialsStatusText"
-        visible: AppState.credentialsStatus !== ""
-        text: AppState.credentialsStatus
+        visible: AppState.session.credentialsStatus !== ""
+        text: AppState.session.credentialsStatus
         textFormat: Text.PlainText
         font: Theme.captionFont
-        color: AppState.credentialsStatusIsError ? Theme.red : Theme.green
+        color: AppState.session.credentialsStatusIsError ? Theme.red : Theme.green
         wrapMode: Text.Wrap
         Layout.fillWidth: true
-        Accessible.role: AppState.credentialsStatusIsError ? Accessible.AlertMessage
+        Accessible.role: AppState.session.credentialsStatusIsError ? Accessible.AlertMessage
                                                            : Accessible.StaticText
         Accessible.name: text
     }
 
     ActionButton {
         objectName: "disconnectButton"
-        visible: AppState.hasCredentials
+        visible: AppState.session.hasCredentials
         destructive: true
         label: qsTr("Disconnect")
-        onClicked: AppState.clearCredentials()
+        onClicked: AppState.session.clearCredentials()
     }
 
     // "Advanced: use your own API key", folded away when the program has its own key.
@@ -188,12 +188,12 @@ ColumnLayout {
             objectName: "launchAtLoginSwitch"
             text: qsTr("Launch at login")
             // Shows the store's state; flipping it asks the store, which decides.
-            checked: AppState.launchAtLogin
+            checked: AppState.session.launchAtLogin
             Accessible.name: text
             onToggled: {
                 const wanted = checked
-                checked = Qt.binding(function () { return AppState.launchAtLogin })
-                AppState.setLaunchAtLogin(wanted)
+                checked = Qt.binding(function () { return AppState.session.launchAtLogin })
+                AppState.session.setLaunchAtLogin(wanted)
             }
         }
         Text {

@@ -26,7 +26,7 @@ PanelScreen {
                 objectName: "settingsBackButton"
                 text: qsTr("Back")
                 symbol: "chevron.left"
-                enabled: AppState.hasCredentials
+                enabled: AppState.session.hasCredentials
                 onClicked: panel.closeRequested()
             }
             Item { Layout.fillWidth: true }

@@ -69,7 +69,7 @@ Item {
 
         function waitFor(operation) {
             let done = false
-            operation.then(function () { done = true })
+            operation.then(test, function () { done = true })
             tryVerify(function () { return done }, 5000, "the store operation returned")
         }
 
@@ -77,11 +77,11 @@ Item {
         function connectTo(seed) {
             if (seed !== Sandbox.seed)
                 verify(Sandbox.reset(seed))
-            if (AppState.hasCredentials)
-                waitFor(AppState.refreshBoards())
+            if (AppState.session.hasCredentials)
+                waitFor(AppState.boards.refreshBoards())
             else
-                waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
-            verify(AppState.hasCredentials)
+                waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            verify(AppState.session.hasCredentials)
             AppState.errorMessage = ""
         }
 
@@ -154,9 +154,9 @@ Item {
         }
 
         function boardNamed(name) {
-            for (let i = 0; i < AppState.boards.count; ++i) {
-                if (AppState.boards.get(i).name === name)
-                    return AppState.boards.get(i)
+            for (let i = 0; i < AppState.boards.model.count; ++i) {
+                if (AppState.boards.model.get(i).name === name)
+                    return AppState.boards.model.get(i)
             }
             return null
         }
@@ -164,7 +164,7 @@ Item {
         function test_search() {
             const view = makeView()
             const field = child(view, "boardSearchField")
-            tryVerify(function () { return shownBoards(view).length === AppState.boards.count })
+            tryVerify(function () { return shownBoards(view).length === AppState.boards.model.count })
 
             // Ctrl+F reaches the field from anywhere on the list screen.
             child(view, "refreshBoardsButton").forceActiveFocus()
@@ -204,24 +204,24 @@ Item {
         function test_searchFollowsRefresh() {
             const view = makeView()
             const noMatch = child(view, "noMatchText")
-            const count = AppState.boards.count
+            const count = AppState.boards.model.count
             mouseClick(child(view, "boardSearchField"))
             type("garden")
             tryVerify(function () { return noMatch.visible })
 
             // Elsewhere, one board is archived and a matching one made.
-            verify(Sandbox.send("PUT", "/boards/" + AppState.boards.get(0).id, { closed: "true" }))
+            verify(Sandbox.send("PUT", "/boards/" + AppState.boards.model.get(0).id, { closed: "true" }))
             verify(Sandbox.send("POST", "/boards", { name: "Garden Plans" }))
-            waitFor(AppState.refreshBoards())
-            compare(AppState.boards.count, count)
+            waitFor(AppState.boards.refreshBoards())
+            compare(AppState.boards.model.count, count)
             compare(shownBoards(view), ["Garden Plans"])
             verify(!noMatch.visible)
 
             // And back: the match goes, another board comes.
             verify(Sandbox.send("PUT", "/boards/" + boardNamed("Garden Plans").id, { closed: "true" }))
             verify(Sandbox.send("POST", "/boards", { name: "Fence Repairs" }))
-            waitFor(AppState.refreshBoards())
-            compare(AppState.boards.count, count)
+            waitFor(AppState.boards.refreshBoards())
+            compare(AppState.boards.model.count, count)
             compare(shownBoards(view), [])
             verify(noMatch.visible)
             verify(Sandbox.reset("sample"))
@@ -297,8 +297,8 @@ Item {
             // The lists show as columns, and the first column's cards load by themselves.
             const strip = child(view, "boardColumnStrip")
             tryVerify(function () { return strip.visible && strip.count > 0 }, 5000)
-            const firstList = AppState.listsModel(board.id).get(0)
-            tryVerify(function () { return AppState.cardsModel(firstList.id).loaded }, 5000)
+            const firstList = AppState.boards.listsModel(board.id).get(0)
+            tryVerify(function () { return AppState.cards.cardsModel(firstList.id).loaded }, 5000)
 
             // Settings and back keep the board open.
             const boardScreen = view.currentScreen
@@ -326,7 +326,7 @@ Item {
             const hide = hideSpy
             const row = firstRow(view)
             const name = row.boardName
-            const before = AppState.boards.count
+            const before = AppState.boards.model.count
 
             // The menu opens from the keyboard as well as with the right button, and takes
             // Escape before the panel does.
@@ -341,7 +341,7 @@ Item {
             tryVerify(function () { return row.contextMenu.opened })
             verify(row.contextMenu.itemAt(0).visible, "the board has a web address")
             mouseClick(row.contextMenu.itemAt(1))
-            tryCompare(AppState.boards, "count", before - 1, 5000)
+            tryCompare(AppState.boards.model, "count", before - 1, 5000)
             verify(shownBoards(view).indexOf(name) < 0)
             verify(Sandbox.reset("sample"))
         }
@@ -355,11 +355,11 @@ Item {
 
             // A finished browser authorization leaves the settings...
             click(view, "settingsButton")
-            AppState.authDidComplete()
+            AppState.session.authDidComplete()
             compare(screen(view), "list")
             // ...and does nothing anywhere else.
             click(view, "newBoardButton")
-            AppState.authDidComplete()
+            AppState.session.authDidComplete()
             compare(screen(view), "newBoardScreen")
         }
 
@@ -445,7 +445,7 @@ Item {
             compare(view.boardSearch, "road")
 
             // Without an account the settings come up once, however often the panel shows.
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             panel.hide()
             panel.show()
             tryCompare(view, "settingsShown", true)
@@ -463,24 +463,24 @@ Item {
 
             // The old account's board leaves from under the settings, and does not come back
             // with the next connection.
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             compare(stackOf(view), ["homeScreen", "settingsScreen"])
             compare(AppState.activeBoardID, "")
             compare(child(view, "footerText").text, "")
             click(view, "settingsButton")
             compare(screen(view), "prompt")
-            waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             compare(screen(view), "list")
-            tryCompare(child(view, "footerText"), "text", "Signed in as " + AppState.member.username)
+            tryCompare(child(view, "footerText"), "text", "Signed in as " + AppState.session.member.username)
         }
 
         function test_withoutAccountOpensSettings() {
-            AppState.clearCredentials()
+            AppState.session.clearCredentials()
             const view = makeView()
             compare(screen(view), "settingsScreen")
             verify(!child(view, "settingsBackButton").enabled)
             // Stored credentials that arrive after the panel showed take it to the boards.
-            waitFor(AppState.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             compare(screen(view), "list")
         }
 

@@ -39,14 +39,14 @@ Item {
 
         function waitFor(operation) {
             let done = false
-            operation.then(function () { done = true })
+            operation.then(test, function () { done = true })
             tryVerify(function () { return done }, 5000, "the store operation returned")
         }
 
         function init() {
-            AppState.clearCredentials()
-            AppState.credentialsDraftKey = ""
-            AppState.credentialsDraftToken = ""
+            AppState.session.clearCredentials()
+            AppState.session.credentialsDraftKey = ""
+            AppState.session.credentialsDraftToken = ""
         }
 
         function child(parent, objectName) {
@@ -88,7 +88,7 @@ Item {
             // Return in a field does not get past the disabled button either.
             const validations = Sandbox.requests("GET", "/1/members/me").length
             keyClick(Qt.Key_Return)
-            verify(!AppState.isValidatingCredentials)
+            verify(!AppState.session.isValidatingCredentials)
             wait(100)
             compare(Sandbox.requests("GET", "/1/members/me").length, validations)
         }
@@ -96,7 +96,7 @@ Item {
         function test_tokenLinkFollowsTypedKey() {
             const view = createTemporaryObject(windowComponent, host)
             const fields = openManualFields(view)
-            const prefix = AppState.authorizePageURL
+            const prefix = AppState.session.authorizePageURL
                 + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
             compare(fields.link.url.toString(), prefix + "YOUR_API_KEY")
             typeInto(fields.key, "  abc  ")
@@ -119,9 +119,9 @@ Item {
             typeInto(fields.key, Sandbox.apiKey)
             typeInto(fields.token, "not-the-token")
             mouseClick(fields.save)
-            tryVerify(function () { return !AppState.isValidatingCredentials && status.visible }, 5000)
-            verify(AppState.credentialsStatusIsError)
-            compare(status.text, AppState.credentialsStatus)
+            tryVerify(function () { return !AppState.session.isValidatingCredentials && status.visible }, 5000)
+            verify(AppState.session.credentialsStatusIsError)
+            compare(status.text, AppState.session.credentialsStatus)
             compare(status.color, Theme.red)
             compare(connected.count, 0)
 
@@ -129,15 +129,15 @@ Item {
             typeInto(fields.token, "  " + Sandbox.token + " ")
             keyClick(Qt.Key_Return)
             tryCompare(connected, "count", 1, 5000)
-            verify(!AppState.credentialsStatusIsError)
+            verify(!AppState.session.credentialsStatusIsError)
             compare(status.color, Theme.green)
             verify(status.text.startsWith("Connected as "))
             verify(disconnect.visible)
 
             mouseClick(disconnect)
-            verify(!AppState.hasCredentials)
+            verify(!AppState.session.hasCredentials)
             verify(!disconnect.visible)
-            compare(status.text, AppState.credentialsStatus)
+            compare(status.text, AppState.session.credentialsStatus)
             compare(status.color, Theme.green)
         }
 
@@ -160,13 +160,13 @@ Item {
         function test_launchAtLogin() {
             const view = createTemporaryObject(windowComponent, host)
             const toggle = child(view, "launchAtLoginSwitch")
-            const before = AppState.launchAtLogin
+            const before = AppState.session.launchAtLogin
             compare(toggle.checked, before)
             mouseClick(toggle)
-            compare(AppState.launchAtLogin, !before)
+            compare(AppState.session.launchAtLogin, !before)
             compare(toggle.checked, !before)
             mouseClick(toggle)
-            compare(AppState.launchAtLogin, before)
+            compare(AppState.session.launchAtLogin, before)
         }
     }
 }

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "KeyedCollection.h"
+#include "StoreContext.h"
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class CardsArea;
+
+// The open boards and, per board, its lists, labels and members.
+class BoardsArea : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Part of AppState")
+    Q_PROPERTY(KeyedListModel *model READ model CONSTANT)
+    Q_PROPERTY(bool isLoadingBoards READ isLoadingBoards NOTIFY isLoadingBoardsChanged)
+    Q_PROPERTY(QStringList loadingLists READ loadingLists NOTIFY loadingListsChanged)
+public:
+    BoardsArea(StoreContext &context, QObject *parent = nullptr);
+    void setCards(CardsArea *cards) { m_cards = cards; }
+
+    const QList<TrelloBoard> &boards() const { return m_boards; }
+    KeyedListModel *model() const { return m_model; }
+    bool isLoadingBoards() const { return m_isLoadingBoards; }
+    QStringList loadingLists() const { return m_loadingLists.sorted(); }
+    bool isLoadingLists(const QString &boardID) const { return m_loadingLists.contains(boardID); }
+    const KeyedCollection<TrelloList> &lists() const { return m_lists; }
+    const KeyedCollection<TrelloLabel> &labels() const { return m_labels; }
+    const KeyedCollection<TrelloMember> &members() const { return m_members; }
+
+    Q_INVOKABLE KeyedListModel *listsModel(const QString &boardID) { return m_lists.model(boardID); }
+    Q_INVOKABLE KeyedListModel *labelsModel(const QString &boardID) { return m_labels.model(boardID); }
+    Q_INVOKABLE KeyedListModel *membersModel(const QString &boardID) { return m_members.model(boardID); }
+
+    Q_INVOKABLE Operation refreshBoards();
+    Q_INVOKABLE Operation refreshLists(const QString &boardID);
+    Q_INVOKABLE Operation loadBoardMeta(const QString &boardID);
+    Q_INVOKABLE Operation createBoard(const QString &name, const QString &desc = QString());
+    Q_INVOKABLE Operation archiveBoard(const QString &id);
+    Q_INVOKABLE Operation createList(const QString &boardID, const QString &name);
+    Q_INVOKABLE Operation renameList(const QString &id, const QString &name);
+    Q_INVOKABLE Operation archiveList(const QString &id);
+    Q_INVOKABLE Operation moveList(const QString &id, const QString &beforeListID = QString());
+    // The board's screen closed: its lists, their cards, its labels and members are let go.
+    Q_INVOKABLE void releaseBoard(const QString &boardID);
+
+    // The steps, for operations made of several (they throw on failure).
+    QCoro::Task<> loadBoards();
+    QCoro::Task<> loadLists(QString boardID);
+    QCoro::Task<> loadMeta(QString boardID);
+    // Everything goes (the account left).
+    void clear();
+
+    // The board order: starred first, then by lower-cased name, stable.
+    static QList<TrelloBoard> sortBoards(QList<TrelloBoard> boards);
+
+Q_SIGNALS:
+    void isLoadingBoardsChanged();
+    void loadingListsChanged();
+
+private:
+    QCoro::Task<> doCreateBoard(QString name, QString desc);
+    QCoro::Task<> doArchiveBoard(QString id);
+    QCoro::Task<> doCreateList(QString boardID, QString name);
+    QCoro::Task<> doRenameList(QString id, QString name);
+    QCoro::Task<> doArchiveList(QString id);
+    QCoro::Task<> doMoveList(QString id, QString boardID, QString beforeListID);
+    void setBoards(QList<TrelloBoard> boards);
+    void releaseLists(const QString &boardID);
+
+    StoreContext &m_context;
+    CardsArea *m_cards = nullptr;
+    QList<TrelloBoard> m_boards;
+    KeyedListModel *m_model;
+    int m_boardLoads = 0;
+    quint64 m_boardsGeneration = 0;
+    bool m_isLoadingBoards = false;
+    LoadingSet m_loadingLists;
+    KeyedCollection<TrelloList> m_lists{this};
+    KeyedCollection<TrelloLabel> m_labels{this};
+    KeyedCollection<TrelloMember> m_members{this};
+};
+
+// Where an item goes among `others` (in order): before `beforeID`, at the mean of its neighbours
+// (the lower one counting as 0), or at the end (last + 65536). Crowded when the neighbours are
+// less than 1 apart, after which the service will have renumbered and the container is reloaded.
+template <typename T>
+std::pair<double, bool> positionAmong(const QList<T> &others, const QString &beforeID)
+{
+    if (!beforeID.isEmpty()) {
+        for (qsizetype i = 0; i < others.size(); ++i) {
+            if (others[i].id == beforeID) {
+                const double next = others[i].pos;
+                const double prev = i > 0 ? others[i - 1].pos : 0.0;
+                return {(next + prev) * 0.5, next - prev < 1.0};
+            }
+        }
+    }
+    return {others.isEmpty() ? 65536.0 : others.last().pos + 65536.0, false};
+}
+
+// Sorts by ascending pos, stably.
+template <typename T> void sortByPos(QList<T> &records)
+{
+    std::stable_sort(records.begin(), records.end(),
+                     [](const T &a, const T &b) { return a.pos < b.pos; });
+}

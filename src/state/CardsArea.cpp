@@ -1,0 +1,331 @@
+// SPDX-License-Identifier: MIT
+// Card operations, and the badges that keep a tile in step with the card's details.
+#include "CardsArea.h"
+
+#include "BoardsArea.h"
+#include "DetailsArea.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// An optional argument from QML: nothing when undefined or null, the value when it has the
+// right type, and a refusal otherwise.
+template <typename T> struct Optional {
+    std::optional<T> value;
+    bool refused = false;
+};
+
+Optional<QString> optionalText(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull()) {
+        return {};
+    }
+    if (value.metaType() != QMetaType::fromType<QString>()) {
+        return {std::nullopt, true};
+    }
+    return {value.toString(), false};
+}
+
+Optional<QDateTime> optionalDate(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull()) {
+        return {};
+    }
+    if (value.metaType() != QMetaType::fromType<QDateTime>() &&
+        value.metaType() != QMetaType::fromType<QDate>()) {
+        return {std::nullopt, true};
+    }
+    const QDateTime date = value.toDateTime();
+    return date.isValid() ? Optional<QDateTime>{date, false} : Optional<QDateTime>{std::nullopt, true};
+}
+
+Optional<bool> optionalFlag(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull()) {
+        return {};
+    }
+    if (value.metaType() != QMetaType::fromType<bool>()) {
+        return {std::nullopt, true};
+    }
+    return {value.toBool(), false};
+}
+} // namespace
+
+CardsArea::CardsArea(StoreContext &context, QObject *parent)
+    : QObject(parent), m_context(context), m_loading([this] { Q_EMIT loadingCardsChanged(); })
+{
+}
+
+void CardsArea::forgetCard(const QString &cardID)
+{
+    if (m_details) {
+        m_details->release(cardID);
+    }
+}
+
+void CardsArea::releaseList(const QString &listID)
+{
+    for (const TrelloCard &card : m_cards.value(listID)) {
+        forgetCard(card.id);
+    }
+    m_cards.remove(listID);
+}
+
+void CardsArea::clear()
+{
+    m_cards.clear();
+}
+
+void CardsArea::setChecklistBadge(const QString &cardID, qint64 total, qint64 done)
+{
+    m_cards.update(cardID, [&](TrelloCard &card) {
+        const qint64 comments = card.badges ? card.badges->comments : 0;
+        card.badges = CardBadges{total, done, comments};
+    });
+}
+
+void CardsArea::adjustCommentBadge(const QString &cardID, qint64 delta)
+{
+    m_cards.update(cardID, [delta](TrelloCard &card) {
+        CardBadges badges = card.badges.value_or(CardBadges{});
+        badges.comments = std::max<qint64>(0, badges.comments + delta);
+        card.badges = badges;
+    });
+}
+
+Operation CardsArea::refreshCards(const QString &listID)
+{
+    if (auto refused = m_context.requireIds(u"refreshCards"_s, {{"list", listID}})) {
+        return *refused;
+    }
+    return m_context.run(u"refreshCards"_s, loadCards(listID));
+}
+
+QCoro::Task<> CardsArea::loadCards(QString listID)
+{
+    if (!m_context.hasCredentials()) {
+        co_return;
+    }
+    LoadingSet::Mark loading(m_loading, listID);
+    auto load = m_cards.beginLoad(listID);
+    QList<TrelloCard> cards = co_await m_context.api().fetchCards(listID);
+    sortByPos(cards);
+    load.finish(std::move(cards));
+    m_context.errors().clear();
+}
+
+Operation CardsArea::createCard(const QString &listID, const QString &name, const QString &desc,
+                                const QVariant &due)
+{
+    if (auto refused = m_context.requireIds(u"createCard"_s, {{"list", listID}})) {
+        return *refused;
+    }
+    const Optional<QDateTime> dueDate = optionalDate(due);
+    if (dueDate.refused) {
+        return m_context.refuse(u"createCard"_s, u"Nothing was sent: the due date is not a date."_s);
+    }
+    return m_context.run(u"createCard"_s, doCreateCard(listID, name, desc, dueDate.value));
+}
+
+QCoro::Task<> CardsArea::doCreateCard(QString listID, QString name, QString desc,
+                                      std::optional<QDateTime> due)
+{
+    const TrelloCard card = co_await m_context.api().createCard(listID, name, desc, due);
+    // In its place by position. An answer that somehow repeats a card id we already hold
+    // replaces that card rather than showing it twice.
+    if (const std::optional<QString> elsewhere = m_cards.parentOf(card.id); elsewhere && *elsewhere != listID) {
+        m_cards.removeRecord(card.id);
+    }
+    m_cards.insertByPos(listID, card);
+    m_context.errors().clear();
+}
+
+Operation CardsArea::updateCard(const QString &id, const QVariant &name, const QVariant &desc,
+                                const QVariant &due, bool clearDue, const QVariant &dueComplete,
+                                const QVariant &moveToListID)
+{
+    if (auto refused = m_context.requireIds(u"updateCard"_s, {{"card", id}})) {
+        return *refused;
+    }
+    const Optional<QString> newName = optionalText(name);
+    const Optional<QString> newDesc = optionalText(desc);
+    const Optional<QDateTime> newDue = optionalDate(due);
+    const Optional<bool> complete = optionalFlag(dueComplete);
+    const Optional<QString> target = optionalText(moveToListID);
+    if (newName.refused || newDesc.refused || newDue.refused || complete.refused || target.refused ||
+        (target.value && target.value->trimmed().isEmpty())) {
+        return m_context.refuse(u"updateCard"_s, u"Nothing was sent: a changed field has the wrong type."_s);
+    }
+    return m_context.run(u"updateCard"_s, doUpdateCard(id, newName.value, newDesc.value, newDue.value,
+                                                      clearDue, complete.value, target.value));
+}
+
+QCoro::Task<TrelloCard> CardsArea::doUpdateCard(QString id, std::optional<QString> name,
+                                                std::optional<QString> desc,
+                                                std::optional<QDateTime> due, bool clearDue,
+                                                std::optional<bool> dueComplete,
+                                                std::optional<QString> moveToListID)
+{
+    const TrelloCard card = co_await m_context.api().updateCard(id, name, desc, due, clearDue,
+                                                                dueComplete, moveToListID);
+    const std::optional<QString> source = m_cards.parentOf(id);
+    const QString target = moveToListID.value_or(source.value_or(card.idList));
+    if (source && *source == target) {
+        m_cards.replace(id, card);
+    } else {
+        if (source) {
+            m_cards.removeRecord(id);
+        }
+        if (m_cards.contains(target)) {
+            m_cards.insertByPos(target, card);
+        }
+    }
+    m_context.errors().clear();
+    co_return card;
+}
+
+Operation CardsArea::moveCard(const QString &id, const QString &toListID,
+                              const QString &beforeCardID)
+{
+    if (auto refused = m_context.requireIds(u"moveCard"_s, {{"card", id}, {"list", toListID}})) {
+        return *refused;
+    }
+    const std::optional<QString> source = m_cards.parentOf(id);
+    if (!source || (!beforeCardID.isEmpty() && beforeCardID == id)) {
+        return Operation::finished(Outcome{}); // nothing to move
+    }
+    return m_context.run(u"moveCard"_s, doMoveCard(id, *source, toListID, beforeCardID));
+}
+
+QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toListID,
+                                    QString beforeCardID)
+{
+    TrelloCard moved = *m_cards.record(id);
+    QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
+    sortByPos(destination);
+    const auto [pos, crowded] = positionAmong(destination, beforeCardID);
+
+    // Shown in its new place at once; repaired from the service if the move fails.
+    if (sourceID != toListID) {
+        m_cards.removeRecord(id);
+    }
+    moved.idList = toListID;
+    moved.pos = pos;
+    m_cards.insertByPos(toListID, moved);
+
+    std::optional<TrelloCard> answer;
+    std::exception_ptr failure;
+    try {
+        answer = co_await m_context.api().moveCard(id, toListID, pos);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        try {
+            co_await loadCards(sourceID);
+            if (toListID != sourceID) {
+                co_await loadCards(toListID);
+            }
+        } catch (...) {
+        }
+        std::rethrow_exception(failure);
+    }
+    // The service may have adjusted the position. Only a card still in the destination is
+    // updated: a later move of the same card may already have taken it elsewhere.
+    if (m_cards.parentOf(id) == toListID) {
+        m_cards.insertByPos(toListID, *answer);
+    }
+    if (crowded) {
+        co_await loadCards(toListID);
+    }
+    m_context.errors().clear();
+}
+
+Operation CardsArea::archiveCard(const QString &id)
+{
+    if (auto refused = m_context.requireIds(u"archiveCard"_s, {{"card", id}})) {
+        return *refused;
+    }
+    return m_context.run(u"archiveCard"_s, doRemoveCard(id, false));
+}
+
+Operation CardsArea::deleteCard(const QString &id)
+{
+    if (auto refused = m_context.requireIds(u"deleteCard"_s, {{"card", id}})) {
+        return *refused;
+    }
+    return m_context.run(u"deleteCard"_s, doRemoveCard(id, true));
+}
+
+QCoro::Task<> CardsArea::doRemoveCard(QString id, bool deleteIt)
+{
+    // A conditional expression of two tasks inside co_await is miscompiled by g++ 12 (the
+    // temporary is destroyed twice), hence the named task.
+    QCoro::Task<> request = deleteIt ? m_context.api().deleteCard(id) : m_context.api().archiveCard(id);
+    co_await std::move(request);
+    m_cards.removeRecord(id);
+    forgetCard(id);
+    m_context.errors().clear();
+}
+
+Operation CardsArea::setCardLabel(const QString &cardID, const QVariant &label, bool isOn)
+{
+    if (auto refused = m_context.requireIds(u"setCardLabel"_s, {{"card", cardID}})) {
+        return *refused;
+    }
+    if (label.metaType() != QMetaType::fromType<TrelloLabel>() || label.value<TrelloLabel>().id.isEmpty()) {
+        return m_context.refuse(u"setCardLabel"_s, u"Nothing was sent: that is not a label of this board."_s);
+    }
+    return m_context.run(u"setCardLabel"_s, doSetCardLabel(cardID, label.value<TrelloLabel>(), isOn));
+}
+
+QCoro::Task<> CardsArea::doSetCardLabel(QString cardID, TrelloLabel label, bool isOn)
+{
+    QCoro::Task<> request = isOn ? m_context.api().addLabel(cardID, label.id)
+                                 : m_context.api().removeLabel(cardID, label.id);
+    co_await std::move(request);
+    m_cards.update(cardID, [&](TrelloCard &card) {
+        QStringList ids = card.idLabels.value_or(QStringList());
+        QList<TrelloLabel> labels = card.labels.value_or(QList<TrelloLabel>());
+        if (isOn) {
+            if (!ids.contains(label.id)) {
+                ids.append(label.id);
+            }
+            if (std::none_of(labels.begin(), labels.end(),
+                             [&](const TrelloLabel &l) { return l.id == label.id; })) {
+                labels.append(label);
+            }
+        } else {
+            ids.removeAll(label.id);
+            labels.removeIf([&](const TrelloLabel &l) { return l.id == label.id; });
+        }
+        card.idLabels = ids;
+        card.labels = labels;
+    });
+    m_context.errors().clear();
+}
+
+Operation CardsArea::setCardMember(const QString &cardID, const QString &memberID, bool isOn)
+{
+    if (auto refused = m_context.requireIds(u"setCardMember"_s, {{"card", cardID}, {"member", memberID}})) {
+        return *refused;
+    }
+    return m_context.run(u"setCardMember"_s, doSetCardMember(cardID, memberID, isOn));
+}
+
+QCoro::Task<> CardsArea::doSetCardMember(QString cardID, QString memberID, bool isOn)
+{
+    QCoro::Task<> request = isOn ? m_context.api().addMember(cardID, memberID)
+                                 : m_context.api().removeMember(cardID, memberID);
+    co_await std::move(request);
+    m_cards.update(cardID, [&](TrelloCard &card) {
+        QStringList ids = card.idMembers.value_or(QStringList());
+        if (isOn && !ids.contains(memberID)) {
+            ids.append(memberID);
+        } else if (!isOn) {
+            ids.removeAll(memberID);
+        }
+        card.idMembers = ids;
+    });
+    m_context.errors().clear();
+}

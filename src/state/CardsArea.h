@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "KeyedCollection.h"
+#include "StoreContext.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class DetailsArea;
+
+// The cards of each list, and everything done to a card as a whole.
+class CardsArea : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Part of AppState")
+    Q_PROPERTY(QStringList loadingCards READ loadingCards NOTIFY loadingCardsChanged)
+public:
+    CardsArea(StoreContext &context, QObject *parent = nullptr);
+    void setDetails(DetailsArea *details) { m_details = details; }
+
+    const KeyedCollection<TrelloCard> &cards() const { return m_cards; }
+    QStringList loadingCards() const { return m_loading.sorted(); }
+    bool isLoadingCards(const QString &listID) const { return m_loading.contains(listID); }
+
+    Q_INVOKABLE KeyedListModel *cardsModel(const QString &listID) { return m_cards.model(listID); }
+
+    Q_INVOKABLE Operation refreshCards(const QString &listID);
+    Q_INVOKABLE Operation createCard(const QString &listID, const QString &name,
+                                     const QString &desc = QString(), const QVariant &due = {});
+    // Optional arguments are QVariants: undefined (invalid) or null means "not given".
+    // Value: the card as the service returned it.
+    Q_INVOKABLE Operation updateCard(const QString &id, const QVariant &name = {},
+                                     const QVariant &desc = {}, const QVariant &due = {},
+                                     bool clearDue = false, const QVariant &dueComplete = {},
+                                     const QVariant &moveToListID = {});
+    Q_INVOKABLE Operation moveCard(const QString &id, const QString &toListID,
+                                   const QString &beforeCardID = QString());
+    Q_INVOKABLE Operation archiveCard(const QString &id);
+    Q_INVOKABLE Operation deleteCard(const QString &id);
+    Q_INVOKABLE Operation setCardLabel(const QString &cardID, const QVariant &label, bool isOn);
+    Q_INVOKABLE Operation setCardMember(const QString &cardID, const QString &memberID, bool isOn);
+
+    QCoro::Task<> loadCards(QString listID);
+    // A list went, or its board closed: its cards and everything loaded beneath them go too.
+    void releaseList(const QString &listID);
+    void clear();
+
+    // Badges, kept in step by the card's details.
+    void setChecklistBadge(const QString &cardID, qint64 total, qint64 done);
+    void adjustCommentBadge(const QString &cardID, qint64 delta);
+
+Q_SIGNALS:
+    void loadingCardsChanged();
+
+private:
+    QCoro::Task<> doCreateCard(QString listID, QString name, QString desc,
+                               std::optional<QDateTime> due);
+    QCoro::Task<TrelloCard> doUpdateCard(QString id, std::optional<QString> name,
+                                         std::optional<QString> desc, std::optional<QDateTime> due,
+                                         bool clearDue, std::optional<bool> dueComplete,
+                                         std::optional<QString> moveToListID);
+    QCoro::Task<> doMoveCard(QString id, QString sourceID, QString toListID, QString beforeCardID);
+    QCoro::Task<> doRemoveCard(QString id, bool deleteIt);
+    QCoro::Task<> doSetCardLabel(QString cardID, TrelloLabel label, bool isOn);
+    QCoro::Task<> doSetCardMember(QString cardID, QString memberID, bool isOn);
+    void forgetCard(const QString &cardID);
+
+    StoreContext &m_context;
+    DetailsArea *m_details = nullptr;
+    LoadingSet m_loading;
+    KeyedCollection<TrelloCard> m_cards{this};
+};

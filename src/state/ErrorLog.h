@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <deque>
+#include <exception>
+#include <optional>
+
+// What failed lately. The banner shows one line, `errorMessage`: the latest failure's text
+// until the next success clears it or the user dismisses it. Each failure is also kept as a
+// typed entry (what kind, which operation, when) in a short log, newest last.
+class ErrorLog : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The store owns its error log")
+    Q_PROPERTY(QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QVariantList entries READ entryValues NOTIFY entriesChanged)
+public:
+    enum class Kind { Authorization, Network, RateLimited, NotFound, Invalid, Decoding, Keyring, Local };
+    Q_ENUM(Kind)
+
+    struct Entry {
+        Kind kind;
+        QString operation;
+        QString message;
+        QDateTime time;
+    };
+
+    // How many entries are kept.
+    static constexpr std::size_t capacity = 50;
+
+    explicit ErrorLog(QObject *parent = nullptr) : QObject(parent) {}
+
+    QString errorMessage() const { return m_message.value_or(QString()); }
+    const std::optional<QString> &message() const { return m_message; }
+    // The banner's Dismiss: empty clears the line (the log keeps its entries).
+    void setErrorMessage(const QString &message);
+
+    // Records a failure and shows it; gives back the line shown.
+    QString record(Kind kind, const QString &operation, const QString &message);
+    QString record(const QString &operation, const std::exception &error);
+    // Puts a line back without a new entry (after a repair that itself succeeded).
+    void show(const std::optional<QString> &message);
+    void clear() { show(std::nullopt); }
+
+    const std::deque<Entry> &entries() const { return m_entries; }
+    QVariantList entryValues() const;
+
+    // The one-line text for an error, and its kind.
+    static QString describe(const std::exception &error);
+    static Kind kindOf(const std::exception &error);
+
+Q_SIGNALS:
+    void errorMessageChanged();
+    void entriesChanged();
+
+private:
+    std::optional<QString> m_message;
+    std::deque<Entry> m_entries;
+};
+
+// A failure that has been recorded already: the operation ends with it, without a second entry.
+struct ReportedFailure : std::exception {
+    explicit ReportedFailure(QString text) : message(std::move(text)) {}
+    const char *what() const noexcept override { return "reported failure"; }
+    QString message;
+};
