@@ -123,7 +123,7 @@ FocusScope {
 
     Connections {
         target: root.Window.window
-        function onVisibleChanged() {
+        function onVisibleChanged(): void {
             if (root.Window.window.visible)
                 root.comeOnScreen()
         }
@@ -131,11 +131,11 @@ FocusScope {
 
     Connections {
         target: AppState.session
-        function onAuthDidComplete() {
+        function onAuthDidComplete(): void {
             if (root.settingsShown)
                 stack.pop()
         }
-        function onCredentialsChanged() {
+        function onCredentialsChanged(): void {
             if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
                 root.closeBoard()
@@ -149,7 +149,7 @@ FocusScope {
     // The shell opens a board as a click on its row would (the test commands do).
     Connections {
         target: Shell
-        function onBoardRequested(boardID: string) {
+        function onBoardRequested(boardID: string): void {
             const row = AppState.boards.model.indexOf(boardID)
             if (row >= 0)
                 root.selectBoard(AppState.boards.model.get(row))

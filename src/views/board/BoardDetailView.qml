@@ -27,7 +27,7 @@ PanelScreen {
     }
 
     // Lists, then labels and members, then the cards of each list one after another.
-    function refresh() {
+    function refresh(): void {
         const id = boardID
         AppState.boards.refreshLists(id).then(detail, function () {
             AppState.boards.loadBoardMeta(id).then(detail, function () {

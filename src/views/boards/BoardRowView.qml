@@ -27,7 +27,7 @@ AbstractButton {
         return background !== undefined ? background : Theme.colorFromHex(prefs.backgroundTopColor)
     }
 
-    function openMenu(x, y) {
+    function openMenu(x: real, y: real): void {
         menu.popup(row, x, y)
     }
 

@@ -11,7 +11,7 @@ Canvas {
     // chevron.right, chevron.down, star.fill, gearshape, key.fill, tray, arrow.clockwise,
     // rectangle.split.3x1.fill, list.bullet.rectangle, arrow.up.left.and.arrow.down.right,
     // arrow.up.right.and.arrow.down.left, ellipsis
-    property string name
+    required property string name
     property color color: Theme.primary
     property real lineWidth: 1.6
 
@@ -26,7 +26,7 @@ Canvas {
     onWidthChanged: requestPaint()
     onHeightChanged: requestPaint()
 
-    function line(ctx, points) {
+    function line(ctx: var, points: list<real>): void {
         ctx.beginPath()
         ctx.moveTo(points[0], points[1])
         for (let i = 2; i < points.length; i += 2)
@@ -34,7 +34,7 @@ Canvas {
         ctx.stroke()
     }
 
-    function roundRect(ctx, x, y, w, h, r) {
+    function roundRect(ctx: var, x: real, y: real, w: real, h: real, r: real): void {
         ctx.beginPath()
         ctx.moveTo(x + r, y)
         ctx.arcTo(x + w, y, x + w, y + h, r)

@@ -79,7 +79,7 @@ ColumnLayout {
 
             Connections {
                 target: plainFields.item
-                function onConnected() { form.connected() }
+                function onConnected(): void { form.connected() }
             }
         }
     }
@@ -161,7 +161,7 @@ ColumnLayout {
 
             Connections {
                 target: advancedFields.item
-                function onConnected() { form.connected() }
+                function onConnected(): void { form.connected() }
             }
         }
     }
