@@ -3,8 +3,7 @@
 // AppState connected to the sandbox service on loopback. Tests reach the sandbox through the
 // `Sandbox` singleton of `import StavelinTest`.
 //
-// STAVELIN_TEST_PALETTE=dark runs everything in a dark palette; STAVELIN_SHOTS_DIR names a
-// folder where tests that take screenshots save them.
+// STAVELIN_TEST_PALETTE=dark runs everything in a dark palette.
 #include "platform/CredentialStore.h"
 #include "platform/KeychainHelper.h"
 #include "platform/LoginItem.h"
@@ -39,7 +38,6 @@ class SandboxControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString apiKey READ apiKey CONSTANT)
     Q_PROPERTY(QString token READ token CONSTANT)
-    Q_PROPERTY(QString shotsDir READ shotsDir CONSTANT)
     Q_PROPERTY(QString seed READ seed NOTIFY seedChanged)
 public:
     explicit SandboxControl(QObject *parent = nullptr) : QObject(parent)
@@ -50,7 +48,6 @@ public:
     QString baseUrl() const { return QString::fromStdString(m_emulator->baseUrl()); }
     QString apiKey() const { return QString::fromStdString(m_emulator->apiKey()); }
     QString token() const { return QString::fromStdString(m_emulator->token()); }
-    QString shotsDir() const { return qEnvironmentVariable("STAVELIN_SHOTS_DIR"); }
     QString seed() const { return m_seed; }
 
     // Starts over with fresh data ("sample" or "empty") on the same address.
