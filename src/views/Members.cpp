@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Members.h"
 
-#include "state/KeyedListModel.h"
-
 #include <QTextBoundaryFinder>
 
 using namespace Qt::StringLiterals;
@@ -75,7 +73,21 @@ std::optional<TrelloMember> asMember(const QVariant &value)
     if (value.metaType() == QMetaType::fromType<TrelloMember>()) {
         return value.value<TrelloMember>();
     }
-    return std::nullopt;
+    // A member made in QML: the same fields in an object.
+    const QVariantMap fields = value.toMap();
+    if (fields.isEmpty()) {
+        return std::nullopt;
+    }
+    TrelloMember member;
+    member.id = fields.value(u"id"_s).toString();
+    member.username = fields.value(u"username"_s).toString();
+    if (fields.contains(u"fullName"_s) && !fields.value(u"fullName"_s).isNull()) {
+        member.fullName = fields.value(u"fullName"_s).toString();
+    }
+    if (fields.contains(u"avatarUrl"_s) && !fields.value(u"avatarUrl"_s).isNull()) {
+        member.avatarUrl = fields.value(u"avatarUrl"_s).toString();
+    }
+    return member;
 }
 } // namespace
 
@@ -101,21 +113,4 @@ QUrl Members::pictureURL(const QVariant &member, double pixels) const
 {
     const auto m = asMember(member);
     return m ? members::pictureURL(*m, pixels) : QUrl();
-}
-
-QVariantList Members::assigned(QObject *boardMembers, const QStringList &ids) const
-{
-    QVariantList found;
-    auto *model = qobject_cast<KeyedListModel *>(boardMembers);
-    if (!model || ids.isEmpty()) {
-        return found;
-    }
-    for (int row = 0; row < model->count(); ++row) {
-        const QVariant member = model->get(row);
-        const auto m = asMember(member);
-        if (m && ids.contains(m->id)) {
-            found.append(member);
-        }
-    }
-    return found;
 }

@@ -44,7 +44,4 @@ public:
     Q_INVOKABLE QString initials(const QVariant &member) const;
     Q_INVOKABLE int colorIndex(const QString &memberId) const { return members::colorIndex(memberId); }
     Q_INVOKABLE QUrl pictureURL(const QVariant &member, double pixels) const;
-    // The members of `boardMembers` (a list model of the board's members) whose ids are in
-    // `ids`, in the board's order.
-    Q_INVOKABLE QVariantList assigned(QObject *boardMembers, const QStringList &ids) const;
 };
