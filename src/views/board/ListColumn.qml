@@ -57,26 +57,25 @@ FocusScope {
         }
         const index = rows[Math.min(row, rows.length - 1)]
         cardList.positionViewAtIndex(index, ListView.Contain)
-        // A card slot, whose tile Qt 6.4's linter cannot know.
-        // qmllint disable property
-        const item = cardList.itemAtIndex(index)
-        if (item)
-            item.tile.forceActiveFocus()
-        // qmllint enable property
+        focusTile(index)
     }
     function focusCard(cardID: string): bool {
         const index = cards.indexOf(cardID)
         if (index < 0)
             return false
         cardList.positionViewAtIndex(index, ListView.Contain)
-        // A card slot, whose tile Qt 6.4's linter cannot know.
-        // qmllint disable property
+        return focusTile(index)
+    }
+    // The focus onto the tile of the card slot at `index`, when the slot exists. Qt 6.4's
+    // linter cannot know a slot's tile.
+    // qmllint disable type
+    function focusTile(index: int): bool {
         const item = cardList.itemAtIndex(index)
         if (item)
             item.tile.forceActiveFocus()
-        // qmllint enable property
         return item !== null
     }
+    // qmllint enable type
     // Model rows of the cards that pass the filter.
     function visibleRows(): var {
         const rows = []
