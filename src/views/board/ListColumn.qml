@@ -59,6 +59,9 @@ FocusScope {
         cardList.positionViewAtIndex(index, ListView.Contain)
         focusTile(index)
     }
+    function focusHeader(): void {
+        header.forceActiveFocus()
+    }
     function focusCard(cardID: string): bool {
         const index = cards.indexOf(cardID)
         if (index < 0)
@@ -142,7 +145,7 @@ FocusScope {
 
         FocusScope {
             id: header
-            objectName: "listHeader"
+            objectName: "listHeader:" + column.list.name
             implicitHeight: headerRow.implicitHeight
             Layout.fillWidth: true
             Layout.leftMargin: 8
@@ -151,7 +154,7 @@ FocusScope {
             activeFocusOnTab: true
 
             Accessible.role: Accessible.ColumnHeader
-            Accessible.name: qsTr("List %1, %n card(s)", "", column.cards.count).arg(column.list.name)
+            Accessible.name: qsTr("List %1, %n card(s)", "", column.cards ? column.cards.count : 0).arg(column.list.name)
 
             Keys.onPressed: (event) => {
                 if (column.renaming)
@@ -344,6 +347,7 @@ FocusScope {
 
                 CardView {
                     id: tile
+                    objectName: "card:" + slot.record.name
                     x: 6
                     y: 3
                     width: parent.width - 12
