@@ -25,6 +25,11 @@ bool DemoSession::isRunning() const
 AppState::Dependencies DemoSession::dependencies()
 {
     const QString baseUrl = QString::fromStdString(m_emulator->baseUrl());
+    // Benchmarks give the demo's service a round-trip time, to measure as over a network.
+    const int latency = qEnvironmentVariableIntValue("STAVELIN_DEMO_LATENCY_MS");
+    if (latency > 0) {
+        m_emulator->setLatency(std::chrono::milliseconds(latency));
+    }
     // Everything that reads the service's address from the environment sees the emulator too.
     qputenv("STAVELIN_SERVICE_URL", baseUrl.toUtf8());
 

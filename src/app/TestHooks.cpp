@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "TestHooks.h"
 
+#include <QQuickItem>
+
 #include "AppDelegate.h"
+#include "PanelWindow.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
 
@@ -144,6 +147,46 @@ void TestCommands::run(const QString &command)
             }
         }
         hooks::trace(QStringLiteral("no such board"));
+    } else if (command.startsWith(QLatin1String("locate ")) || command.startsWith(QLatin1String("focus "))) {
+        // "locate column:Ideas/addCardButton": where an item of the panel is on the screen, by
+        // object names, each one searched within the one before.
+        const bool focus = command.startsWith(QLatin1String("focus "));
+        const QString path = command.section(QLatin1Char(' '), 1);
+        m_delegate->ensurePanel();
+        QQuickItem *item = m_delegate->panel()->rootView();
+        for (const QString &name : path.split(QLatin1Char('/'))) {
+            // Through the visual tree: views' delegates are not QObject children of the view.
+            QQuickItem *found = nullptr;
+            QList<QQuickItem *> pending;
+            if (item) {
+                pending = item->childItems();
+            }
+            while (!pending.isEmpty() && !found) {
+                QQuickItem *candidate = pending.takeFirst();
+                if (!candidate->isVisible()) {
+                    continue;
+                }
+                if (candidate->objectName() == name) {
+                    found = candidate;
+                }
+                pending.append(candidate->childItems());
+            }
+            item = found;
+        }
+        if (!item) {
+            hooks::trace(QStringLiteral("not found: ") + path);
+        } else if (focus) {
+            item->forceActiveFocus(Qt::OtherFocusReason);
+            hooks::trace(QStringLiteral("focused ") + path);
+        } else {
+            const QPointF topLeft = item->mapToGlobal(QPointF(0, 0));
+            hooks::trace(QStringLiteral("located %1 %2,%3 %4x%5")
+                             .arg(path)
+                             .arg(qRound(topLeft.x()))
+                             .arg(qRound(topLeft.y()))
+                             .arg(qRound(item->width()))
+                             .arg(qRound(item->height())));
+        }
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {

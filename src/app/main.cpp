@@ -105,6 +105,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         dependencies = demoSession->dependencies();
+        // Tests check what reached the service there; the address carries no credentials.
+        hooks::trace(QStringLiteral("demo sandbox at ") + dependencies.baseURL.toString());
     } else {
         // The user's own: the desktop keyring, preferences and autostart folder.
         dependencies.credentials = std::make_shared<KeychainHelper>();

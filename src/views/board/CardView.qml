@@ -291,7 +291,14 @@ FocusScope {
         id: dragHandler
         target: null
         acceptedButtons: Qt.LeftButton
-        onActiveChanged: if (active) tile.dragState.dragging = true
+        // Set, not bound: an automatic drag runs its own event loop while it lasts, and a
+        // binding would see its own change come back.
+        onActiveChanged: {
+            if (active) {
+                tile.dragState.dragging = true
+                tile.Drag.active = true
+            }
+        }
     }
 
     property url previewSource
@@ -300,14 +307,16 @@ FocusScope {
         preview.capture(function (url) { tile.previewSource = url })
     }
 
-    Drag.active: dragHandler.active
     Drag.dragType: Drag.Automatic
     Drag.supportedActions: Qt.MoveAction
     Drag.mimeData: ({ "text/plain": card.id })
     Drag.imageSource: previewSource
     Drag.hotSpot.x: 16
     Drag.hotSpot.y: 12
-    Drag.onDragFinished: tile.dragState.dragEnded()
+    Drag.onDragFinished: {
+        tile.Drag.active = false
+        tile.dragState.dragEnded()
+    }
 
     CardReorderDropDelegate {
         anchors.fill: parent

@@ -258,13 +258,20 @@ FocusScope {
                     DragHandler {
                         id: handleDrag
                         target: null
-                        onActiveChanged: if (active) column.dragState.dragging = true
+                        onActiveChanged: {
+                            if (active) {
+                                column.dragState.dragging = true
+                                handle.Drag.active = true
+                            }
+                        }
                     }
-                    Drag.active: handleDrag.active
                     Drag.dragType: Drag.Automatic
                     Drag.supportedActions: Qt.MoveAction
                     Drag.mimeData: ({ "text/plain": "list:" + column.list.id })
-                    Drag.onDragFinished: column.dragState.dragEnded()
+                    Drag.onDragFinished: {
+                        handle.Drag.active = false
+                        column.dragState.dragEnded()
+                    }
                 }
                 Spinner {
                     objectName: "cardsLoadingIndicator"
