@@ -113,6 +113,9 @@ TestCommands::TestCommands(AppDelegate *delegate, AppState *state, Shell *shell,
       m_notifier(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
 {
     connect(m_notifier, &QSocketNotifier::activated, this, &TestCommands::readCommands);
+    connect(m_shell, &Shell::noted, this, [](const QString &event) {
+        hooks::trace(QStringLiteral("%1 at %2 ms").arg(event).arg(hooks::elapsedMs(), 0, 'f', 1));
+    });
 }
 
 void TestCommands::readCommands()
@@ -187,6 +190,18 @@ void TestCommands::run(const QString &command)
                              .arg(qRound(item->width()))
                              .arg(qRound(item->height())));
         }
+    } else if (command.startsWith(QLatin1String("select-board "))) {
+        // As a click on the board's row: no refresh of the whole panel.
+        const QString name = command.mid(13);
+        for (const TrelloBoard &board : m_state->boards()->boards()) {
+            if (board.name == name) {
+                m_delegate->ensurePanel();
+                hooks::trace(QStringLiteral("board selected at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+                m_shell->openBoard(board.id);
+                return;
+            }
+        }
+        hooks::trace(QStringLiteral("no such board"));
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {
