@@ -172,6 +172,7 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
             std::this_thread::sleep_for(response.delay);
         }
         recorded.answeredAt = std::chrono::steady_clock::now();
+        recorded.status = response.status;
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(std::move(recorded));

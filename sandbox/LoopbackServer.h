@@ -29,6 +29,7 @@ struct RecordedRequest {
     std::string body;
     std::chrono::steady_clock::time_point receivedAt;
     std::chrono::steady_clock::time_point answeredAt;
+    int status = 0; // what it was answered
 
     std::optional<std::string> queryValue(const std::string &name) const;
     std::optional<std::string> header(const std::string &name) const;
