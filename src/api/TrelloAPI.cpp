@@ -152,7 +152,8 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.toInt();
-    QByteArray body = reply->readAll();
+    // An aborted reply (a time-out) is closed: there is nothing to read.
+    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     std::optional<RateBudget::Pause> pause;
     if (statusAttribute.isValid()) {
         // Credentials changed meanwhile: the answer speaks of the old pair's limits.
