@@ -168,6 +168,9 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         recorded.body = req.body;
 
         Response response = answer(recorded);
+        if (response.echoRequest) {
+            response.body += "\n" + recorded.method + " " + recorded.path + "?" + recorded.rawQuery;
+        }
         if (response.delay.count() > 0) {
             std::this_thread::sleep_for(response.delay);
         }

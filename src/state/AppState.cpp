@@ -23,6 +23,7 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
       m_errors(new ErrorLog(this)),
       m_context(m_api, m_errors)
 {
+    m_api->setTimeout(dependencies.requestTimeout);
     m_session = new SessionArea(m_context, std::move(dependencies.credentials),
                                 std::move(dependencies.loginItem),
                                 std::move(dependencies.builtInAppKey), this);

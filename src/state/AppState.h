@@ -49,6 +49,7 @@ public:
         std::unique_ptr<LoginItem> loginItem;         // none: the login item cannot be changed
         QNetworkAccessManager *network = nullptr;     // a store of its own when absent
         QUrl baseURL = TrelloAPI::defaultBaseURL();
+        std::chrono::milliseconds requestTimeout = TrelloAPI::defaultTimeout;
         QString builtInAppKey = QStringLiteral(STAVELIN_APP_KEY);
     };
 
