@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git ccache
-  # Qt 6 and its QML modules
+  # Qt 6 and its QML modules; the declarative tools bring qmlcachegen and qmllint
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-svg-dev qml6-module-qtquick qml6-module-qtquick-controls
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs

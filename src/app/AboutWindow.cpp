@@ -7,7 +7,7 @@
 
 AboutWindow::AboutWindow(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Stavelin"));
+    setWindowTitle(tr("About Stavelin"));
     setWindowIcon(QApplication::windowIcon());
 
     auto *layout = new QVBoxLayout(this);
@@ -28,12 +28,12 @@ AboutWindow::AboutWindow(QWidget *parent) : QDialog(parent)
     name->setAlignment(Qt::AlignHCenter);
     layout->addWidget(name);
 
-    auto *version = new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion()), this);
+    auto *version = new QLabel(tr("Version %1").arg(QApplication::applicationVersion()), this);
     version->setAlignment(Qt::AlignHCenter);
     layout->addWidget(version);
     layout->addSpacing(8);
 
-    auto *credits = new QLabel(Credits, this);
+    auto *credits = new QLabel(tr(Credits), this);
     QFont creditsFont = credits->font();
     creditsFont.setPixelSize(11);
     credits->setFont(creditsFont);

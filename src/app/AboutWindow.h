@@ -7,9 +7,9 @@
 class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    static inline const QString Credits = QStringLiteral(
-        "A menu bar companion for Trello boards, lists, and cards.\n"
-        "Not affiliated with Trello or Atlassian.");
+    static constexpr const char *Credits =
+        QT_TR_NOOP("A menu bar companion for Trello boards, lists, and cards.\n"
+                   "Not affiliated with Trello or Atlassian.");
 
     explicit AboutWindow(QWidget *parent = nullptr);
 };

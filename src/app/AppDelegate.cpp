@@ -4,26 +4,27 @@
 #include "AboutWindow.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
-#include "TestHooks.h"
 #include "UrlSchemeRegistration.h"
 #include "platform/GlobalHotKey.h"
+#include "platform/X11Desktop.h"
 #include "state/AppState.h"
+#include "views/Shell.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
 #include <QTimer>
 
-#include <xcb/xcb.h>
-
 namespace {
 
-// A view of the Stavelin module, or the stand-in when this build does not have it.
+// A view of the Stavelin module by its path under views/, or the stand-in when this build
+// does not have it.
 QUrl viewUrl(const QString &name)
 {
     const QString path = QStringLiteral(":/Stavelin/views/") + name;
@@ -34,11 +35,6 @@ QUrl viewUrl(const QString &name)
 // A click on the tray icon takes the focus from the panel before it arrives: the panel has
 // just hidden itself, and the click must not show it again.
 constexpr qint64 ClickAfterFocusLossMs = 400;
-
-QString geometryText(const QRect &r)
-{
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
 
 } // namespace
 
@@ -61,7 +57,7 @@ void AppDelegate::start()
     m_tray->setToolTip(QStringLiteral("Stavelin"));
     connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
     m_tray->show();
-    hooks::trace(QStringLiteral("tray shown at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+    Q_EMIT trayIconShown();
     qApp->installEventFilter(this); // palette changes
     // The panel is built as soon as the tray host has the icon, so that building it does not
     // hold up the icon's first paint. Anything that needs it earlier builds it at once.
@@ -78,15 +74,12 @@ void AppDelegate::ensurePanel()
                                             m_state->isExpanded());
     connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
     connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
-        if (m_showClock.isValid()) {
-            hooks::trace(QStringLiteral("panel shown %1 in %2 ms")
-                             .arg(geometryText(m_panel->geometry()))
-                             .arg(double(m_showClock.nsecsElapsed()) / 1e6, 0, 'f', 1));
-            m_showClock.invalidate();
+        if (m_showPending) {
+            m_showPending = false;
+            Q_EMIT panelShown(m_panel->geometry());
         }
     });
-    connectRootView();
-    hooks::trace(QStringLiteral("panel built at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+    Q_EMIT panelBuilt();
 }
 
 void AppDelegate::startServices()
@@ -94,14 +87,14 @@ void AppDelegate::startServices()
     QString hotKeyError;
     m_hotKey = GlobalHotKey::create(GlobalHotKey::DefaultCombination, [this] { togglePanel(); },
                                     &hotKeyError);
-    hooks::trace(m_hotKey ? QStringLiteral("hot key ready")
-                          : QStringLiteral("no hot key: ") + hotKeyError);
-
-    connect(m_state, &AppState::isExpandedChanged, this, &AppDelegate::resizeForExpanded);
-    if (hooks::enabled()) {
-        connect(m_state->session(), &SessionArea::authDidComplete, this,
-                [] { hooks::trace(QStringLiteral("authorization complete")); });
+    if (m_hotKey) {
+        Q_EMIT hotKeyReady();
+    } else {
+        Q_EMIT hotKeyUnavailable(hotKeyError);
     }
+
+    connectShell();
+    connect(m_state, &AppState::isExpandedChanged, this, &AppDelegate::resizeForExpanded);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &AppDelegate::onApplicationStateChanged);
 
@@ -118,19 +111,16 @@ void AppDelegate::registerUrlScheme()
     }
 }
 
-void AppDelegate::connectRootView()
+void AppDelegate::connectShell()
 {
-    QQuickItem *view = m_panel->rootView();
-    if (!view) {
-        return;
-    }
-    const QMetaObject *meta = view->metaObject();
-    if (meta->indexOfSignal("quitRequested()") >= 0) {
-        connect(view, SIGNAL(quitRequested()), qApp, SLOT(quit()));
-    }
-    if (meta->indexOfSignal("openSettingsWindowRequested()") >= 0) {
-        connect(view, SIGNAL(openSettingsWindowRequested()), this, SLOT(showSettingsWindow()));
-    }
+    Shell *shell = Shell::instance();
+    connect(shell, &Shell::hidePanelRequested, this, &AppDelegate::hidePanel);
+    connect(shell, &Shell::quitRequested, qApp, &QCoreApplication::quit);
+    // The Settings window opens where the panel was; the panel would cover it.
+    connect(shell, &Shell::settingsWindowRequested, this, [this] {
+        hidePanel();
+        showSettingsWindow();
+    });
 }
 
 QString AppDelegate::trayIconPath(bool darkPalette)
@@ -156,38 +146,21 @@ void AppDelegate::updateTrayIcon()
     }
 }
 
-// Where the tray host shows the icon, once it has taken the icon's window in (XEmbed reparents
-// it); only then can it be clicked. Asks the X server, since Qt learns the new position a
-// little later. Without X11 the icon counts as ready once it has a geometry.
+// Where the tray host shows the icon, once it has taken the icon's window in; only then can
+// it be clicked. Without X11 the icon counts as ready once it has a geometry.
 static std::optional<QRect> embeddedTrayIcon(const QRect &geometry)
 {
     if (!geometry.isValid() || geometry.isEmpty()) {
         return std::nullopt;
     }
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    if (!connection) {
+    if (!x11::isAvailable()) {
         return geometry;
     }
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (!widget->inherits("QSystemTrayIconSys")) {
-            continue;
+        if (widget->inherits("QSystemTrayIconSys")) {
+            const std::optional<QPoint> at = x11::embeddedPosition(widget->winId());
+            return at ? std::optional<QRect>(QRect(*at, geometry.size())) : std::nullopt;
         }
-        const auto window = xcb_window_t(widget->winId());
-        xcb_query_tree_reply_t *tree =
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
-        std::optional<QRect> result;
-        if (tree && tree->parent != tree->root) {
-            xcb_translate_coordinates_reply_t *at = xcb_translate_coordinates_reply(
-                connection, xcb_translate_coordinates(connection, window, tree->root, 0, 0),
-                nullptr);
-            if (at) {
-                result = QRect(QPoint(at->dst_x, at->dst_y), geometry.size());
-            }
-            free(at);
-        }
-        free(tree);
-        return result;
     }
     return geometry;
 }
@@ -211,15 +184,15 @@ void AppDelegate::watchTrayThenBuildPanel()
         }
         if (icon && !m_trayReady && steady->elapsed() >= 10) {
             m_trayReady = true;
-            hooks::trace(QStringLiteral("tray ready at %1 ms, icon %2")
-                             .arg(hooks::elapsedMs(), 0, 'f', 1)
-                             .arg(geometryText(*icon)));
+            Q_EMIT trayIconReady(*icon);
             // One more turn of the event loop, so the icon paints before the panel is built.
             QTimer::singleShot(10, this, &AppDelegate::ensurePanel);
         } else if (since->elapsed() > longestWaitForPanelMs) {
             ensurePanel();
         }
-        if (m_trayReady || since->elapsed() > longestWatchMs || (!hooks::enabled() && m_panel)) {
+        // Once the panel is built, only a watcher of trayIconReady still needs the answer.
+        const bool watched = isSignalConnected(QMetaMethod::fromSignal(&AppDelegate::trayIconReady));
+        if (m_trayReady || since->elapsed() > longestWatchMs || (!watched && m_panel)) {
             poll->deleteLater();
         }
     });
@@ -266,15 +239,14 @@ void AppDelegate::showPanel()
 
 void AppDelegate::showPanelFrom(Anchor anchor)
 {
-    if (hooks::enabled()) {
-        m_showClock.start();
-    }
+    Q_EMIT panelShowRequested();
     m_pointer = anchor == Anchor::IconOrPointer ? std::optional<QPoint>(QCursor::pos())
                                                 : std::nullopt;
     m_autoHidden.invalidate();
     ensurePanel();
     m_panel->updateFrameStyle();
     placePanel();
+    m_showPending = true;
     m_panel->show();
     m_panel->raise();
     m_panel->requestActivate();
@@ -285,7 +257,7 @@ void AppDelegate::hidePanel()
 {
     if (panelVisible()) {
         m_panel->hide();
-        hooks::trace(QStringLiteral("panel hidden"));
+        Q_EMIT panelHidden();
     }
 }
 
@@ -322,7 +294,7 @@ void AppDelegate::resizeForExpanded()
     m_panel->setExpanded(m_state->isExpanded());
     if (m_panel->isVisible()) {
         placePanel(); // re-centred under the icon, and back inside the screen
-        hooks::trace(QStringLiteral("panel resized %1").arg(geometryText(m_panel->geometry())));
+        Q_EMIT panelResized(m_panel->geometry());
     }
 }
 
@@ -340,13 +312,13 @@ void AppDelegate::showStatusMenu()
     auto *menu = new QMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const bool visible = panelVisible();
-    menu->addAction(visible ? QStringLiteral("Hide Stavelin") : QStringLiteral("Show Stavelin"),
+    menu->addAction(visible ? tr("Hide Stavelin") : tr("Show Stavelin"),
                     this, &AppDelegate::togglePanel);
-    menu->addAction(QStringLiteral("Refresh Boards"), this, [this] { refreshThen({}); });
+    menu->addAction(tr("Refresh Boards"), this, [this] { refreshThen({}); });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("About Stavelin"), this, &AppDelegate::showAbout);
+    menu->addAction(tr("About Stavelin"), this, &AppDelegate::showAbout);
     menu->addSeparator();
-    QAction *quit = menu->addAction(QStringLiteral("Quit Stavelin"), qApp, &QCoreApplication::quit);
+    QAction *quit = menu->addAction(tr("Quit Stavelin"), qApp, &QCoreApplication::quit);
     quit->setShortcut(QKeySequence::Quit);
 
     const QRect icon = m_tray->geometry();
@@ -358,7 +330,7 @@ void AppDelegate::showStatusMenu()
                        : icon.topLeft() - QPoint(0, menu->sizeHint().height());
     }
     menu->popup(at);
-    hooks::trace(QStringLiteral("menu shown: ") + menu->actions().constFirst()->text());
+    Q_EMIT statusMenuShown(menu->actions().constFirst()->text());
 }
 
 void AppDelegate::showAbout()
@@ -376,10 +348,10 @@ void AppDelegate::showSettingsWindow()
 {
     if (!m_settings) {
         m_settings = std::make_unique<QQuickView>(m_engine, nullptr);
-        m_settings->setTitle(QStringLiteral("Stavelin Settings"));
+        m_settings->setTitle(tr("Stavelin Settings"));
         m_settings->setResizeMode(QQuickView::SizeRootObjectToView);
         m_settings->setColor(QGuiApplication::palette().color(QPalette::Window));
-        m_settings->setSource(viewUrl(QStringLiteral("SettingsView.qml")));
+        m_settings->setSource(viewUrl(QStringLiteral("settings/SettingsView.qml")));
         m_settings->resize(480, 360);
     }
     m_settings->show();
@@ -392,7 +364,7 @@ void AppDelegate::openArguments(const QStringList &arguments)
     for (const QString &argument : arguments) {
         // Only our scheme, written exactly so; anything else is dropped.
         if (argument.startsWith(urlscheme::Scheme + QLatin1Char(':'))) {
-            hooks::trace(QStringLiteral("callback received"));
+            Q_EMIT callbackReceived();
             m_state->session()->handleAuthCallback(argument);
         }
     }

@@ -52,6 +52,20 @@ public:
 public Q_SLOTS:
     void showSettingsWindow();
 
+Q_SIGNALS:
+    // What the shell did, for whoever watches: the test traces and the start-up benchmark.
+    void trayIconShown();
+    void trayIconReady(const QRect &icon); // the tray host has taken the icon in, here
+    void panelBuilt();
+    void panelShowRequested();
+    void panelShown(const QRect &geometry); // the first frame after a show request
+    void panelHidden();
+    void panelResized(const QRect &geometry);
+    void statusMenuShown(const QString &firstItem);
+    void callbackReceived();
+    void hotKeyReady();
+    void hotKeyUnavailable(const QString &reason);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -66,7 +80,7 @@ private:
     void placePanel();
     void showStatusMenu();
     void updateTrayIcon();
-    void connectRootView();
+    void connectShell();
     void resizeForExpanded();
     void onApplicationStateChanged(Qt::ApplicationState state);
     void watchTrayThenBuildPanel();
@@ -83,8 +97,8 @@ private:
     std::unique_ptr<AboutWindow> m_about;
     std::optional<QPoint> m_pointer; // where the click that showed the panel happened
     QElapsedTimer m_autoHidden;       // since the panel hid because the program lost focus
-    QElapsedTimer m_showClock;        // since the last show request (test hooks only)
     bool m_darkIcon = false;
     bool m_registersUrlScheme = true;
     bool m_trayReady = false;
+    bool m_showPending = false; // shown, but its first frame is not on screen yet
 };

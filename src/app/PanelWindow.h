@@ -23,12 +23,11 @@ public:
     void updateFrameStyle();
 
 Q_SIGNALS:
+    // Escape that nothing in the window took, such as when the focus is nowhere in particular
+    // after a dialog has closed. (The root view hides the panel on Escape itself.)
     void hideRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
-
-private:
-    void putOnAllDesktops();
 };

@@ -4,6 +4,7 @@
 #include "AppDelegate.h"
 #include "PanelWindow.h"
 #include "state/AppState.h"
+#include "views/Shell.h"
 
 #include <QCoroTimer>
 #include <QDir>
@@ -62,6 +63,26 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
     }
     co_await nextFrame(delegate->panel());
     save(delegate->panel(), dir.filePath(QStringLiteral("board-list.png")));
+
+    // The first board, opened as a click on its row opens it, its columns drawn.
+    if (!state->boards()->boards().isEmpty()) {
+        const QString boardID = state->boards()->boards().first().id;
+        Shell::instance()->openBoard(boardID);
+        for (int i = 0; i < 50; ++i) {
+            co_await pause(100ms);
+            if (state->boards()->lists().contains(boardID) && state->cards()->loadingCards().isEmpty()
+                && !state->boards()->isLoadingLists(boardID)) {
+                break;
+            }
+        }
+        co_await nextFrame(delegate->panel());
+        save(delegate->panel(), dir.filePath(QStringLiteral("board.png")));
+        state->setExpanded(true);
+        co_await nextFrame(delegate->panel());
+        co_await pause(300ms);
+        save(delegate->panel(), dir.filePath(QStringLiteral("board-wide.png")));
+        state->setExpanded(false);
+    }
 
     delegate->showSettingsWindow();
     co_await nextFrame(delegate->settingsWindow());

@@ -2,11 +2,10 @@
 #include "TestHooks.h"
 
 #include "AppDelegate.h"
-#include "PanelWindow.h"
 #include "state/AppState.h"
+#include "views/Shell.h"
 
-#include <QElapsedTimer>
-#include <QQuickItem>
+#include <QRect>
 #include <QSocketNotifier>
 
 #include <chrono>
@@ -52,10 +51,62 @@ void trace(const QString &line)
 
 } // namespace hooks
 
-TestCommands::TestCommands(AppDelegate *delegate, AppState *state, QObject *parent)
+namespace {
+
+QString geometryText(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+QString msText(double ms)
+{
+    return QString::number(ms, 'f', 1);
+}
+
+} // namespace
+
+TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
+    : QObject(parent)
+{
+    using hooks::trace;
+    connect(delegate, &AppDelegate::trayIconShown, this, [] {
+        trace(QStringLiteral("tray shown at %1 ms").arg(msText(hooks::elapsedMs())));
+    });
+    connect(delegate, &AppDelegate::trayIconReady, this, [](const QRect &icon) {
+        trace(QStringLiteral("tray ready at %1 ms, icon %2")
+                  .arg(msText(hooks::elapsedMs()), geometryText(icon)));
+    });
+    connect(delegate, &AppDelegate::panelBuilt, this, [] {
+        trace(QStringLiteral("panel built at %1 ms").arg(msText(hooks::elapsedMs())));
+    });
+    connect(delegate, &AppDelegate::hotKeyReady, this,
+            [] { trace(QStringLiteral("hot key ready")); });
+    connect(delegate, &AppDelegate::hotKeyUnavailable, this,
+            [](const QString &reason) { trace(QStringLiteral("no hot key: ") + reason); });
+    connect(delegate, &AppDelegate::panelShowRequested, this, [this] { m_showClock.start(); });
+    connect(delegate, &AppDelegate::panelShown, this, [this](const QRect &geometry) {
+        trace(QStringLiteral("panel shown %1 in %2 ms")
+                  .arg(geometryText(geometry), msText(double(m_showClock.nsecsElapsed()) / 1e6)));
+    });
+    connect(delegate, &AppDelegate::panelHidden, this,
+            [] { trace(QStringLiteral("panel hidden")); });
+    connect(delegate, &AppDelegate::panelResized, this, [](const QRect &geometry) {
+        trace(QStringLiteral("panel resized ") + geometryText(geometry));
+    });
+    connect(delegate, &AppDelegate::statusMenuShown, this,
+            [](const QString &first) { trace(QStringLiteral("menu shown: ") + first); });
+    connect(delegate, &AppDelegate::callbackReceived, this,
+            [] { trace(QStringLiteral("callback received")); });
+    connect(state->session(), &SessionArea::authDidComplete, this,
+            [] { trace(QStringLiteral("authorization complete")); });
+}
+
+TestCommands::TestCommands(AppDelegate *delegate, AppState *state, Shell *shell,
+                           QObject *parent)
     : QObject(parent),
       m_delegate(delegate),
       m_state(state),
+      m_shell(shell),
       m_notifier(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
 {
     connect(m_notifier, &QSocketNotifier::activated, this, &TestCommands::readCommands);
@@ -86,14 +137,8 @@ void TestCommands::run(const QString &command)
         const QString name = command.mid(11);
         for (const TrelloBoard &board : m_state->boards()->boards()) {
             if (board.name == name) {
-                // As a click on its row would: through the root view when it can.
                 m_delegate->ensurePanel();
-                QQuickItem *view = m_delegate->panel()->rootView();
-                if (!view || view->metaObject()->indexOfMethod("selectBoard(QVariant)") < 0
-                    || !QMetaObject::invokeMethod(view, "selectBoard",
-                                                  Q_ARG(QVariant, QVariant::fromValue(board)))) {
-                    m_state->setActiveBoardID(board.id);
-                }
+                m_shell->openBoard(board.id);
                 m_delegate->refreshThen([] { hooks::trace(QStringLiteral("board loaded")); });
                 return;
             }

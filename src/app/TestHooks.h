@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 class AppDelegate;
 class AppState;
 class QSocketNotifier;
+class Shell;
 
 // What the end-to-end tests and the start-up benchmark watch and drive, switched on by the
 // environment variable STAVELIN_TEST_HOOKS=1 and silent otherwise. The program then writes
@@ -24,10 +26,22 @@ void trace(const QString &line);
 
 } // namespace hooks
 
+// The trace lines of the shell, from the signals of the delegate and the store. Connect it
+// before the delegate starts, or the first lines are missed.
+class TestTraces : public QObject {
+    Q_OBJECT
+public:
+    TestTraces(AppDelegate *delegate, AppState *state, QObject *parent = nullptr);
+
+private:
+    QElapsedTimer m_showClock; // since the last show request
+};
+
+// The commands on stdin. A board opens through the views, as a click on its row would.
 class TestCommands : public QObject {
     Q_OBJECT
 public:
-    TestCommands(AppDelegate *delegate, AppState *state, QObject *parent = nullptr);
+    TestCommands(AppDelegate *delegate, AppState *state, Shell *shell, QObject *parent = nullptr);
 
 private:
     void readCommands();
@@ -35,6 +49,7 @@ private:
 
     AppDelegate *m_delegate;
     AppState *m_state;
+    Shell *m_shell;
     QSocketNotifier *m_notifier;
     QByteArray m_buffer;
 };

@@ -9,6 +9,7 @@
 #include "platform/KeychainHelper.h"
 #include "platform/LoginItem.h"
 #include "state/AppState.h"
+#include "views/Shell.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -123,6 +124,10 @@ int main(int argc, char *argv[])
     hooks::trace(QStringLiteral("store at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     AppDelegate delegate(&state, &engine);
     delegate.setRegistersUrlScheme(!demo);
+    std::unique_ptr<TestTraces> traces;
+    if (hooks::enabled()) {
+        traces = std::make_unique<TestTraces>(&delegate, &state);
+    }
     delegate.start();
     QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
     if (!arguments.isEmpty()) {
@@ -131,7 +136,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<TestCommands> commands;
     if (hooks::enabled()) {
-        commands = std::make_unique<TestCommands>(&delegate, &state);
+        commands = std::make_unique<TestCommands>(&delegate, &state, Shell::instance());
     }
     if (parser.isSet(screenshotOption)) {
         saveScreenshots(&delegate, &state, parser.value(screenshotOption));

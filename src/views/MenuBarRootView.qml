@@ -1,58 +1,73 @@
 // SPDX-License-Identifier: MIT
 // Everything the panel shows: a header, the error banner, the content area and a footer. The
-// content area shows the connection prompt, the board list, one board, the settings or the
-// new board form.
+// content area is a stack of screens over the home screen (the connection prompt, or the
+// board list once an account is connected): a board, the settings, the new board form.
 //
 // The window belongs to the shell, which sizes it from AppState.isExpanded. What only the
-// shell can do, this view asks for through signals:
-//   quitRequested()  "Quit" in the footer, or Ctrl+Q.
-//   hideRequested()  Escape with no sub-screen left to close.
+// shell can do (quit, hide the panel, the Settings window), this view asks the Shell for.
+// Escape that nothing inside takes (an open menu or dialog does) hides the panel from any
+// screen; the stack stays as it is for the next showing.
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
 FocusScope {
     id: root
 
-    signal quitRequested()
-    signal hideRequested()
-
-    // "browsing", "settings" or "newBoard".
-    property string mode: "browsing"
-    // The board whose board screen is open (a board record), or null.
-    property var selectedBoard: null
+    // The board list's search text; it survives leaving the list.
+    property string boardSearch
+    // The new board form's texts; "Cancel" keeps them.
     property string newBoardName
     property string newBoardDesc
-    property string boardSearch
     property bool creatingBoard: false
-
-    // What the content area shows: "prompt", "list", "board", "settings" or "newBoard".
-    readonly property string screen: mode === "settings" ? "settings"
-                                   : mode === "newBoard" ? "newBoard"
-                                   : !AppState.session.hasCredentials ? "prompt"
-                                   : selectedBoard ? "board" : "list"
-
     // The settings screen was opened for the user because no account was connected.
     property bool settingsOpenedForConnecting: false
+
+    readonly property PanelScreen currentScreen: stack.currentItem
+    readonly property bool boardListShown: stack.depth === 1 && AppState.session.hasCredentials
+    readonly property bool settingsShown: currentScreen instanceof SettingsPanelView
 
     implicitWidth: 420
     implicitHeight: 560
     focus: true
 
-    function openNewBoardForm() {
+    function openNewBoardForm(): void {
         newBoardName = ""
         newBoardDesc = ""
-        mode = "newBoard"
+        const form = stack.push(newBoardComponent, { name: "", desc: "", busy: creatingBoard })
+                     as NewBoardFormView
+        form.name = Qt.binding(function () { return root.newBoardName })
+        form.desc = Qt.binding(function () { return root.newBoardDesc })
+        form.busy = Qt.binding(function () { return root.creatingBoard })
+        form.nameEdited.connect(function (text) { root.newBoardName = text })
+        form.descEdited.connect(function (text) { root.newBoardDesc = text })
+        form.createRequested.connect(function () { root.createBoard(form) })
     }
 
-    function toggleSettings() {
-        settingsOpenedForConnecting = false
-        mode = mode === "settings" ? "browsing" : "settings"
+    function openSettings(forConnecting: bool): void {
+        const settings = stack.push(settingsComponent, {}) as SettingsPanelView
+        settings.connected.connect(function () {
+            if (AppState.session.hasCredentials)
+                stack.remove(settings)
+        })
+        settingsOpenedForConnecting = forConnecting
     }
 
-    function selectBoard(board) {
-        selectedBoard = board
+    function toggleSettings(): void {
+        if (settingsShown)
+            stack.pop()
+        else
+            openSettings(false)
+    }
+
+    function boardScreen(): PanelScreen {
+        return stack.find(function (screen) { return screen instanceof BoardDetailView })
+    }
+
+    // One board at a time: whatever was over the board list goes.
+    function selectBoard(board: var): void {
+        stack.popTo(home)
+        stack.push(boardComponent, { board: board })
         AppState.activeBoardID = board.id
         const boardID = board.id
         AppState.boards.refreshLists(boardID).then(root, function () {
@@ -60,12 +75,25 @@ FocusScope {
         })
     }
 
-    function closeBoard() {
-        selectedBoard = null
-        AppState.activeBoardID = ""
+    function closeBoard(): void {
+        const open = boardScreen()
+        if (open !== null)
+            stack.remove(open)
     }
 
-    function createBoard() {
+    // A board screen that leaves, however it leaves, takes the open board with it, and the
+    // store lets go of what it loaded for it.
+    function screenRemoved(screen: PanelScreen): void {
+        const closed = screen as BoardDetailView
+        if (closed === null)
+            return
+        const boardID = closed.board.id
+        if (AppState.activeBoardID === boardID)
+            AppState.activeBoardID = ""
+        AppState.boards.releaseBoard(boardID)
+    }
+
+    function createBoard(form: NewBoardFormView): void {
         const name = newBoardName.trim()
         const desc = newBoardDesc.trim()
         // One create at a time: a second Return or click while the first is under way would
@@ -78,43 +106,24 @@ FocusScope {
             root.creatingBoard = false
             root.newBoardName = ""
             root.newBoardDesc = ""
-            if (root.mode === "newBoard")
-                root.mode = "browsing"
+            stack.remove(form)
         })
     }
 
     // Without an account the only useful screen is the one that connects one.
-    function comeOnScreen() {
-        if (!AppState.session.hasCredentials && mode === "browsing") {
-            mode = "settings"
-            settingsOpenedForConnecting = true
-        }
+    function comeOnScreen(): void {
+        if (!AppState.session.hasCredentials && !settingsShown
+                && !(currentScreen instanceof NewBoardFormView))
+            openSettings(true)
     }
 
-    // Escape closes the innermost thing first; only then does the panel hide.
-    function closeInnermost() {
-        if (mode === "newBoard") {
-            mode = "browsing"
-        } else if (mode === "settings" && AppState.session.hasCredentials) {
-            mode = "browsing"
-        } else if (screen === "board") {
-            closeBoard()
-        } else if (screen === "list" && boardSearch !== "") {
-            boardSearch = ""
-        } else {
-            hideRequested()
-            return
-        }
-        content.forceActiveFocus()
-    }
-
-    Keys.onEscapePressed: closeInnermost()
+    Keys.onEscapePressed: Shell.hidePanel()
 
     Component.onCompleted: if (Window.window && Window.window.visible) comeOnScreen()
 
     Connections {
         target: root.Window.window
-        function onVisibleChanged() {
+        function onVisibleChanged(): void {
             if (root.Window.window.visible)
                 root.comeOnScreen()
         }
@@ -122,32 +131,47 @@ FocusScope {
 
     Connections {
         target: AppState.session
-        function onAuthDidComplete() {
-            if (root.mode === "settings")
-                root.mode = "browsing"
+        function onAuthDidComplete(): void {
+            if (root.settingsShown)
+                stack.pop()
         }
-        function onCredentialsChanged() {
+        function onCredentialsChanged(): void {
             if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
-                root.selectedBoard = null
-            } else if (root.mode === "settings" && root.settingsOpenedForConnecting) {
+                root.closeBoard()
+            } else if (root.settingsShown && root.settingsOpenedForConnecting) {
                 // The stored credentials arrived after the panel first showed.
-                root.settingsOpenedForConnecting = false
-                root.mode = "browsing"
+                stack.pop()
             }
         }
     }
 
-    onModeChanged: if (mode !== "settings") settingsOpenedForConnecting = false
+    // The shell opens a board as a click on its row would (the test commands do).
+    Connections {
+        target: Shell
+        function onBoardRequested(boardID: string): void {
+            const row = AppState.boards.model.indexOf(boardID)
+            if (row >= 0)
+                root.selectBoard(AppState.boards.model.get(row))
+        }
+    }
 
+    onCurrentScreenChanged: if (!settingsShown) settingsOpenedForConnecting = false
+
+    // Ctrl is Command on macOS.
     Shortcut {
-        sequences: [StandardKey.Find]
-        enabled: root.screen === "list"
-        onActivated: content.item.focusSearch()
+        sequence: "Ctrl+F"
+        enabled: root.boardListShown
+        onActivated: boardList.focusSearch()
     }
     Shortcut {
-        sequences: [StandardKey.Quit]
-        onActivated: root.quitRequested()
+        sequence: "Ctrl+Q"
+        onActivated: Shell.quit()
+    }
+    // The usual key for a program's settings.
+    Shortcut {
+        sequence: "Ctrl+,"
+        onActivated: Shell.openSettingsWindow()
     }
 
     ColumnLayout {
@@ -171,9 +195,7 @@ FocusScope {
             }
             Text {
                 objectName: "headerTitle"
-                text: root.mode === "newBoard" ? "New Board"
-                    : root.mode === "settings" ? "Trello Settings"
-                    : root.screen === "board" ? root.selectedBoard.name : "Trello Boards"
+                text: root.currentScreen ? root.currentScreen.title : ""
                 textFormat: Text.PlainText
                 font: Theme.headlineFont
                 color: Theme.primary
@@ -188,23 +210,23 @@ FocusScope {
             }
             IconButton {
                 objectName: "newBoardButton"
-                visible: root.screen === "list"
+                visible: root.boardListShown
                 symbol: "plus"
-                toolTip: "New board"
+                toolTip: qsTr("New board")
                 onClicked: root.openNewBoardForm()
             }
             IconButton {
                 objectName: "refreshBoardsButton"
-                visible: root.screen === "list"
+                visible: root.boardListShown
                 symbol: "arrow.clockwise"
-                toolTip: "Refresh boards"
+                toolTip: qsTr("Refresh boards")
                 onClicked: AppState.boards.refreshBoards()
             }
             IconButton {
                 objectName: "expandButton"
                 symbol: AppState.isExpanded ? "arrow.up.right.and.arrow.down.left"
                                             : "arrow.up.left.and.arrow.down.right"
-                toolTip: AppState.isExpanded ? "Collapse window" : "Expand window"
+                toolTip: AppState.isExpanded ? qsTr("Collapse window") : qsTr("Expand window")
                 onClicked: AppState.isExpanded = !AppState.isExpanded
             }
         }
@@ -254,7 +276,7 @@ FocusScope {
                     IconButton {
                         objectName: "dismissErrorButton"
                         symbol: "xmark.circle.fill"
-                        toolTip: "Dismiss"
+                        toolTip: qsTr("Dismiss")
                         implicitWidth: 22
                         implicitHeight: 22
                         onClicked: AppState.errorMessage = ""
@@ -264,21 +286,37 @@ FocusScope {
         }
 
         // Content
-        Loader {
-            id: content
-            objectName: "content"
+        ScreenStack {
+            id: stack
+            objectName: "screenStack"
             focus: true
+            base: home
+            onRemoved: (screen) => root.screenRemoved(screen)
             Layout.fillWidth: true
             Layout.fillHeight: true
-            sourceComponent: {
-                switch (root.screen) {
-                case "prompt": return promptComponent
-                case "list": return listComponent
-                case "board": return boardComponent
-                case "settings": return settingsComponent
-                case "newBoard": return newBoardComponent
+
+            // Home: the board list once an account is connected, the way to connect one before.
+            PanelScreen {
+                id: home
+                objectName: "homeScreen"
+                title: qsTr("Trello Boards")
+
+                ConnectPromptView {
+                    objectName: "connectPrompt"
+                    anchors.fill: parent
+                    visible: !AppState.session.hasCredentials
+                    focus: !AppState.session.hasCredentials
+                    onOpenSettingsRequested: root.openSettings(false)
                 }
-                return null
+                BoardListSection {
+                    id: boardList
+                    objectName: "boardListSection"
+                    anchors.fill: parent
+                    visible: AppState.session.hasCredentials
+                    focus: AppState.session.hasCredentials
+                    searchText: root.boardSearch
+                    onSearchTextEdited: (text) => root.boardSearch = text
+                }
             }
         }
 
@@ -299,8 +337,8 @@ FocusScope {
 
             Text {
                 objectName: "footerText"
-                text: AppState.session.member ? "Signed in as " + AppState.session.member.username
-                    : AppState.session.hasCredentials ? "Trello" : ""
+                text: AppState.session.member ? qsTr("Signed in as %1").arg(AppState.session.member.username)
+                    : AppState.session.hasCredentials ? qsTr("Trello") : ""
                 textFormat: Text.PlainText
                 font: Theme.captionFont
                 color: Theme.secondary
@@ -310,65 +348,36 @@ FocusScope {
             IconButton {
                 objectName: "settingsButton"
                 symbol: "gearshape"
-                toolTip: "Settings"
+                toolTip: qsTr("Settings")
                 onClicked: root.toggleSettings()
             }
             PlainButton {
                 objectName: "quitButton"
-                text: "Quit"
+                text: qsTr("Quit")
                 textFont: Theme.calloutFont
-                onClicked: root.quitRequested()
+                onClicked: Shell.quit()
             }
         }
     }
 
-    Component {
-        id: promptComponent
-        ConnectPromptView {
-            focus: true
-            onOpenSettingsRequested: root.toggleSettings()
-        }
-    }
-
-    Component {
-        id: listComponent
-        BoardListSection {
-            focus: true
-            searchText: root.boardSearch
-            onSearchTextEdited: (text) => root.boardSearch = text
-            onBoardSelected: (board) => root.selectBoard(board)
-        }
-    }
-
+    // The screens over the home screen, made when they are opened. They are wired up where
+    // they are pushed: a component's objects do not see this file's ids.
     Component {
         id: boardComponent
         BoardDetailView {
-            focus: true
-            board: root.selectedBoard
-            onBackRequested: root.closeBoard()
+            objectName: "boardScreen"
         }
     }
-
     Component {
         id: settingsComponent
         SettingsPanelView {
-            focus: true
-            onConnected: if (AppState.session.hasCredentials) root.mode = "browsing"
-            onCloseRequested: root.mode = "browsing"
+            objectName: "settingsScreen"
         }
     }
-
     Component {
         id: newBoardComponent
         NewBoardFormView {
-            focus: true
-            name: root.newBoardName
-            desc: root.newBoardDesc
-            busy: root.creatingBoard
-            onNameEdited: (text) => root.newBoardName = text
-            onDescEdited: (text) => root.newBoardDesc = text
-            onBackRequested: root.mode = "browsing"
-            onCreateRequested: root.createBoard()
+            objectName: "newBoardScreen"
         }
     }
 }

@@ -179,11 +179,12 @@ QString dueText(const QDateTime &due, const QDateTime &now, const QLocale &local
     const QDate dueDay = dueLocal.date();
     const QDate today = now.toLocalTime().date();
     if (dueDay == today)
-        return u"Today "_s + locale.toString(dueLocal.time(), shortTimeFormat(locale));
+        return QCoreApplication::translate("Theme", "Today %1")
+            .arg(locale.toString(dueLocal.time(), shortTimeFormat(locale)));
     if (dueDay == today.addDays(1))
-        return u"Tomorrow"_s;
+        return QCoreApplication::translate("Theme", "Tomorrow");
     if (dueDay == today.addDays(-1))
-        return u"Yesterday"_s;
+        return QCoreApplication::translate("Theme", "Yesterday");
     return locale.toString(dueDay, mediumDateFormat(locale));
 }
 

@@ -75,6 +75,8 @@ class Theme : public QObject {
     Q_PROPERTY(QColor pink READ pink NOTIFY appearanceChanged)
     Q_PROPERTY(QColor gray READ gray NOTIFY appearanceChanged)
 
+    // The service's web address, for texts that send the user there ("… on trello.com.").
+    Q_PROPERTY(QString webAddress READ webAddress CONSTANT)
     Q_PROPERTY(QFont largeTitleFont READ largeTitleFont NOTIFY fontsChanged)
     Q_PROPERTY(QFont titleFont READ titleFont NOTIFY fontsChanged)
     Q_PROPERTY(QFont title2Font READ title2Font NOTIFY fontsChanged)
@@ -129,6 +131,7 @@ public:
     QColor pink() const { return theme::systemColor(theme::Hue::Pink, m_dark); }
     QColor gray() const { return theme::systemColor(theme::Hue::Gray, m_dark); }
 
+    static QString webAddress() { return QStringLiteral(STAVELIN_WEB_ADDRESS); }
     Q_INVOKABLE QFont font(Theme::FontStyle style) const;
     // A style in another weight, keeping the binding on the style's property:
     // `font: Theme.withWeight(Theme.captionFont, Font.Bold)`.

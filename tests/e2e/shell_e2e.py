@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The real program on a virtual desktop: tray clicks, the hot key, the menu, Escape, a
-callback URL handed over by a second start (directly and through xdg-open), and the panel
-staying on screen when it grows at the right edge.
+callback URL handed over by a second start (directly and through xdg-open), the panel
+staying on screen when it grows at the right edge, and Ctrl+, for the Settings window.
 
 Usage: shell_e2e.py path/to/stavelin   (needs DISPLAY with a tray host, xdotool, xwininfo)
 The program runs with STAVELIN_TEST_HOOKS=1: it reports what it does on stderr and takes a
@@ -89,16 +89,20 @@ def geometry(text):
     return x, y, w, h
 
 
-def panel_window_id():
-    found = run("xdotool", "search", "--onlyvisible", "--name", "^Stavelin$").stdout.split()
+def window_id(title):
+    found = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split()
     return found[0] if found else None
 
 
-def on_screen(timeout=5):
-    """The mapped panel's geometry as the X server sees it, or None when not mapped."""
+def panel_window_id():
+    return window_id("Stavelin")
+
+
+def on_screen(timeout=5, title="Stavelin"):
+    """The mapped window's geometry as the X server sees it, or None when not mapped."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        wid = panel_window_id()
+        wid = window_id(title)
         if wid:
             info = run("xwininfo", "-id", wid).stdout
             if "IsViewable" in info:
@@ -273,6 +277,16 @@ def main():
         check(took < 5, f"xdg-open waited {took:.1f} s")
         program.expect(r"callback received")
         program.expect(r"panel shown .*")
+
+        step("Ctrl+, in the panel opens the Settings window in its place")
+        wid = panel_window_id()
+        check(wid is not None, "the panel is not on screen")
+        xdotool("windowfocus", "--sync", wid)
+        xdotool("key", "ctrl+comma")
+        program.expect(r"panel hidden")
+        settings = on_screen(title="Stavelin Settings")
+        check(settings is not None, "no Settings window")
+        check(settings[2:] == (480, 360), f"the Settings window is {settings[2]}x{settings[3]}")
 
         step("Quit Stavelin ends the program")
         xdotool("mousemove", str(click_x), str(click_y), "click", "3")

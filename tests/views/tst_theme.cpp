@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Label colours, hex colours, due texts and the appearance switch of the Theme.
+#include "views/Members.h"
 #include "views/Theme.h"
 
 #include <QGuiApplication>
@@ -20,6 +21,9 @@ private slots:
     void dueTexts_data();
     void dueTexts();
     void followsPalette();
+    void memberFaces_data();
+    void memberFaces();
+    void avatarColors();
 };
 
 namespace {
@@ -211,6 +215,63 @@ void TestTheme::followsPalette()
     QCOMPARE(t->largeTitleFont().pointSizeF(), 40.0);
     QVERIFY(t->caption2Font().pointSizeF() < 20.0);
     QCOMPARE(t->headlineFont().weight(), QFont::Bold);
+}
+
+void TestTheme::memberFaces_data()
+{
+    QTest::addColumn<QVariant>("fullName"); // invalid: absent
+    QTest::addColumn<QString>("username");
+    QTest::addColumn<QString>("initials");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("two words") << QVariant(u"Alpha Beta"_s) << u"ab"_s << u"AB"_s << u"Alpha Beta"_s;
+    QTest::newRow("extra spaces") << QVariant(u"  Alpha   Beta  "_s) << u"ab"_s << u"AB"_s
+                                  << u"  Alpha   Beta  "_s;
+    QTest::newRow("one word") << QVariant(u"alpha"_s) << u"ab"_s << u"AL"_s << u"alpha"_s;
+    QTest::newRow("one letter") << QVariant(u"x"_s) << u"ab"_s << u"X"_s << u"x"_s;
+    QTest::newRow("three words") << QVariant(u"Ada King Lovelace"_s) << u"ada"_s << u"AK"_s
+                                 << u"Ada King Lovelace"_s;
+    QTest::newRow("tab is no word break") << QVariant(u"ada\tlove"_s) << u"u"_s << u"AD"_s
+                                          << u"ada\tlove"_s;
+    QTest::newRow("empty full name") << QVariant(u""_s) << u"grace"_s << u"GR"_s << QString();
+    QTest::newRow("no full name") << QVariant() << u"grace"_s << u"GR"_s << u"grace"_s;
+    // Whole user-perceived characters: a flag and an accented letter built of two code points.
+    QTest::newRow("graphemes") << QVariant(u"\U0001F1E9\U0001F1EA e\u0301clair"_s) << u"u"_s
+                               << u"\U0001F1E9\U0001F1EAE\u0301"_s
+                               << u"\U0001F1E9\U0001F1EA e\u0301clair"_s;
+}
+
+void TestTheme::memberFaces()
+{
+    QFETCH(QVariant, fullName);
+    QFETCH(QString, username);
+    QFETCH(QString, initials);
+    QFETCH(QString, tooltip);
+    TrelloMember member;
+    member.id = u"m"_s;
+    member.username = username;
+    member.fullName = optional(fullName);
+    QCOMPARE(members::initials(member), initials);
+    QCOMPARE(members::tooltip(member), tooltip);
+}
+
+void TestTheme::avatarColors()
+{
+    // Indices worked out independently; the first id's hash is negative as a signed number,
+    // where its magnitude modulo 8 differs from its bits modulo 8.
+    QCOMPARE(members::colorIndex(u"4283fefc63f0cd0e873a0000"_s), 1);
+    QCOMPARE(members::colorIndex(u"c6d07ef7b77e90d3593ad699"_s), 3);
+    QCOMPARE(members::colorIndex(u"5e679b808e6e8828784b30e1"_s), 4);
+    QCOMPARE(members::colorIndex(u"\U0001F642x"_s), 6);
+    QCOMPARE(members::colorIndex(QString()), 0); // blue
+
+    TrelloMember member;
+    member.avatarUrl = u"https://trello-members.s3.amazonaws.com/m/h"_s;
+    QCOMPARE(members::pictureURL(member, 18), QUrl(u"https://trello-members.s3.amazonaws.com/m/h/50.png"_s));
+    QCOMPARE(members::pictureURL(member, 88), QUrl(u"https://trello-members.s3.amazonaws.com/m/h/170.png"_s));
+    member.avatarUrl = u"not a url"_s;
+    QVERIFY(members::pictureURL(member, 18).isEmpty());
+    member.avatarUrl.reset();
+    QVERIFY(members::pictureURL(member, 18).isEmpty());
 }
 
 QTEST_MAIN(TestTheme)

@@ -3,8 +3,7 @@
 // AppState connected to the sandbox service on loopback. Tests reach the sandbox through the
 // `Sandbox` singleton of `import StavelinTest`.
 //
-// STAVELIN_TEST_PALETTE=dark runs everything in a dark palette; STAVELIN_SHOTS_DIR names a
-// folder where tests that take screenshots save them.
+// STAVELIN_TEST_PALETTE=dark runs everything in a dark palette.
 #include "platform/CredentialStore.h"
 #include "platform/KeychainHelper.h"
 #include "platform/LoginItem.h"
@@ -13,11 +12,15 @@
 
 #include <QCoroQml>
 #include <QCoroTask>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPalette>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QUrlQuery>
 #include <QVariantMap>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
@@ -35,7 +38,6 @@ class SandboxControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString apiKey READ apiKey CONSTANT)
     Q_PROPERTY(QString token READ token CONSTANT)
-    Q_PROPERTY(QString shotsDir READ shotsDir CONSTANT)
     Q_PROPERTY(QString seed READ seed NOTIFY seedChanged)
 public:
     explicit SandboxControl(QObject *parent = nullptr) : QObject(parent)
@@ -46,7 +48,6 @@ public:
     QString baseUrl() const { return QString::fromStdString(m_emulator->baseUrl()); }
     QString apiKey() const { return QString::fromStdString(m_emulator->apiKey()); }
     QString token() const { return QString::fromStdString(m_emulator->token()); }
-    QString shotsDir() const { return qEnvironmentVariable("STAVELIN_SHOTS_DIR"); }
     QString seed() const { return m_seed; }
 
     // Starts over with fresh data ("sample" or "empty") on the same address.
@@ -69,6 +70,28 @@ public:
     Q_SIGNAL void seedChanged();
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
+
+    // A change made elsewhere (on the service's web site, say): one request of our own to the
+    // sandbox, past the store. Waits for the answer; true on a 2xx status.
+    Q_INVOKABLE bool send(const QString &method, const QString &path, const QVariantMap &items)
+    {
+        QUrlQuery query;
+        query.addQueryItem(u"key"_s, apiKey());
+        query.addQueryItem(u"token"_s, token());
+        for (auto item = items.cbegin(); item != items.cend(); ++item) {
+            query.addQueryItem(item.key(), item.value().toString());
+        }
+        QUrl url(baseUrl() + path);
+        url.setQuery(query);
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(
+            network.sendCustomRequest(QNetworkRequest(url), method.toUtf8(), QByteArray()));
+        QEventLoop loop;
+        connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return status >= 200 && status < 300;
+    }
 
     // The query items of every request matching method and path, oldest first.
     Q_INVOKABLE QVariantList requests(const QString &method, const QString &pathPattern) const

@@ -8,8 +8,8 @@ import Stavelin
 Item {
     id: root
 
-    signal hideRequested()
-    signal quitRequested()
+    focus: true
+    Keys.onEscapePressed: Shell.hidePanel()
 
     ColumnLayout {
         anchors.fill: parent
@@ -17,7 +17,7 @@ Item {
         spacing: 8
 
         Label {
-            text: "Boards"
+            text: qsTr("Boards")
             font: Theme.headlineFont
             color: Theme.primary
         }

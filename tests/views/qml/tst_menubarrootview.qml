@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The panel's root view on a store connected to the sandbox: searching the board list, the
-// new board form, moving between the screens, and the error banner.
+// new board form, moving between the screens, Escape and the Shell's requests, and the error
+// banner.
 import QtQuick
+import QtQuick.Controls
+import QtQuick.Window
 import QtTest
 import Stavelin
 import StavelinTest
@@ -19,9 +22,44 @@ Item {
         }
     }
 
+    // The panel as the shell has it: the root view in a window of its own that hides and shows.
     Component {
-        id: spyComponent
-        SignalSpy {}
+        id: panelComponent
+        Window {
+            readonly property alias view: rootView
+            width: 420
+            height: 560
+            MenuBarRootView {
+                id: rootView
+                anchors.fill: parent
+            }
+        }
+    }
+
+    Component {
+        id: dialogComponent
+        Dialog {
+            modal: true
+            focus: true
+            closePolicy: Popup.CloseOnEscape
+            standardButtons: Dialog.Cancel
+        }
+    }
+
+    SignalSpy {
+        id: hideSpy
+        target: Shell
+        signalName: "hidePanelRequested"
+    }
+    SignalSpy {
+        id: quitSpy
+        target: Shell
+        signalName: "quitRequested"
+    }
+    SignalSpy {
+        id: settingsWindowSpy
+        target: Shell
+        signalName: "settingsWindowRequested"
     }
 
     TestCase {
@@ -50,6 +88,9 @@ Item {
         function init() {
             Sandbox.setLatency(0)
             connectTo("sample")
+            hideSpy.clear()
+            quitSpy.clear()
+            settingsWindowSpy.clear()
         }
 
         function makeView() {
@@ -70,6 +111,7 @@ Item {
         function click(parent, objectName) {
             const item = child(parent, objectName)
             tryVerify(function () { return item.visible && item.width > 0 }, 2000, objectName)
+            waitForRendering(item) // a button that just appeared is laid out with the next frame
             mouseClick(item)
             return item
         }
@@ -79,19 +121,44 @@ Item {
                 keyClick(c)
         }
 
-        // Names of the rows the board list shows.
+        // What the content area shows: "list" or "prompt" at home, else the screen on top.
+        function screen(view) {
+            const top = view.currentScreen.objectName
+            if (top !== "homeScreen")
+                return top
+            return child(view, "boardListSection").visible ? "list" : "prompt"
+        }
+
+        // The screens on the stack, bottom first.
+        function stackOf(view) {
+            const stack = child(view, "screenStack")
+            return [stack.base].concat(stack.screens).map(function (s) { return s.objectName })
+        }
+
+        // Names of the boards the board list shows.
         function shownBoards(view) {
             const list = child(view, "boardList")
             if (!list.visible)
                 return []
             const names = []
-            const slots = list.contentItem.children
-            for (let i = 0; i < slots.length; ++i) {
-                const slot = slots[i]
-                if (slot.record !== undefined && slot.visible)
-                    names.push(slot.record.name)
-            }
+            list.forceLayout()
+            for (let i = 0; i < list.count; ++i)
+                names.push(list.itemAtIndex(i).board.name)
             return names.sort()
+        }
+
+        function firstRow(view) {
+            const list = child(view, "boardList")
+            tryVerify(function () { return list.itemAtIndex(0) !== null })
+            return list.itemAtIndex(0)
+        }
+
+        function boardNamed(name) {
+            for (let i = 0; i < AppState.boards.model.count; ++i) {
+                if (AppState.boards.model.get(i).name === name)
+                    return AppState.boards.model.get(i)
+            }
+            return null
         }
 
         function test_search() {
@@ -132,10 +199,38 @@ Item {
             compare(view.boardSearch, " zebra  ")
         }
 
+        // A refresh that swaps one board for another keeps the number of boards: the matches
+        // must follow the rows that went and came all the same.
+        function test_searchFollowsRefresh() {
+            const view = makeView()
+            const noMatch = child(view, "noMatchText")
+            const count = AppState.boards.model.count
+            mouseClick(child(view, "boardSearchField"))
+            type("garden")
+            tryVerify(function () { return noMatch.visible })
+
+            // Elsewhere, one board is archived and a matching one made.
+            verify(Sandbox.send("PUT", "/boards/" + AppState.boards.model.get(0).id, { closed: "true" }))
+            verify(Sandbox.send("POST", "/boards", { name: "Garden Plans" }))
+            waitFor(AppState.boards.refreshBoards())
+            compare(AppState.boards.model.count, count)
+            compare(shownBoards(view), ["Garden Plans"])
+            verify(!noMatch.visible)
+
+            // And back: the match goes, another board comes.
+            verify(Sandbox.send("PUT", "/boards/" + boardNamed("Garden Plans").id, { closed: "true" }))
+            verify(Sandbox.send("POST", "/boards", { name: "Fence Repairs" }))
+            waitFor(AppState.boards.refreshBoards())
+            compare(AppState.boards.model.count, count)
+            compare(shownBoards(view), [])
+            verify(noMatch.visible)
+            verify(Sandbox.reset("sample"))
+        }
+
         function test_newBoardForm() {
             const view = makeView()
             click(view, "newBoardButton")
-            compare(view.screen, "newBoard")
+            compare(screen(view), "newBoardScreen")
             compare(child(view, "headerTitle").text, "New Board")
             const create = child(view, "createBoardButton")
             verify(!create.enabled)
@@ -145,7 +240,7 @@ Item {
             type("   ")
             verify(!create.enabled)
             keyClick(Qt.Key_Return)
-            compare(view.screen, "newBoard")
+            compare(screen(view), "newBoardScreen")
 
             type(" Garden Plans ")
             verify(create.enabled)
@@ -155,11 +250,18 @@ Item {
             type(" ")
             compare(view.newBoardDesc, "  \n ")
 
+            click(view, "cancelNewBoardButton")
+            compare(screen(view), "list")
+            click(view, "newBoardButton")
+            const form = view.currentScreen // the old form may not be destroyed yet
+            mouseClick(child(form, "newBoardNameField"))
+            type(" Garden Plans ")
+
             // A second click while the first create is under way makes no second board.
             Sandbox.setLatency(300)
-            mouseClick(create)
-            mouseClick(create)
-            tryCompare(view, "screen", "list", 5000)
+            mouseClick(child(form, "createBoardButton"))
+            mouseClick(child(form, "createBoardButton"))
+            tryVerify(function () { return screen(view) === "list" }, 5000)
             Sandbox.setLatency(0)
             const sent = Sandbox.requests("POST", "/1/boards/?")
             compare(sent.length, 1)
@@ -171,11 +273,11 @@ Item {
 
             // A failed create resets the form as well; the banner tells why.
             click(view, "newBoardButton")
-            mouseClick(child(view, "newBoardNameField"))
+            mouseClick(child(view.currentScreen, "newBoardNameField"))
             type("Doomed")
             Sandbox.failNext("POST", "/1/boards/?", 500, "The board could not be made")
             keyClick(Qt.Key_Return)
-            tryCompare(view, "screen", "list", 5000)
+            tryVerify(function () { return screen(view) === "list" }, 5000)
             compare(view.newBoardName, "")
             verify(AppState.errorMessage !== "")
             verify(shownBoards(view).indexOf("Doomed") < 0)
@@ -183,13 +285,11 @@ Item {
 
         function test_boardScreenAndBack() {
             const view = makeView()
-            const list = child(view, "boardList")
-            tryVerify(function () { return list.contentItem.children.length > 1 })
-            const slot = list.itemAtIndex(0)
-            const board = slot.record
-            mouseClick(slot.row)
+            const row = firstRow(view)
+            const board = row.record
+            mouseClick(row)
 
-            compare(view.screen, "board")
+            compare(screen(view), "boardScreen")
             compare(AppState.activeBoardID, board.id)
             compare(child(view, "headerTitle").text, board.name)
             verify(!child(view, "newBoardButton").visible)
@@ -201,33 +301,41 @@ Item {
             tryVerify(function () { return AppState.cards.cardsModel(firstList.id).loaded }, 5000)
 
             // Settings and back keep the board open.
+            const boardScreen = view.currentScreen
             click(view, "settingsButton")
-            compare(view.screen, "settings")
+            compare(screen(view), "settingsScreen")
             compare(child(view, "headerTitle").text, "Trello Settings")
             click(view, "settingsButton")
-            compare(view.screen, "board")
+            compare(screen(view), "boardScreen")
+            compare(view.currentScreen, boardScreen, "the same board screen")
 
             click(view, "boardsBackButton")
-            compare(view.screen, "list")
+            compare(screen(view), "list")
             compare(AppState.activeBoardID, "")
             compare(child(view, "headerTitle").text, "Trello Boards")
+
+            // The shell opens a board from any screen, as a click on its row does.
+            click(view, "newBoardButton")
+            Shell.openBoard(board.id)
+            compare(stackOf(view), ["homeScreen", "boardScreen"])
+            compare(AppState.activeBoardID, board.id)
         }
 
         function test_contextMenuArchives() {
             const view = makeView()
-            const list = child(view, "boardList")
-            tryVerify(function () { return list.itemAtIndex(0) !== null })
-            const row = list.itemAtIndex(0).row
+            const hide = hideSpy
+            const row = firstRow(view)
             const name = row.boardName
             const before = AppState.boards.model.count
 
-            // The menu opens from the keyboard as well as with the right button.
+            // The menu opens from the keyboard as well as with the right button, and takes
+            // Escape before the panel does.
             row.forceActiveFocus()
             keyClick(Qt.Key_Menu)
             tryVerify(function () { return row.contextMenu.opened })
             keyClick(Qt.Key_Escape)
             tryVerify(function () { return !row.contextMenu.opened })
-            compare(view.screen, "list", "Escape closed the menu only")
+            compare(hide.count, 0, "Escape closed the menu only")
 
             mouseClick(row, row.width / 2, row.height / 2, Qt.RightButton)
             tryVerify(function () { return row.contextMenu.opened })
@@ -238,66 +346,142 @@ Item {
             verify(Sandbox.reset("sample"))
         }
 
-        function test_settingsModes() {
+        function test_settingsScreen() {
             const view = makeView()
             click(view, "settingsButton")
-            compare(view.screen, "settings")
+            compare(screen(view), "settingsScreen")
             click(view, "settingsBackButton")
-            compare(view.screen, "list")
+            compare(screen(view), "list")
 
-            // A finished browser authorization leaves the settings.
+            // A finished browser authorization leaves the settings...
             click(view, "settingsButton")
             AppState.session.authDidComplete()
-            compare(view.screen, "list")
+            compare(screen(view), "list")
             // ...and does nothing anywhere else.
             click(view, "newBoardButton")
             AppState.session.authDidComplete()
-            compare(view.screen, "newBoard")
+            compare(screen(view), "newBoardScreen")
         }
 
-        function test_escapeClosesInnermostFirst() {
+        // Escape that nothing inside takes hides the panel, whatever screen is up and wherever
+        // the focus is; the screens stay as they were.
+        function test_escapeHidesFromEveryScreen() {
             const view = makeView()
-            const hide = createTemporaryObject(spyComponent, test, { target: view, signalName: "hideRequested" })
+            const hide = hideSpy
+
+            mouseClick(child(view, "boardSearchField"))
+            type("road")
+            keyClick(Qt.Key_Escape)
+            compare(hide.count, 1, "from the search field")
+            compare(view.boardSearch, "road")
+
             click(view, "newBoardButton")
+            mouseClick(child(view, "newBoardNameField"))
+            type("Half")
             keyClick(Qt.Key_Escape)
-            compare(view.screen, "list")
+            compare(hide.count, 2, "from the new board form")
+            compare(stackOf(view), ["homeScreen", "newBoardScreen"])
+            compare(view.newBoardName, "Half")
 
-            view.boardSearch = "road"
+            click(view, "cancelNewBoardButton")
+            view.boardSearch = ""
+            mouseClick(firstRow(view))
             keyClick(Qt.Key_Escape)
-            compare(view.boardSearch, "")
-            compare(hide.count, 0)
+            compare(hide.count, 3, "from a board")
+            click(view, "settingsButton")
+            click(view, "advancedToggle")
+            mouseClick(child(view, "apiKeyField"))
             keyClick(Qt.Key_Escape)
-            compare(hide.count, 1)
+            compare(hide.count, 4, "from the settings")
+            compare(stackOf(view), ["homeScreen", "boardScreen", "settingsScreen"])
 
-            const quit = createTemporaryObject(spyComponent, test, { target: view, signalName: "quitRequested" })
+            // An open dialog takes Escape first.
+            const dialog = createTemporaryObject(dialogComponent, view)
+            dialog.open()
+            tryVerify(function () { return dialog.opened })
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !dialog.visible })
+            compare(hide.count, 4, "Escape closed the dialog only")
+            mouseClick(child(view, "apiKeyField"))
+            keyClick(Qt.Key_Escape)
+            compare(hide.count, 5)
+
+            const quit = quitSpy
             click(view, "quitButton")
             compare(quit.count, 1)
         }
 
+        function test_ctrlCommaOpensSettingsWindow() {
+            const view = makeView()
+            const opened = settingsWindowSpy
+            keyClick(Qt.Key_Comma, Qt.ControlModifier)
+            compare(opened.count, 1)
+            // Also from a text field, which does not get the comma.
+            click(view, "newBoardButton")
+            mouseClick(child(view, "newBoardNameField"))
+            keyClick(Qt.Key_Comma, Qt.ControlModifier)
+            compare(opened.count, 2)
+            compare(view.newBoardName, "")
+            compare(screen(view), "newBoardScreen")
+        }
+
+        // What was on screen is there again at the next showing.
+        function test_stackKeptWhileHidden() {
+            const panel = createTemporaryObject(panelComponent, test)
+            panel.show()
+            tryVerify(function () { return panel.visible })
+            const view = panel.view
+            mouseClick(firstRow(view))
+            const board = view.currentScreen
+            click(view, "settingsButton")
+            view.boardSearch = "road"
+
+            panel.hide()
+            panel.show()
+            tryVerify(function () { return panel.visible })
+            compare(stackOf(view), ["homeScreen", "boardScreen", "settingsScreen"])
+            click(view, "settingsBackButton")
+            compare(view.currentScreen, board)
+            compare(view.boardSearch, "road")
+
+            // Without an account the settings come up once, however often the panel shows.
+            AppState.session.clearCredentials()
+            panel.hide()
+            panel.show()
+            tryCompare(view, "settingsShown", true)
+            panel.hide()
+            panel.show()
+            waitForRendering(view)
+            compare(stackOf(view), ["homeScreen", "settingsScreen"])
+        }
+
         function test_disconnectAndReconnect() {
             const view = makeView()
-            const list = child(view, "boardList")
-            tryVerify(function () { return list.itemAtIndex(0) !== null })
-            mouseClick(list.itemAtIndex(0).row)
-            compare(view.screen, "board")
+            mouseClick(firstRow(view))
+            click(view, "settingsButton")
+            compare(stackOf(view), ["homeScreen", "boardScreen", "settingsScreen"])
 
-            // The old account's board does not come back with the next connection.
+            // The old account's board leaves from under the settings, and does not come back
+            // with the next connection.
             AppState.session.clearCredentials()
-            compare(view.screen, "prompt")
+            compare(stackOf(view), ["homeScreen", "settingsScreen"])
+            compare(AppState.activeBoardID, "")
             compare(child(view, "footerText").text, "")
+            click(view, "settingsButton")
+            compare(screen(view), "prompt")
             waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
-            compare(view.screen, "list")
+            compare(screen(view), "list")
             tryCompare(child(view, "footerText"), "text", "Signed in as " + AppState.session.member.username)
         }
 
         function test_withoutAccountOpensSettings() {
             AppState.session.clearCredentials()
             const view = makeView()
-            compare(view.screen, "settings")
+            compare(screen(view), "settingsScreen")
             verify(!child(view, "settingsBackButton").enabled)
             // Stored credentials that arrive after the panel showed take it to the boards.
             waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
-            compare(view.screen, "list")
+            compare(screen(view), "list")
         }
 
         function test_errorBanner() {

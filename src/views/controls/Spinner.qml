@@ -34,7 +34,7 @@ Item {
         }
         Connections {
             target: spinner
-            function onColorChanged() { arc.requestPaint() }
+            function onColorChanged(): void { arc.requestPaint() }
         }
 
         RotationAnimator on rotation {

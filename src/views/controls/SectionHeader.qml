@@ -4,7 +4,7 @@ import QtQuick
 import Stavelin
 
 Text {
-    property string title
+    required property string title
 
     text: title.toUpperCase()
     // Titles are shown as typed, never interpreted as markup.

@@ -6,11 +6,12 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
-FocusScope {
+PanelScreen {
     id: panel
 
     signal connected()
-    signal closeRequested()
+
+    title: qsTr("Trello Settings")
 
     ColumnLayout {
         anchors.fill: parent
@@ -23,7 +24,7 @@ FocusScope {
             Layout.topMargin: 8
             PlainButton {
                 objectName: "settingsBackButton"
-                text: "Back"
+                text: qsTr("Back")
                 symbol: "chevron.left"
                 enabled: AppState.session.hasCredentials
                 onClicked: panel.closeRequested()

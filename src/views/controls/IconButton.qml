@@ -7,8 +7,8 @@ import Stavelin
 AbstractButton {
     id: control
 
-    property string symbol
-    property string toolTip
+    required property string symbol
+    required property string toolTip
     property color symbolColor: Theme.secondary
     property real symbolSize: 14
 

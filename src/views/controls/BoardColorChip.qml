@@ -7,7 +7,7 @@ Rectangle {
     id: chip
 
     // The board's colour, or undefined.
-    property var chipColor
+    required property var chipColor
 
     implicitWidth: 26
     implicitHeight: 26

@@ -10,8 +10,9 @@ Canvas {
     // One of: plus, minus, xmark, xmark.circle.fill, magnifyingglass, chevron.left,
     // chevron.right, chevron.down, star.fill, gearshape, key.fill, tray, arrow.clockwise,
     // rectangle.split.3x1.fill, list.bullet.rectangle, arrow.up.left.and.arrow.down.right,
-    // arrow.up.right.and.arrow.down.left, ellipsis
-    property string name
+    // arrow.up.right.and.arrow.down.left, ellipsis, clock, checkmark, checkmark.circle.fill,
+    // text.bubble, checklist, line.3.horizontal, plus.rectangle.on.rectangle
+    required property string name
     property color color: Theme.primary
     property real lineWidth: 1.6
 
@@ -26,7 +27,7 @@ Canvas {
     onWidthChanged: requestPaint()
     onHeightChanged: requestPaint()
 
-    function line(ctx, points) {
+    function line(ctx: var, points: list<real>): void {
         ctx.beginPath()
         ctx.moveTo(points[0], points[1])
         for (let i = 2; i < points.length; i += 2)
@@ -34,7 +35,7 @@ Canvas {
         ctx.stroke()
     }
 
-    function roundRect(ctx, x, y, w, h, r) {
+    function roundRect(ctx: var, x: real, y: real, w: real, h: real, r: real): void {
         ctx.beginPath()
         ctx.moveTo(x + r, y)
         ctx.arcTo(x + w, y, x + w, y + h, r)
@@ -182,6 +183,48 @@ Canvas {
             line(ctx, [9, 3.5, 9, 7, 12.5, 7])
             line(ctx, [2, 14, 7, 9])
             line(ctx, [3.5, 9, 7, 9, 7, 12.5])
+            break
+        case "clock":
+            ctx.beginPath()
+            ctx.arc(8, 8, 6, 0, 2 * Math.PI)
+            ctx.stroke()
+            line(ctx, [8, 4.5, 8, 8, 10.5, 9.5])
+            break
+        case "checkmark":
+            line(ctx, [3, 8.5, 6.5, 12, 13, 4])
+            break
+        case "checkmark.circle.fill":
+            ctx.beginPath()
+            ctx.arc(8, 8, 6.5, 0, 2 * Math.PI)
+            ctx.fill()
+            ctx.globalCompositeOperation = "destination-out"
+            ctx.lineWidth = 1.6
+            line(ctx, [5, 8.2, 7.2, 10.4, 11, 5.8])
+            break
+        case "text.bubble":
+            roundRect(ctx, 2, 2.5, 12, 8.5, 2.5)
+            ctx.stroke()
+            line(ctx, [5, 11, 4.5, 14, 8, 11])
+            line(ctx, [5, 5.5, 11, 5.5])
+            line(ctx, [5, 8, 9, 8])
+            break
+        case "checklist":
+            line(ctx, [2, 4, 3.3, 5.3, 5.5, 2.8])
+            line(ctx, [2, 10.5, 3.3, 11.8, 5.5, 9.3])
+            line(ctx, [8, 4.2, 14, 4.2])
+            line(ctx, [8, 10.7, 14, 10.7])
+            break
+        case "line.3.horizontal":
+            line(ctx, [3, 4.5, 13, 4.5])
+            line(ctx, [3, 8, 13, 8])
+            line(ctx, [3, 11.5, 13, 11.5])
+            break
+        case "plus.rectangle.on.rectangle":
+            roundRect(ctx, 5, 2, 9, 9, 1.5)
+            ctx.stroke()
+            line(ctx, [2.5, 5, 2.5, 13.5, 11, 13.5])
+            line(ctx, [9.5, 4.5, 9.5, 8.5])
+            line(ctx, [7.5, 6.5, 11.5, 6.5])
             break
         case "ellipsis":
             for (let i = 0; i < 3; ++i) {

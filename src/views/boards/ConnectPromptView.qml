@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // What the panel shows before any account is connected.
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
@@ -27,7 +26,7 @@ FocusScope {
             Layout.alignment: Qt.AlignHCenter
         }
         Text {
-            text: "Connect to Trello"
+            text: qsTr("Connect to Trello")
             font: Theme.withWeight(Theme.title3Font, Font.Bold)
             color: Theme.primary
             Layout.alignment: Qt.AlignHCenter
@@ -35,8 +34,8 @@ FocusScope {
             Accessible.name: text
         }
         Text {
-            text: prompt.hasBuiltInAppKey ? "Authorize Stavelin in your browser to get started."
-                                          : "Add your Trello API key and token to get started."
+            text: prompt.hasBuiltInAppKey ? qsTr("Authorize Stavelin in your browser to get started.")
+                                          : qsTr("Add your Trello API key and token to get started.")
             font: Theme.calloutFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -47,14 +46,14 @@ FocusScope {
             objectName: "connectButton"
             focus: true
             prominent: true
-            label: prompt.hasBuiltInAppKey ? "Connect to Trello…" : "Open Settings"
+            label: prompt.hasBuiltInAppKey ? qsTr("Connect to Trello…") : qsTr("Open Settings")
             Layout.alignment: Qt.AlignHCenter
             onClicked: prompt.hasBuiltInAppKey ? AppState.session.beginBrowserAuth()
                                                : prompt.openSettingsRequested()
         }
         LinkButton {
             objectName: "promptLink"
-            text: prompt.hasBuiltInAppKey ? "Use an API key instead" : "Get a Trello API key →"
+            text: prompt.hasBuiltInAppKey ? qsTr("Use an API key instead") : qsTr("Get a Trello API key →")
             url: prompt.hasBuiltInAppKey ? "" : AppState.session.developerKeyPageURL
             Layout.alignment: Qt.AlignHCenter
             onClicked: if (prompt.hasBuiltInAppKey) prompt.openSettingsRequested()

@@ -17,27 +17,6 @@ ColumnLayout {
     property bool hasBuiltInAppKey: AppState.session.hasBuiltInAppKey
     property bool manualExpanded: false
 
-    // The page that makes a token for the typed key; it follows what is typed.
-    readonly property string tokenAuthURL: {
-        const key = AppState.session.credentialsDraftKey.trim()
-        return AppState.session.authorizePageURL
-            + "?expiration=never&name=Stavelin&scope=read,write&response_type=token&key="
-            + (key === "" ? "YOUR_API_KEY" : encodeURIComponent(key))
-    }
-    readonly property bool canSave: !AppState.session.isValidatingCredentials
-                                    && AppState.session.credentialsDraftKey.trim() !== ""
-                                    && AppState.session.credentialsDraftToken.trim() !== ""
-
-    function saveAndConnect() {
-        if (!canSave)
-            return
-        // Tied to the form: no callback once the panel has left its settings.
-        AppState.session.saveDraftCredentials().then(form, function (outcome) {
-            if (outcome.ok && AppState.session.hasCredentials)
-                form.connected()
-        })
-    }
-
     spacing: 14
 
     // Connection
@@ -47,7 +26,7 @@ ColumnLayout {
         Layout.fillWidth: true
 
         Text {
-            text: "Connect Stavelin to your Trello account."
+            text: qsTr("Connect Stavelin to your Trello account.")
             font: Theme.calloutFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -58,7 +37,7 @@ ColumnLayout {
             ActionButton {
                 objectName: "connectBrowserButton"
                 prominent: true
-                label: "Connect to Trello…"
+                label: qsTr("Connect to Trello…")
                 // The large control size.
                 topPadding: 8
                 bottomPadding: 8
@@ -72,7 +51,7 @@ ColumnLayout {
             }
         }
         Text {
-            text: "Trello opens in your browser — sign in, click Allow, and you'll be brought back here automatically."
+            text: qsTr("Trello opens in your browser — sign in, click Allow, and you'll be brought back here automatically.")
             font: Theme.captionFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -86,16 +65,22 @@ ColumnLayout {
         Layout.fillWidth: true
 
         Text {
-            text: "Connect this app to your Trello account."
+            text: qsTr("Connect this app to your Trello account.")
             font: Theme.calloutFont
             color: Theme.secondary
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }
         Loader {
+            id: plainFields
             active: !form.hasBuiltInAppKey
             sourceComponent: manualFields
             Layout.fillWidth: true
+
+            Connections {
+                target: plainFields.item
+                function onConnected(): void { form.connected() }
+            }
         }
     }
 
@@ -117,7 +102,7 @@ ColumnLayout {
         objectName: "disconnectButton"
         visible: AppState.session.hasCredentials
         destructive: true
-        label: "Disconnect"
+        label: qsTr("Disconnect")
         onClicked: AppState.session.clearCredentials()
     }
 
@@ -130,7 +115,7 @@ ColumnLayout {
         AbstractButton {
             id: disclosure
             objectName: "advancedToggle"
-            text: "Advanced: use your own API key"
+            text: qsTr("Advanced: use your own API key")
             checkable: true
             checked: form.manualExpanded
             onToggled: form.manualExpanded = checked
@@ -168,10 +153,16 @@ ColumnLayout {
             }
         }
         Loader {
+            id: advancedFields
             active: form.hasBuiltInAppKey && form.manualExpanded
             visible: active
             sourceComponent: manualFields
             Layout.fillWidth: true
+
+            Connections {
+                target: advancedFields.item
+                function onConnected(): void { form.connected() }
+            }
         }
     }
 
@@ -189,13 +180,13 @@ ColumnLayout {
         Layout.fillWidth: true
 
         SectionHeader {
-            title: "General"
+            title: qsTr("General")
             Layout.fillWidth: true
         }
         Switch {
             id: launchSwitch
             objectName: "launchAtLoginSwitch"
-            text: "Launch at login"
+            text: qsTr("Launch at login")
             // Shows the store's state; flipping it asks the store, which decides.
             checked: AppState.session.launchAtLogin
             Accessible.name: text
@@ -207,7 +198,7 @@ ColumnLayout {
         }
         Text {
             objectName: "hotKeyHint"
-            text: "Press Ctrl+Alt+T anywhere to show or hide the window."
+            text: qsTr("Press Ctrl+Alt+T anywhere to show or hide the window.")
             font: Theme.captionFont
             color: Theme.secondary
             wrapMode: Text.Wrap
@@ -217,76 +208,6 @@ ColumnLayout {
 
     Component {
         id: manualFields
-
-        ColumnLayout {
-            spacing: 12
-
-            ColumnLayout {
-                spacing: 4
-                Layout.fillWidth: true
-                SectionHeader {
-                    title: "API Key"
-                    Layout.fillWidth: true
-                }
-                TextField {
-                    objectName: "apiKeyField"
-                    placeholderText: "Trello API key"
-                    text: AppState.session.credentialsDraftKey
-                    inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
-                    selectByMouse: true
-                    Layout.fillWidth: true
-                    Accessible.name: "API Key"
-                    onTextEdited: AppState.session.credentialsDraftKey = text
-                    onAccepted: form.saveAndConnect()
-                }
-            }
-            ColumnLayout {
-                spacing: 4
-                Layout.fillWidth: true
-                SectionHeader {
-                    title: "Token"
-                    Layout.fillWidth: true
-                }
-                TextField {
-                    objectName: "tokenField"
-                    placeholderText: "Trello API token"
-                    text: AppState.session.credentialsDraftToken
-                    echoMode: TextInput.Password
-                    inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
-                    selectByMouse: true
-                    Layout.fillWidth: true
-                    Accessible.name: "Token"
-                    onTextEdited: AppState.session.credentialsDraftToken = text
-                    onAccepted: form.saveAndConnect()
-                }
-            }
-            RowLayout {
-                spacing: 12
-                LinkButton {
-                    objectName: "apiKeyLink"
-                    text: "Get an API key"
-                    url: AppState.session.developerKeyPageURL
-                }
-                LinkButton {
-                    objectName: "tokenLink"
-                    text: "Generate a token"
-                    url: form.tokenAuthURL
-                }
-            }
-            RowLayout {
-                spacing: 8
-                ActionButton {
-                    objectName: "saveConnectButton"
-                    prominent: true
-                    label: "Save & Connect"
-                    enabled: form.canSave
-                    onClicked: form.saveAndConnect()
-                }
-                Spinner {
-                    visible: AppState.session.isValidatingCredentials
-                }
-                Item { Layout.fillWidth: true }
-            }
-        }
+        ManualCredentialsFields {}
     }
 }

@@ -11,7 +11,7 @@ Button {
 
     property bool prominent: false
     property bool destructive: false
-    property string label
+    required property string label
 
     text: label.replace(/&/g, "&&")
     focusPolicy: Qt.StrongFocus

@@ -6,21 +6,22 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
-FocusScope {
+PanelScreen {
     id: form
 
-    property string name
-    property string desc
+    required property string name
+    required property string desc
     // True while a create sent from this form is under way.
-    property bool busy: false
+    required property bool busy
     readonly property bool canCreate: name.trim() !== "" && !busy
 
     signal nameEdited(string text)
     signal descEdited(string text)
-    signal backRequested()
     signal createRequested()
 
-    function create() {
+    title: qsTr("New Board")
+
+    function create(): void {
         if (canCreate)
             createRequested()
     }
@@ -34,9 +35,9 @@ FocusScope {
             Layout.fillWidth: true
             PlainButton {
                 objectName: "newBoardBackButton"
-                text: "Back"
+                text: qsTr("Back")
                 symbol: "chevron.left"
-                onClicked: form.backRequested()
+                onClicked: form.closeRequested()
             }
             Item { Layout.fillWidth: true }
         }
@@ -45,18 +46,18 @@ FocusScope {
             spacing: 4
             Layout.fillWidth: true
             SectionHeader {
-                title: "Board Name"
+                title: qsTr("Board Name")
                 Layout.fillWidth: true
             }
             TextField {
                 id: nameField
                 objectName: "newBoardNameField"
                 focus: true
-                placeholderText: "Board name"
+                placeholderText: qsTr("Board name")
                 text: form.name
                 selectByMouse: true
                 Layout.fillWidth: true
-                Accessible.name: "Board name"
+                Accessible.name: qsTr("Board name")
                 onTextEdited: form.nameEdited(text)
                 onAccepted: form.create()
             }
@@ -66,7 +67,7 @@ FocusScope {
             spacing: 4
             Layout.fillWidth: true
             SectionHeader {
-                title: "Description (Optional)"
+                title: qsTr("Description (Optional)")
                 Layout.fillWidth: true
             }
             // The field's frame stays put while its text scrolls.
@@ -90,12 +91,12 @@ FocusScope {
                     TextArea {
                         id: descField
                         objectName: "newBoardDescField"
-                        placeholderText: "Description"
+                        placeholderText: qsTr("Description")
                         text: form.desc
                         wrapMode: TextEdit.Wrap
                         selectByMouse: true
                         background: null
-                        Accessible.name: "Description"
+                        Accessible.name: qsTr("Description")
                         onTextChanged: if (text !== form.desc) form.descEdited(text)
                         // Return starts a new line here; Ctrl+Return creates the board.
                         Keys.onPressed: (event) => {
@@ -123,13 +124,13 @@ FocusScope {
             ActionButton {
                 id: cancelButton
                 objectName: "cancelNewBoardButton"
-                label: "Cancel"
-                onClicked: form.backRequested()
+                label: qsTr("Cancel")
+                onClicked: form.closeRequested()
             }
             ActionButton {
                 objectName: "createBoardButton"
                 prominent: true
-                label: "Create"
+                label: qsTr("Create")
                 enabled: form.canCreate
                 onClicked: form.create()
             }

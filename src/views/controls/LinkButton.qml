@@ -8,7 +8,7 @@ import Stavelin
 AbstractButton {
     id: control
 
-    property url url
+    property string url
     property font textFont: Theme.captionFont
 
     hoverEnabled: true
@@ -22,7 +22,7 @@ AbstractButton {
     Keys.onReturnPressed: if (enabled) clicked()
     Keys.onEnterPressed: if (enabled) clicked()
 
-    onClicked: if (url.toString() !== "") Qt.openUrlExternally(url)
+    onClicked: if (url !== "") Qt.openUrlExternally(url)
 
     contentItem: Text {
         text: control.text

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The searchable list of the user's open boards, in the store's order. The search text belongs
 // to the caller (it survives leaving the list); this view reports edits through
-// searchTextEdited and a chosen board through boardSelected.
+// searchTextEdited. A chosen board opens through the Shell, from wherever it is chosen.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -10,46 +10,18 @@ import Stavelin
 FocusScope {
     id: section
 
-    property string searchText
+    required property string searchText
     signal searchTextEdited(string text)
-    signal boardSelected(var board)
 
-    // Leading and trailing white space and line breaks never count.
-    readonly property string query: searchText.trim()
-    // Bumped when the boards change without changing their number.
-    property int revision: 0
-    readonly property int matchCount: {
-        revision
-        const boards = AppState.boards.model
-        let count = 0
-        for (let i = 0; i < boards.count; ++i) {
-            if (matches(boards.get(i)))
-                ++count
-        }
-        return count
-    }
-
-    function focusSearch() {
+    function focusSearch(): void {
         searchField.forceActiveFocus(Qt.ShortcutFocusReason)
         searchField.selectAll()
     }
 
-    // Case-insensitive containment in the name, or in the description when there is one.
-    function matches(board) {
-        const q = section.query
-        if (q === "")
-            return true
-        const needle = q.toLocaleLowerCase()
-        if (board.name.toLocaleLowerCase().indexOf(needle) >= 0)
-            return true
-        return typeof board.desc === "string" && board.desc.toLocaleLowerCase().indexOf(needle) >= 0
-    }
-
-    Connections {
-        target: AppState.boards.model
-        function onDataChanged() { ++section.revision }
-        function onModelReset() { ++section.revision }
-        function onRowsMoved() { ++section.revision }
+    BoardFilterModel {
+        id: matches
+        sourceModel: AppState.boards.model
+        query: section.searchText
     }
 
     ColumnLayout {
@@ -74,7 +46,7 @@ FocusScope {
                 id: searchField
                 objectName: "boardSearchField"
                 focus: true
-                placeholderText: "Search boards"
+                placeholderText: qsTr("Search boards")
                 text: section.searchText
                 font: Theme.bodyFont
                 color: Theme.primary
@@ -86,15 +58,15 @@ FocusScope {
                 background: null
                 selectByMouse: true
                 Layout.fillWidth: true
-                Accessible.name: "Search boards"
+                Accessible.name: qsTr("Search boards")
                 onTextEdited: section.searchTextEdited(text)
-                Keys.onDownPressed: boardList.focusFirstRow()
+                Keys.onDownPressed: boardList.focusRow(0)
             }
             IconButton {
                 objectName: "clearSearchButton"
                 visible: section.searchText !== ""
                 symbol: "xmark.circle.fill"
-                toolTip: "Clear search"
+                toolTip: qsTr("Clear search")
                 implicitWidth: 20
                 implicitHeight: 20
                 symbolSize: 13
@@ -121,72 +93,52 @@ FocusScope {
                 anchors.fill: parent
                 anchors.margins: 6
                 clip: true
-                visible: AppState.boards.model.count > 0 && section.matchCount > 0
-                model: AppState.boards.model
+                spacing: 2
+                visible: matches.count > 0
+                model: matches
                 boundsBehavior: Flickable.StopAtBounds
-                // Arrow keys walk the matching rows only; Up from the first goes back to search.
+                // Up from the first row goes back to the search field.
                 keyNavigationEnabled: false
-                Keys.onDownPressed: moveFocus(+1)
-                Keys.onUpPressed: moveFocus(-1)
-                Accessible.role: Accessible.List
-                Accessible.name: "Boards"
-                ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
-
-                function focusRow(i) {
-                    currentIndex = i
-                    positionViewAtIndex(i, ListView.Contain)
-                    if (currentItem)
-                        currentItem.row.forceActiveFocus(Qt.TabFocusReason)
-                }
-                function focusFirstRow() {
-                    for (let i = 0; i < count; ++i) {
-                        if (section.matches(AppState.boards.model.get(i)))
-                            return focusRow(i)
-                    }
-                }
-                function moveFocus(step) {
-                    for (let i = currentIndex + step; i >= 0 && i < count; i += step) {
-                        if (section.matches(AppState.boards.model.get(i)))
-                            return focusRow(i)
-                    }
-                    if (step < 0)
+                Keys.onDownPressed: focusRow(currentIndex + 1)
+                Keys.onUpPressed: {
+                    if (currentIndex > 0)
+                        focusRow(currentIndex - 1)
+                    else
                         searchField.forceActiveFocus(Qt.BacktabFocusReason)
                 }
+                Accessible.role: Accessible.List
+                Accessible.name: qsTr("Boards")
+                ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
-                // Rows that do not match fold to nothing; each visible row carries its own gap,
-                // so hidden rows leave no spacing behind.
-                delegate: Item {
-                    id: slot
+                function focusRow(row: int): void {
+                    if (row < 0 || row >= count)
+                        return
+                    currentIndex = row
+                    positionViewAtIndex(row, ListView.Contain)
+                    if (currentItem)
+                        currentItem.forceActiveFocus(Qt.TabFocusReason)
+                }
+
+                delegate: BoardRowView {
+                    id: row
                     required property var record
                     required property int index
-                    readonly property alias row: boardRow
-                    readonly property bool matching: {
-                        section.revision
-                        return section.matches(record)
-                    }
 
+                    board: record
                     width: ListView.view.width
-                    height: matching ? boardRow.implicitHeight + 2 : 0
-                    visible: matching
-
-                    BoardRowView {
-                        id: boardRow
-                        board: slot.record
-                        width: parent.width
-                        onClicked: section.boardSelected(slot.record)
-                        onActiveFocusChanged: if (activeFocus) slot.ListView.view.currentIndex = slot.index
-                    }
+                    onClicked: Shell.openBoard(record.id)
+                    onActiveFocusChanged: if (activeFocus) row.ListView.view.currentIndex = row.index
                 }
             }
 
             Text {
                 objectName: "noMatchText"
-                visible: AppState.boards.model.count > 0 && section.matchCount === 0
+                visible: AppState.boards.model.count > 0 && matches.count === 0
                 anchors.top: parent.top
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.margins: 12
-                text: "No boards match “" + section.searchText + "”."
+                text: qsTr("No boards match “%1”.").arg(section.searchText)
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 font: Theme.captionFont
@@ -218,13 +170,13 @@ FocusScope {
                     Layout.alignment: Qt.AlignHCenter
                 }
                 Text {
-                    text: "No boards yet"
+                    text: qsTr("No boards yet")
                     font: Theme.headlineFont
                     color: Theme.primary
                     Layout.alignment: Qt.AlignHCenter
                 }
                 Text {
-                    text: "Create your first board with the + button above."
+                    text: qsTr("Create your first board with the + button above.")
                     font: Theme.captionFont
                     color: Theme.secondary
                     wrapMode: Text.Wrap

@@ -27,7 +27,7 @@ AbstractButton {
         return background !== undefined ? background : Theme.colorFromHex(prefs.backgroundTopColor)
     }
 
-    function openMenu(x, y) {
+    function openMenu(x: real, y: real): void {
         menu.popup(row, x, y)
     }
 
@@ -124,7 +124,7 @@ AbstractButton {
 
         MenuItem {
             objectName: "openInBrowserItem"
-            text: "Open in Browser"
+            text: qsTr("Open in Browser")
             visible: row.webAddress !== ""
             height: visible ? implicitHeight : 0
             Accessible.name: text
@@ -132,7 +132,7 @@ AbstractButton {
         }
         MenuItem {
             objectName: "archiveBoardItem"
-            text: "Archive Board"
+            text: qsTr("Archive Board")
             palette.windowText: Theme.red
             palette.text: Theme.red
             Accessible.name: text

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#include "AvatarPicture.h"
+
+#include <QCache>
+#include <QHash>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QQmlEngine>
+
+namespace {
+// Pictures by address, at most about 4 MB of them (a 50-px picture is 10 kB).
+QCache<QUrl, QImage> &pictures()
+{
+    static QCache<QUrl, QImage> cache(4 * 1024 * 1024);
+    return cache;
+}
+// Addresses being fetched, with the items waiting for each: one request per address.
+QHash<QUrl, QList<QPointer<AvatarPicture>>> &waiting()
+{
+    static QHash<QUrl, QList<QPointer<AvatarPicture>>> items;
+    return items;
+}
+// Addresses that failed this run: not asked again, the initials stay.
+QSet<QUrl> &failed()
+{
+    static QSet<QUrl> urls;
+    return urls;
+}
+} // namespace
+
+AvatarPicture::AvatarPicture(QQuickItem *parent) : QQuickPaintedItem(parent)
+{
+    setAntialiasing(true);
+}
+
+int AvatarPicture::cachedCount()
+{
+    return int(pictures().count());
+}
+
+void AvatarPicture::setSource(const QUrl &source)
+{
+    if (m_source == source) {
+        return;
+    }
+    m_source = source;
+    Q_EMIT sourceChanged();
+    setImage({});
+    load();
+}
+
+void AvatarPicture::load()
+{
+    if (m_source.isEmpty() || !m_source.isValid() || failed().contains(m_source)) {
+        return;
+    }
+    if (const QImage *cached = pictures().object(m_source)) {
+        setImage(*cached);
+        return;
+    }
+    const QUrl url = m_source;
+    QList<QPointer<AvatarPicture>> &queue = waiting()[url];
+    queue.append(this);
+    if (queue.size() > 1) {
+        return; // already on its way
+    }
+    QQmlEngine *engine = qmlEngine(this);
+    QNetworkAccessManager *network = engine ? engine->networkAccessManager() : nullptr;
+    if (!network) {
+        waiting().remove(url);
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(30000);
+    QNetworkReply *reply = network->get(request);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, url] {
+        reply->deleteLater();
+        QImage image;
+        if (reply->error() == QNetworkReply::NoError) {
+            image.loadFromData(reply->readAll());
+        }
+        if (image.isNull()) {
+            failed().insert(url);
+        } else {
+            pictures().insert(url, new QImage(image), int(std::min<qsizetype>(image.sizeInBytes(), INT_MAX)));
+        }
+        const QList<QPointer<AvatarPicture>> items = waiting().take(url);
+        for (const QPointer<AvatarPicture> &item : items) {
+            if (item && item->m_source == url && !image.isNull()) {
+                item->setImage(image);
+            }
+        }
+    });
+}
+
+void AvatarPicture::setImage(const QImage &image)
+{
+    const bool wasReady = isReady();
+    m_image = image;
+    if (wasReady != isReady()) {
+        Q_EMIT readyChanged();
+    }
+    update();
+}
+
+void AvatarPicture::paint(QPainter *painter)
+{
+    if (m_image.isNull()) {
+        return;
+    }
+    const QRectF bounds = boundingRect();
+    QPainterPath circle;
+    circle.addEllipse(bounds);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter->setClipPath(circle);
+    // Fill the square, cropping what does not fit.
+    const QSizeF scaled = QSizeF(m_image.size()).scaled(bounds.size(), Qt::KeepAspectRatioByExpanding);
+    const QRectF target(bounds.center() - QPointF(scaled.width() / 2, scaled.height() / 2), scaled);
+    painter->drawImage(target, m_image);
+}

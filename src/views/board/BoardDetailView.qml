@@ -1,0 +1,546 @@
+// SPDX-License-Identifier: MIT
+// One board: a toolbar (back to the boards, the card filter, Add list, Refresh), the board's
+// colour, and its lists as 240-px columns side by side in a horizontally scrolling strip, with
+// an end zone that takes lists dropped after the last one. Also the new list form and the
+// card's editor. Lists and cards move by drag and drop, and by keyboard: arrows move the focus,
+// Ctrl+Shift+arrows move the focused card or list, and the move is announced.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+PanelScreen {
+    id: detail
+
+    required property var board
+
+    title: board.name
+
+    readonly property string boardID: board ? board.id : ""
+    readonly property var lists: boardID !== "" ? AppState.boards.listsModel(boardID) : null
+    // Read as a JS array: Qt 6.4's tools know no array methods on a string list.
+    readonly property var loadingListIDs: AppState.boards.loadingLists
+    readonly property bool loadingLists: loadingListIDs.indexOf(boardID) >= 0
+    readonly property var members: boardID !== "" ? AppState.boards.membersModel(boardID) : null
+    readonly property var stripColor: {
+        const prefs = board ? board.prefs : undefined
+        if (!prefs)
+            return undefined
+        const background = Theme.colorFromHex(prefs.backgroundColor)
+        return background !== undefined ? background : Theme.colorFromHex(prefs.backgroundTopColor)
+    }
+
+    // "kanban", "newList" or "editCard".
+    property string mode: "kanban"
+    property string editCardID
+    property string newListName
+    property string cardFilter
+    // For the due colours; ticks while the board shows.
+    property date now: new Date()
+
+    BoardDragState { id: boardDrag }
+
+    Timer {
+        interval: 30000
+        repeat: true
+        running: detail.visible
+        onTriggered: detail.now = new Date()
+    }
+
+    // Lists, then labels and members, then the cards of each list one after another.
+    function refresh(): void {
+        const id = boardID
+        AppState.boards.refreshLists(id).then(detail, function () {
+            AppState.boards.loadBoardMeta(id).then(detail, function () {
+                const model = AppState.boards.listsModel(id)
+                const listIDs = []
+                for (let i = 0; i < model.count; ++i)
+                    listIDs.push(model.get(i).id)
+                const next = function () {
+                    if (listIDs.length > 0)
+                        AppState.cards.refreshCards(listIDs.shift()).then(detail, next)
+                }
+                next()
+            })
+        })
+    }
+
+    // Runs `action` once the events at hand are handled (the views have followed the store).
+    function defer(action: var): void {
+        Qt.callLater(action) // qmllint disable type
+    }
+
+    function openNewListForm(): void {
+        newListName = ""
+        mode = "newList"
+    }
+    function createList(): void {
+        const name = newListName.trim()
+        if (name === "")
+            return
+        AppState.boards.createList(boardID, name).then(detail, function () {
+            // Whatever the outcome: a failure is in the error banner.
+            detail.newListName = ""
+            detail.mode = "kanban"
+        })
+    }
+    function openCard(cardID: string): void {
+        editCardID = cardID
+        mode = "editCard"
+    }
+    function closeEditor(): void {
+        mode = "kanban"
+        detail.defer(function () { detail.focusCard(detail.editCardID) })
+    }
+
+    // The card as the store holds it now, wherever it is, or null.
+    function findCard(cardID: string): var {
+        if (!lists)
+            return null
+        for (let i = 0; i < lists.count; ++i) {
+            const cards = AppState.cards.cardsModel(lists.get(i).id)
+            const row = cards.indexOf(cardID)
+            if (row >= 0)
+                return cards.get(row)
+        }
+        return null
+    }
+
+    // Keyboard: the column at `index`, brought into view.
+    function columnAt(index: int): ListColumn {
+        if (index < 0 || !lists || index >= lists.count)
+            return null
+        strip.positionViewAtIndex(index, ListView.Contain)
+        return strip.itemAtIndex(index) as ListColumn
+    }
+    function focusCard(cardID: string): void {
+        for (let i = 0; lists && i < lists.count; ++i) {
+            if (AppState.cards.cardsModel(lists.get(i).id).indexOf(cardID) >= 0) {
+                const column = columnAt(i)
+                if (column)
+                    column.focusCard(cardID)
+                return
+            }
+        }
+    }
+    function navigateAcross(fromList: string, key: int, row: int): void {
+        const next = lists.indexOf(fromList) + (key === Qt.Key_Right ? 1 : -1)
+        const column = columnAt(next)
+        if (column === null)
+            return
+        if (row < 0)
+            column.focusHeader()
+        else
+            column.focusRow(row)
+    }
+    function announce(text: string): void {
+        announcer.text = ""
+        announcer.text = text
+    }
+    // Ctrl+Shift+arrows on a card: to the end of the neighbouring list, or before or after
+    // its neighbour in its list; through the same store moves as drag and drop.
+    function moveCardByKey(cardID: string, key: int): void {
+        const card = findCard(cardID)
+        if (card === null)
+            return
+        const from = lists.indexOf(card.idList)
+        const cards = AppState.cards.cardsModel(card.idList)
+        const row = cards.indexOf(cardID)
+        let toList = card.idList
+        let before = ""
+        let said = ""
+        if (key === Qt.Key_Left || key === Qt.Key_Right) {
+            const to = from + (key === Qt.Key_Right ? 1 : -1)
+            if (to < 0 || to >= lists.count)
+                return
+            toList = lists.get(to).id
+            said = qsTr("Moved “%1” to the end of “%2”.").arg(card.name).arg(lists.get(to).name)
+        } else if (key === Qt.Key_Up) {
+            if (row <= 0)
+                return
+            before = cards.get(row - 1).id
+            said = qsTr("Moved “%1” before “%2”.").arg(card.name).arg(cards.get(row - 1).name)
+        } else {
+            if (row < 0 || row >= cards.count - 1)
+                return
+            before = row + 2 < cards.count ? cards.get(row + 2).id : ""
+            said = qsTr("Moved “%1” after “%2”.").arg(card.name).arg(cards.get(row + 1).name)
+        }
+        AppState.cards.moveCard(cardID, toList, before)
+        announce(said)
+        detail.defer(function () { detail.focusCard(cardID) })
+    }
+    function moveListByKey(listID: string, key: int): void {
+        const from = lists.indexOf(listID)
+        const name = lists.get(from).name
+        let before = ""
+        let said = ""
+        if (key === Qt.Key_Left) {
+            if (from <= 0)
+                return
+            before = lists.get(from - 1).id
+            said = qsTr("Moved list “%1” before “%2”.").arg(name).arg(lists.get(from - 1).name)
+        } else {
+            if (from >= lists.count - 1)
+                return
+            before = from + 2 < lists.count ? lists.get(from + 2).id : ""
+            said = qsTr("Moved list “%1” after “%2”.").arg(name).arg(lists.get(from + 1).name)
+        }
+        AppState.boards.moveList(listID, before)
+        announce(said)
+        detail.defer(function () {
+            const column = detail.columnAt(detail.lists.indexOf(listID))
+            if (column)
+                column.focusHeader()
+        })
+    }
+
+    Shortcut {
+        sequence: "Ctrl+F"
+        enabled: detail.visible && detail.mode === "kanban"
+        onActivated: filterField.forceActiveFocus()
+    }
+
+    // Read out by screen readers whenever it changes.
+    Text {
+        id: announcer
+        objectName: "moveAnnouncement"
+        visible: false
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: text
+    }
+
+    // The picture a dragged card shows under the pointer: its name on a tile-like card.
+    Rectangle {
+        id: dragPreview
+        property alias text: previewText.text
+        function capture(done: var): void {
+            dragPreview.grabToImage(function (result) { done(result.url) })
+        }
+        x: -10000
+        width: 220
+        height: previewText.implicitHeight + 16
+        radius: 7
+        color: Theme.textBackground
+        border.width: 1.5
+        border.color: Theme.accent
+        Text {
+            id: previewText
+            x: 8
+            y: 8
+            width: parent.width - 16
+            font: Theme.bodyFont
+            color: Theme.primary
+            wrapMode: Text.Wrap
+            maximumLineCount: 3
+            elide: Text.ElideRight
+        }
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+        visible: detail.mode === "kanban"
+
+        RowLayout {
+            spacing: 8
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.topMargin: 6
+            Layout.bottomMargin: 6
+
+            PlainButton {
+                objectName: "boardsBackButton"
+                focus: true
+                text: qsTr("Boards")
+                symbol: "chevron.left"
+                onClicked: detail.closeRequested()
+            }
+
+            Rectangle {
+                radius: 6
+                color: Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.05)
+                implicitHeight: filterRow.implicitHeight + 6
+                Layout.fillWidth: true
+                Layout.maximumWidth: 200
+
+                RowLayout {
+                    id: filterRow
+                    anchors.fill: parent
+                    anchors.leftMargin: 6
+                    anchors.rightMargin: 6
+                    spacing: 4
+                    Symbol {
+                        name: "magnifyingglass"
+                        color: Theme.secondary
+                        Layout.preferredWidth: 11
+                        Layout.preferredHeight: 11
+                    }
+                    TextField {
+                        id: filterField
+                        objectName: "cardFilterField"
+                        placeholderText: qsTr("Filter cards")
+                        text: detail.cardFilter
+                        font: Theme.calloutFont
+                        background: null
+                        padding: 2
+                        selectByMouse: true
+                        Layout.fillWidth: true
+                        Accessible.name: qsTr("Filter cards")
+                        onTextEdited: detail.cardFilter = text
+                    }
+                    IconButton {
+                        objectName: "clearFilterButton"
+                        visible: detail.cardFilter !== ""
+                        symbol: "xmark.circle.fill"
+                        toolTip: qsTr("Clear filter")
+                        implicitWidth: 16
+                        implicitHeight: 16
+                        onClicked: detail.cardFilter = ""
+                    }
+                }
+            }
+
+            Item { Layout.fillWidth: true }
+            IconButton {
+                objectName: "addListButton"
+                symbol: "plus.rectangle.on.rectangle"
+                toolTip: qsTr("Add list")
+                onClicked: detail.openNewListForm()
+            }
+            IconButton {
+                objectName: "refreshBoardButton"
+                symbol: "arrow.clockwise"
+                toolTip: qsTr("Refresh")
+                onClicked: detail.refresh()
+            }
+        }
+
+        Rectangle {
+            color: Theme.separator
+            implicitHeight: 1
+            Layout.fillWidth: true
+        }
+
+        Rectangle {
+            objectName: "boardColorStrip"
+            visible: detail.stripColor !== undefined
+            color: detail.stripColor !== undefined ? detail.stripColor : "transparent"
+            implicitHeight: 3
+            Layout.fillWidth: true
+        }
+
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            Spinner {
+                objectName: "listsLoading"
+                anchors.centerIn: parent
+                implicitWidth: 20
+                implicitHeight: 20
+                visible: detail.loadingLists && (!detail.lists || detail.lists.count === 0)
+            }
+
+            ColumnLayout {
+                objectName: "noListsState"
+                anchors.centerIn: parent
+                spacing: 6
+                visible: !detail.loadingLists && detail.lists !== null && detail.lists.count === 0
+
+                Symbol {
+                    name: "list.bullet.rectangle"
+                    color: Theme.secondary
+                    Layout.preferredWidth: 34
+                    Layout.preferredHeight: 34
+                    Layout.alignment: Qt.AlignHCenter
+                }
+                Text {
+                    text: qsTr("No lists yet")
+                    font: Theme.headlineFont
+                    color: Theme.primary
+                    Layout.alignment: Qt.AlignHCenter
+                }
+                ActionButton {
+                    objectName: "addFirstListButton"
+                    label: qsTr("Add a list")
+                    Layout.alignment: Qt.AlignHCenter
+                    onClicked: detail.openNewListForm()
+                }
+            }
+
+            ListView {
+                id: strip
+                objectName: "boardColumnStrip"
+                anchors.fill: parent
+                visible: detail.lists !== null && detail.lists.count > 0
+                orientation: ListView.Horizontal
+                spacing: 10
+                leftMargin: 10
+                rightMargin: 10
+                topMargin: 10
+                bottomMargin: 10
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                // Columns just out of view stay built, with their scroll positions.
+                cacheBuffer: 500
+                model: detail.lists
+                Accessible.role: Accessible.List
+                Accessible.name: qsTr("Lists")
+                ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
+
+                // Qt 6.4's linter cannot see the screen's ids from inside a delegate.
+                // qmllint disable unqualified
+                delegate: ListColumn {
+                    required property var record
+                    objectName: "column:" + record.name
+                    list: record
+                    height: strip.height - strip.topMargin - strip.bottomMargin
+                    dragState: boardDrag
+                    cardFilter: detail.cardFilter
+                    boardMembers: detail.members
+                    now: detail.now
+                    preview: dragPreview
+                    onOpenCardRequested: (cardID) => detail.openCard(cardID)
+                    onNavigateAcross: (key, row) => detail.navigateAcross(record.id, key, row)
+                    onMoveCardRequested: (cardID, key) => detail.moveCardByKey(cardID, key)
+                    onMoveListRequested: (key) => detail.moveListByKey(record.id, key)
+                }
+
+                footer: Item {
+                    width: 38
+                    height: strip.height - strip.topMargin - strip.bottomMargin
+
+                    Rectangle {
+                        id: endZone
+                        objectName: "endDropZone"
+                        readonly property bool targeted: boardDrag.listReorderTarget === "end"
+                        x: 10
+                        width: 28
+                        height: parent.height
+                        radius: 10
+                        color: targeted ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.15)
+                                        : "transparent"
+                        Rectangle {
+                            visible: endZone.targeted
+                            anchors.centerIn: parent
+                            width: 3
+                            height: parent.height
+                            radius: 1.5
+                            color: Theme.accent
+                        }
+                        ListReorderDropDelegate {
+                            anchors.fill: parent
+                            targetListID: ""
+                            dragState: boardDrag
+                        }
+                    }
+                }
+                // qmllint enable unqualified
+            }
+        }
+    }
+
+    // The new list form.
+    ColumnLayout {
+        objectName: "newListForm"
+        visible: detail.mode === "newList"
+        anchors.fill: parent
+        anchors.margins: 12
+        spacing: 12
+
+        RowLayout {
+            PlainButton {
+                objectName: "newListBackButton"
+                text: qsTr("Back")
+                symbol: "chevron.left"
+                onClicked: detail.mode = "kanban"
+            }
+            Item { Layout.fillWidth: true }
+        }
+        ColumnLayout {
+            spacing: 4
+            Layout.fillWidth: true
+            SectionHeader { title: qsTr("List Name") }
+            TextField {
+                id: newListField
+                objectName: "newListNameField"
+                placeholderText: qsTr("e.g. To Do")
+                text: detail.newListName
+                selectByMouse: true
+                Layout.fillWidth: true
+                Accessible.name: qsTr("List name")
+                onTextEdited: detail.newListName = text
+                onAccepted: detail.createList()
+                onVisibleChanged: if (visible) forceActiveFocus()
+            }
+        }
+        RowLayout {
+            Item { Layout.fillWidth: true }
+            ActionButton {
+                objectName: "cancelNewListButton"
+                label: qsTr("Cancel")
+                onClicked: detail.mode = "kanban"
+            }
+            ActionButton {
+                objectName: "createListButton"
+                label: qsTr("Create")
+                prominent: true
+                enabled: detail.newListName.trim() !== ""
+                onClicked: detail.createList()
+            }
+        }
+        Item { Layout.fillHeight: true }
+    }
+
+    // The card's editor. Until the full editor is built: its name and description, read-only.
+    Loader {
+        objectName: "cardEditorSlot"
+        anchors.fill: parent
+        active: detail.mode === "editCard"
+        // qmllint disable unqualified
+        sourceComponent: ColumnLayout {
+            readonly property var card: detail.findCard(detail.editCardID)
+            spacing: 8
+            // A card that a refresh removed takes the editor with it.
+            onCardChanged: if (card === null) detail.defer(detail.closeEditor)
+            Component.onCompleted: if (card === null) detail.defer(detail.closeEditor)
+
+            RowLayout {
+                Layout.margins: 12
+                PlainButton {
+                    objectName: "editorBackButton"
+                    focus: true
+                    text: qsTr("Back")
+                    symbol: "chevron.left"
+                    onClicked: detail.closeEditor()
+                }
+                Item { Layout.fillWidth: true }
+            }
+            Text {
+                objectName: "editorCardName"
+                text: parent.card ? parent.card.name : ""
+                textFormat: Text.PlainText
+                font: Theme.title3Font
+                color: Theme.primary
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+                Layout.leftMargin: 12
+                Layout.rightMargin: 12
+            }
+            Text {
+                text: parent.card && parent.card.desc ? parent.card.desc : ""
+                textFormat: Text.PlainText
+                font: Theme.bodyFont
+                color: Theme.secondary
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+                Layout.leftMargin: 12
+                Layout.rightMargin: 12
+            }
+            Item { Layout.fillHeight: true }
+        }
+        // qmllint enable unqualified
+    }
+}

@@ -1,0 +1,350 @@
+// SPDX-License-Identifier: MIT
+// One card in a list column: its labels, name, due date, comment and checklist counts and
+// assigned members. A click opens it; it can be dragged to another place, takes drops of other
+// cards before itself, and offers archive and delete in its context menu. It takes the
+// keyboard focus: arrows move the focus, Return opens, Ctrl+Shift+arrows move the card.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+FocusScope {
+    id: tile
+
+    required property var card
+    required property BoardDragState dragState
+    // The board's members (a list model), for the avatars.
+    property var boardMembers: null
+    // What counts as now for the due colours; the board screen ticks it.
+    property date now: new Date()
+    // The drag picture: an item with `text` and `capture(callback)`; none gives the default.
+    property var preview: null
+
+    signal openRequested()
+    // An arrow key without modifiers: the board moves the focus.
+    signal navigateRequested(int key)
+    // Ctrl+Shift and an arrow: the board moves the card.
+    signal moveRequested(int key)
+
+    // Derived values.
+    readonly property var labels: card.labels ? card.labels : []
+    readonly property bool hasDue: card.due !== undefined && card.due !== null
+    readonly property color dueColor: {
+        if (!hasDue)
+            return Theme.secondary
+        if (card.dueComplete === true)
+            return Theme.green
+        const left = card.due.getTime() - now.getTime()
+        if (left < 0)
+            return Theme.red
+        if (left < 86400 * 1000)
+            return Theme.orange
+        return Theme.secondary
+    }
+    readonly property int comments: card.badges ? card.badges.comments : 0
+    readonly property int checkItems: card.badges ? card.badges.checkItems : 0
+    readonly property int checkItemsChecked: card.badges ? card.badges.checkItemsChecked : 0
+    readonly property var assignedMembers: {
+        const ids = card.idMembers ? Array.from(card.idMembers) : []
+        if (ids.length === 0 || !boardMembers)
+            return []
+        const found = []
+        for (let i = 0; i < boardMembers.count; ++i) {
+            const member = boardMembers.get(i)
+            if (ids.indexOf(member.id) >= 0)
+                found.push(member)
+        }
+        return found
+    }
+    readonly property bool showsBadgeRow: comments >= 1 || checkItems >= 1 || assignedMembers.length > 0
+    readonly property bool wideLabels: AppState.isExpanded
+    readonly property bool insertionMarked: !!dragState && dragState.reorderBeforeCardID === card.id
+    readonly property string webAddress: {
+        const url = card.url
+        return url && /^https?:\/\//i.test(url) ? url : ""
+    }
+
+    // A label's tooltip: its name, else its colour name in title case, else "Label".
+    function labelTip(label: var): string {
+        if (label.name)
+            return label.name
+        if (label.color)
+            return label.color.split(" ").map(w => w.charAt(0).toUpperCase() + w.slice(1).toLowerCase()).join(" ")
+        return qsTr("Label")
+    }
+
+    implicitHeight: content.implicitHeight + 16
+    activeFocusOnTab: true
+
+    Accessible.role: Accessible.ListItem
+    Accessible.name: card.name
+    Accessible.description: {
+        const parts = []
+        if (hasDue)
+            parts.push(qsTr("due %1").arg(Theme.dueText(card.due, now)))
+        if (checkItems > 0)
+            parts.push(qsTr("%1 of %2 checklist items done").arg(checkItemsChecked).arg(checkItems))
+        if (comments > 0)
+            parts.push(qsTr("%n comment(s)", "", comments))
+        return parts.join(", ")
+    }
+    Accessible.onPressAction: openRequested()
+
+    Keys.onPressed: (event) => {
+        const arrows = [Qt.Key_Left, Qt.Key_Right, Qt.Key_Up, Qt.Key_Down]
+        const moving = Qt.ControlModifier | Qt.ShiftModifier
+        if (arrows.includes(event.key) && (event.modifiers & moving) === moving) {
+            moveRequested(event.key)
+            event.accepted = true
+        } else if (arrows.includes(event.key) && !(event.modifiers & (Qt.ControlModifier | Qt.AltModifier))) {
+            navigateRequested(event.key)
+            event.accepted = true
+        } else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter || event.key === Qt.Key_Space) {
+            openRequested()
+            event.accepted = true
+        } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            menu.popup(tile, 8, 8)
+            event.accepted = true
+        }
+    }
+
+    // Shadow, then the tile's face.
+    Rectangle {
+        x: 0
+        y: hover.hovered ? 2 : 1
+        width: parent.width
+        height: parent.height
+        radius: 7
+        color: "black"
+        opacity: hover.hovered ? 0.14 : 0.05
+        Behavior on opacity { NumberAnimation { duration: 120; easing.type: Easing.OutQuad } }
+    }
+    Rectangle {
+        id: face
+        anchors.fill: parent
+        radius: 7
+        color: Theme.textBackground
+        border.width: tile.activeFocus ? 2 : 1
+        border.color: tile.activeFocus ? Theme.accent
+                                       : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b,
+                                                 hover.hovered ? 0.16 : 0.07)
+        Behavior on border.color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
+    }
+
+    ColumnLayout {
+        id: content
+        x: 8
+        y: 8
+        width: parent.width - 16
+        spacing: 4
+
+        FlowLayout {
+            objectName: "labels"
+            visible: tile.labels.length > 0
+            spacing: 4
+            Layout.fillWidth: true
+
+            Repeater {
+                model: tile.labels
+                // Qt 6.4's linter does not see that a delegate reaches this file's ids.
+                // qmllint disable unqualified
+                delegate: Item {
+                    id: chip
+                    required property var modelData
+                    readonly property bool named: tile.wideLabels && !!modelData.name
+                    implicitWidth: named ? chipText.implicitWidth + 12 : 22
+                    implicitHeight: named ? chipText.implicitHeight + 2 : 6
+                    ToolTip.text: tile.labelTip(modelData)
+                    ToolTip.visible: chipHover.hovered
+                    ToolTip.delay: 600
+                    HoverHandler { id: chipHover }
+
+                    Rectangle {
+                        anchors.fill: parent
+                        radius: chip.named ? height / 2 : 3
+                        color: Theme.trelloColor(chip.modelData.color)
+                    }
+                    Text {
+                        id: chipText
+                        visible: chip.named
+                        anchors.centerIn: parent
+                        text: chip.modelData.name ? chip.modelData.name : ""
+                        textFormat: Text.PlainText
+                        font: Theme.withWeight(Theme.captionFont, Font.Medium)
+                        color: Theme.trelloLabelTextColor(chip.modelData.color)
+                    }
+                }
+                // qmllint enable unqualified
+            }
+        }
+
+        Text {
+            objectName: "cardName"
+            text: tile.card.name
+            textFormat: Text.PlainText
+            font: Theme.bodyFont
+            color: Theme.primary
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+
+        RowLayout {
+            objectName: "dueRow"
+            visible: tile.hasDue
+            spacing: 4
+            Symbol {
+                name: tile.card.dueComplete === true ? "checkmark.circle.fill" : "clock"
+                color: tile.dueColor
+                Layout.preferredWidth: 10
+                Layout.preferredHeight: 10
+            }
+            Text {
+                objectName: "dueText"
+                text: tile.hasDue ? Theme.dueText(tile.card.due, tile.now) : ""
+                textFormat: Text.PlainText
+                font: Theme.caption2Font
+                color: tile.dueColor
+            }
+        }
+
+        RowLayout {
+            objectName: "badgeRow"
+            visible: tile.showsBadgeRow
+            spacing: 8
+            Layout.fillWidth: true
+            Layout.topMargin: 1
+
+            RowLayout {
+                objectName: "commentBadge"
+                visible: tile.comments >= 1
+                spacing: 3
+                Symbol {
+                    name: "text.bubble"
+                    color: Theme.secondary
+                    Layout.preferredWidth: 10
+                    Layout.preferredHeight: 10
+                }
+                Text {
+                    text: tile.comments
+                    font: Theme.caption2Font
+                    color: Theme.secondary
+                }
+            }
+            RowLayout {
+                objectName: "checklistBadge"
+                visible: tile.checkItems >= 1
+                spacing: 3
+                readonly property color tint: tile.checkItemsChecked === tile.checkItems ? Theme.green
+                                                                                         : Theme.secondary
+                Symbol {
+                    name: "checklist"
+                    color: parent.tint
+                    Layout.preferredWidth: 10
+                    Layout.preferredHeight: 10
+                }
+                Text {
+                    objectName: "checklistText"
+                    text: tile.checkItemsChecked + "/" + tile.checkItems
+                    font: Theme.caption2Font
+                    color: parent.tint
+                }
+            }
+            Item { Layout.fillWidth: true }
+            Repeater {
+                objectName: "avatars"
+                model: tile.assignedMembers.slice(0, 3)
+                delegate: MemberAvatar {
+                    required property var modelData
+                    member: modelData
+                    size: 18
+                }
+            }
+        }
+    }
+
+    // Where a dragged card would land: a mark in the gap above this tile.
+    Rectangle {
+        objectName: "insertionMark"
+        visible: tile.insertionMarked
+        x: 2
+        y: -4 - height / 2
+        width: parent.width - 4
+        height: 3
+        radius: 1.5
+        color: Theme.accent
+    }
+
+    HoverHandler { id: hover }
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        onTapped: {
+            tile.forceActiveFocus()
+            tile.openRequested()
+        }
+        onPressedChanged: if (pressed && tile.preview) tile.capturePreview()
+    }
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: (point) => menu.popup(tile, point.position.x, point.position.y)
+    }
+    DragHandler {
+        id: dragHandler
+        target: null
+        acceptedButtons: Qt.LeftButton
+        onActiveChanged: if (active) tile.dragState.dragging = true
+    }
+
+    property url previewSource
+    function capturePreview(): void {
+        preview.text = card.name
+        preview.capture(function (url) { tile.previewSource = url })
+    }
+
+    Drag.active: dragHandler.active
+    Drag.dragType: Drag.Automatic
+    Drag.supportedActions: Qt.MoveAction
+    Drag.mimeData: ({ "text/plain": card.id })
+    Drag.imageSource: previewSource
+    Drag.hotSpot.x: 16
+    Drag.hotSpot.y: 12
+    Drag.onDragFinished: tile.dragState.dragEnded()
+
+    CardReorderDropDelegate {
+        anchors.fill: parent
+        targetCardID: tile.card.id
+        targetListID: tile.card.idList
+        dragState: tile.dragState
+    }
+
+    Menu {
+        id: menu
+        MenuItem {
+            objectName: "openInBrowserItem"
+            text: qsTr("Open in Browser")
+            visible: tile.webAddress !== ""
+            height: visible ? implicitHeight : 0
+            onTriggered: Qt.openUrlExternally(tile.webAddress)
+        }
+        MenuItem {
+            objectName: "archiveCardItem"
+            text: qsTr("Archive Card")
+            onTriggered: AppState.cards.archiveCard(tile.card.id)
+        }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "deleteCardItem"
+            text: qsTr("Delete Card…")
+            palette.windowText: Theme.red
+            onTriggered: deleteDialog.open()
+        }
+    }
+
+    ConfirmationDialog {
+        id: deleteDialog
+        objectName: "deleteCardDialog"
+        title: qsTr("Delete “%1”?").arg(tile.card.name)
+        message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
+        actionText: qsTr("Delete Permanently")
+        onConfirmed: AppState.cards.deleteCard(tile.card.id)
+    }
+}

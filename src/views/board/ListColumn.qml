@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: MIT
+// One list of the board: its header (drag handle, name, loading indicator, menu with Rename and
+// Archive List, or the rename field), its cards and the inline add. Loads its cards the first
+// time it comes on screen, if they were never loaded. Takes dropped cards (to the end of the
+// list), and its header takes dropped lists (before this one) and cards.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+FocusScope {
+    id: column
+
+    required property var list
+    required property BoardDragState dragState
+    property string cardFilter
+    property var boardMembers: null
+    property date now: new Date()
+    property var preview: null
+
+    signal openCardRequested(string cardID)
+    // Left or right from a tile or the header: the board moves the focus to the next column.
+    signal navigateAcross(int key, int row)
+    // Ctrl+Shift and an arrow on a tile or on the header.
+    signal moveCardRequested(string cardID, int key)
+    signal moveListRequested(int key)
+
+    readonly property var cards: AppState.cards.cardsModel(list.id)
+    readonly property bool loadingCards: AppState.cards.loadingCards.indexOf(list.id) >= 0
+    readonly property string filterText: cardFilter.trim().toLocaleLowerCase()
+    property string renamingName
+    property bool renaming: false
+
+    function matches(name: string): bool {
+        return filterText === "" || name.toLocaleLowerCase().indexOf(filterText) >= 0
+    }
+
+    function startRename(): void {
+        renamingName = list.name
+        renaming = true
+    }
+    // Leaves rename mode at once; a name that is empty or unchanged sends nothing.
+    function commitRename(): void {
+        const name = renamingName.trim()
+        renaming = false
+        if (name !== "" && name !== list.name)
+            AppState.boards.renameList(list.id, name)
+        header.forceActiveFocus()
+    }
+
+    // The focus onto the tile in `row` (clamped to the visible ones), or onto the header.
+    function focusRow(row: int): void {
+        const rows = visibleRows()
+        if (rows.length === 0 || row < 0) {
+            header.forceActiveFocus()
+            return
+        }
+        const index = rows[Math.min(row, rows.length - 1)]
+        cardList.positionViewAtIndex(index, ListView.Contain)
+        focusTile(index)
+    }
+    function focusHeader(): void {
+        header.forceActiveFocus()
+    }
+    function focusCard(cardID: string): bool {
+        const index = cards.indexOf(cardID)
+        if (index < 0)
+            return false
+        cardList.positionViewAtIndex(index, ListView.Contain)
+        return focusTile(index)
+    }
+    // The focus onto the tile of the card slot at `index`, when the slot exists. Qt 6.4's
+    // linter cannot know a slot's tile.
+    // qmllint disable type
+    function focusTile(index: int): bool {
+        const item = cardList.itemAtIndex(index)
+        if (item)
+            item.tile.forceActiveFocus()
+        return item !== null
+    }
+    // qmllint enable type
+    // Model rows of the cards that pass the filter.
+    function visibleRows(): var {
+        const rows = []
+        for (let i = 0; i < cards.count; ++i) {
+            if (matches(cards.get(i).name))
+                rows.push(i)
+        }
+        return rows
+    }
+    function navigateFromCard(cardID: string, key: int): void {
+        const rows = visibleRows()
+        const at = rows.indexOf(cards.indexOf(cardID))
+        if (key === Qt.Key_Up)
+            focusRow(at - 1)
+        else if (key === Qt.Key_Down)
+            focusRow(Math.min(at + 1, rows.length - 1))
+        else
+            navigateAcross(key, at)
+    }
+
+    implicitWidth: 240
+    width: 240
+
+    Component.onCompleted: {
+        // Cards load list by list as columns come into view, and only once: an entry that
+        // exists, even empty, counts as loaded.
+        if (!cards.loaded && !loadingCards)
+            AppState.cards.refreshCards(list.id)
+    }
+
+    readonly property bool isDropTarget: !!dragState && dragState.dropTargetListID === list.id
+
+    Rectangle {
+        objectName: "columnBackground"
+        anchors.fill: parent
+        radius: 10
+        color: column.isDropTarget ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.12)
+                                   : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.03)
+        border.width: column.isDropTarget ? 2 : 1
+        border.color: column.isDropTarget ? Theme.accent
+                                          : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.07)
+    }
+
+    CardDropDelegate {
+        anchors.fill: parent
+        listID: column.list.id
+        dragState: column.dragState
+    }
+
+    // Where a dragged list would land: a mark in the gap before this column.
+    Rectangle {
+        objectName: "listInsertionMark"
+        visible: !!column.dragState && column.dragState.listReorderTarget === column.list.id
+        x: -6 - width / 2
+        width: 3
+        height: parent.height
+        radius: 1.5
+        color: Theme.accent
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 6
+
+        FocusScope {
+            id: header
+            objectName: "listHeader:" + column.list.name
+            implicitHeight: headerRow.implicitHeight
+            Layout.fillWidth: true
+            Layout.leftMargin: 8
+            Layout.rightMargin: 8
+            Layout.topMargin: 6
+            activeFocusOnTab: true
+
+            Accessible.role: Accessible.ColumnHeader
+            Accessible.name: qsTr("List %1, %n card(s)", "", column.cards ? column.cards.count : 0).arg(column.list.name)
+
+            Keys.onPressed: (event) => {
+                if (column.renaming)
+                    return
+                const arrows = [Qt.Key_Left, Qt.Key_Right, Qt.Key_Up, Qt.Key_Down]
+                const moving = Qt.ControlModifier | Qt.ShiftModifier
+                if ((event.key === Qt.Key_Left || event.key === Qt.Key_Right)
+                        && (event.modifiers & moving) === moving) {
+                    column.moveListRequested(event.key)
+                    event.accepted = true
+                } else if (arrows.includes(event.key) && !(event.modifiers & (Qt.ControlModifier | Qt.AltModifier))) {
+                    if (event.key === Qt.Key_Down)
+                        column.focusRow(0)
+                    else if (event.key !== Qt.Key_Up)
+                        column.navigateAcross(event.key, -1)
+                    event.accepted = true
+                } else if (event.key === Qt.Key_F2) {
+                    column.startRename()
+                    event.accepted = true
+                } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+                    listMenu.popup(menuButton, 0, menuButton.height)
+                    event.accepted = true
+                }
+            }
+
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: -3
+                radius: 5
+                color: "transparent"
+                border.width: 2
+                border.color: Theme.accent
+                visible: header.activeFocus
+            }
+
+            RowLayout {
+                id: headerRow
+                anchors.left: parent.left
+                anchors.right: parent.right
+                spacing: 4
+                visible: !column.renaming
+
+                Item {
+                    id: handle
+                    objectName: "listDragHandle"
+                    implicitWidth: dragRow.implicitWidth
+                    implicitHeight: Math.max(dragRow.implicitHeight, 20)
+                    Layout.fillWidth: true
+                    ToolTip.text: qsTr("Drag to reorder list")
+                    ToolTip.visible: handleHover.hovered && !handleDrag.active
+                    ToolTip.delay: 600
+                    HoverHandler { id: handleHover; cursorShape: Qt.OpenHandCursor }
+
+                    RowLayout {
+                        id: dragRow
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: parent.width
+                        spacing: 6
+                        Symbol {
+                            name: "line.3.horizontal"
+                            color: Theme.tertiary
+                            Layout.preferredWidth: 10
+                            Layout.preferredHeight: 10
+                        }
+                        Text {
+                            objectName: "listName"
+                            text: column.list.name
+                            textFormat: Text.PlainText
+                            font: Theme.withWeight(Theme.subheadlineFont, Font.Bold)
+                            color: Theme.primary
+                            elide: Text.ElideRight
+                            Layout.fillWidth: true
+                        }
+                    }
+
+                    DragHandler {
+                        id: handleDrag
+                        target: null
+                        onActiveChanged: if (active) column.dragState.dragging = true
+                    }
+                    Drag.active: handleDrag.active
+                    Drag.dragType: Drag.Automatic
+                    Drag.supportedActions: Qt.MoveAction
+                    Drag.mimeData: ({ "text/plain": "list:" + column.list.id })
+                    Drag.onDragFinished: column.dragState.dragEnded()
+                }
+                Spinner {
+                    objectName: "cardsLoadingIndicator"
+                    visible: column.loadingCards
+                    implicitWidth: 12
+                    implicitHeight: 12
+                }
+                IconButton {
+                    id: menuButton
+                    objectName: "listMenuButton"
+                    symbol: "ellipsis"
+                    toolTip: qsTr("List actions")
+                    implicitWidth: 20
+                    implicitHeight: 20
+                    onClicked: listMenu.popup(menuButton, 0, menuButton.height)
+                }
+            }
+
+            RowLayout {
+                anchors.left: parent.left
+                anchors.right: parent.right
+                spacing: 4
+                visible: column.renaming
+
+                TextField {
+                    id: renameField
+                    objectName: "renameListField"
+                    placeholderText: qsTr("List name")
+                    text: column.renamingName
+                    font: Theme.subheadlineFont
+                    selectByMouse: true
+                    Layout.fillWidth: true
+                    Accessible.name: qsTr("List name")
+                    onTextEdited: column.renamingName = text
+                    onAccepted: column.commitRename()
+                    onVisibleChanged: if (visible) { forceActiveFocus(); selectAll() }
+                }
+                IconButton {
+                    objectName: "commitRenameButton"
+                    symbol: "checkmark"
+                    toolTip: qsTr("Rename")
+                    implicitWidth: 20
+                    implicitHeight: 20
+                    onClicked: column.commitRename()
+                }
+                IconButton {
+                    objectName: "cancelRenameButton"
+                    symbol: "xmark"
+                    toolTip: qsTr("Cancel")
+                    implicitWidth: 20
+                    implicitHeight: 20
+                    onClicked: {
+                        column.renaming = false
+                        header.forceActiveFocus()
+                    }
+                }
+            }
+
+            ListReorderDropDelegate {
+                anchors.fill: parent
+                anchors.margins: -4
+                targetListID: column.list.id
+                dragState: column.dragState
+            }
+
+            Menu {
+                id: listMenu
+                MenuItem {
+                    objectName: "renameListItem"
+                    text: qsTr("Rename")
+                    onTriggered: column.startRename()
+                }
+                MenuItem {
+                    objectName: "archiveListItem"
+                    text: qsTr("Archive List")
+                    palette.windowText: Theme.red
+                    onTriggered: archiveDialog.open()
+                }
+            }
+        }
+
+        ListView {
+            id: cardList
+            objectName: "cardList"
+            clip: true
+            spacing: 0
+            boundsBehavior: Flickable.StopAtBounds
+            reuseItems: true
+            model: column.cards
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+            // Qt 6.4's linter does not see that a delegate reaches this file's ids.
+            // qmllint disable unqualified
+            delegate: Item {
+                id: slot
+                required property var record
+                required property int index
+                readonly property bool shown: column.matches(record.name)
+                property alias tile: tile
+                width: cardList.width
+                height: shown ? tile.implicitHeight + 6 : 0
+                visible: shown
+
+                CardView {
+                    id: tile
+                    objectName: "card:" + slot.record.name
+                    x: 6
+                    y: 3
+                    width: parent.width - 12
+                    card: slot.record
+                    dragState: column.dragState
+                    boardMembers: column.boardMembers
+                    now: column.now
+                    preview: column.preview
+                    onOpenRequested: column.openCardRequested(slot.record.id)
+                    onNavigateRequested: (key) => column.navigateFromCard(slot.record.id, key)
+                    onMoveRequested: (key) => column.moveCardRequested(slot.record.id, key)
+                }
+            }
+
+            footer: Item {
+                width: cardList.width
+                implicitHeight: addCard.implicitHeight + 12
+                AddCardInline {
+                    id: addCard
+                    x: 6
+                    y: 3
+                    width: parent.width - 12
+                    listID: column.list.id
+                }
+            }
+            // qmllint enable unqualified
+        }
+    }
+
+    ConfirmationDialog {
+        id: archiveDialog
+        objectName: "archiveListDialog"
+        title: qsTr("Archive “%1”?").arg(column.list.name)
+        message: qsTr("You can restore it later from %1.").arg(Theme.webAddress)
+        actionText: qsTr("Archive List")
+        onConfirmed: AppState.boards.archiveList(column.list.id)
+    }
+}

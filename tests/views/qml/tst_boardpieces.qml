@@ -1,0 +1,303 @@
+// SPDX-License-Identifier: MIT
+// The board's pieces against the sandbox: the drop handlers' highlight bookkeeping and every
+// drop case (the store's data as the oracle), the card tile's derived values, the column's
+// filter and rename rules, and the inline add.
+import QtQuick
+import QtTest
+import Stavelin
+import StavelinTest
+
+Item {
+    id: host
+    width: 600
+    height: 700
+
+    Component { id: stateComponent; BoardDragState {} }
+    Component { id: cardDrop; CardDropDelegate {} }
+    Component { id: cardReorder; CardReorderDropDelegate {} }
+    Component { id: listReorder; ListReorderDropDelegate {} }
+    Component { id: tileComponent; CardView { width: 240 } }
+    Component { id: columnComponent; ListColumn { height: 600 } }
+
+    TestCase {
+        id: test
+        name: "BoardPieces"
+        when: windowShown
+
+        property string boardID
+        property var lists: []
+
+        function waitFor(operation) {
+            let done = false
+            operation.then(test, function () { done = true })
+            tryVerify(function () { return done }, 5000, "the store operation returned")
+        }
+
+        function initTestCase() {
+            // Fresh data once: the tests below check moves relative to where things are.
+            if (Sandbox.seed !== "sample")
+                verify(Sandbox.reset("sample"))
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
+        }
+
+        function init() {
+            boardID = AppState.boards.model.get(0).id
+            waitFor(AppState.boards.refreshLists(boardID))
+            const model = AppState.boards.listsModel(boardID)
+            const found = []
+            for (let i = 0; i < model.count; ++i) {
+                found.push(model.get(i).id)
+                waitFor(AppState.cards.refreshCards(model.get(i).id))
+            }
+            lists = found
+            verify(lists.length >= 3)
+            AppState.errorMessage = ""
+        }
+
+        function cardIds(listID) {
+            const model = AppState.cards.cardsModel(listID)
+            const ids = []
+            for (let i = 0; i < model.count; ++i)
+                ids.push(model.get(i).id)
+            return ids
+        }
+        function listIds() {
+            const model = AppState.boards.listsModel(boardID)
+            const ids = []
+            for (let i = 0; i < model.count; ++i)
+                ids.push(model.get(i).id)
+            return ids
+        }
+        function moves() {
+            return Sandbox.requests("PUT", "/1/(cards|lists)/.*").length
+        }
+
+        function test_highlights() {
+            const state = createTemporaryObject(stateComponent, host)
+            const a = createTemporaryObject(cardDrop, host, { listID: "A", dragState: state })
+            const b = createTemporaryObject(cardDrop, host, { listID: "B", dragState: state })
+            a.enter()
+            compare(state.dropTargetListID, "A")
+            // Straight from one column into the next, the first one's exit reported late.
+            b.enter()
+            a.exit()
+            compare(state.dropTargetListID, "B")
+            b.exit()
+            compare(state.dropTargetListID, "")
+
+            const x = createTemporaryObject(cardReorder, host, { targetCardID: "x", targetListID: "A", dragState: state })
+            const y = createTemporaryObject(cardReorder, host, { targetCardID: "y", targetListID: "A", dragState: state })
+            x.enter(); y.enter(); x.exit()
+            compare(state.reorderBeforeCardID, "y")
+
+            const header = createTemporaryObject(listReorder, host, { targetListID: "L", dragState: state })
+            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
+            header.enter()
+            compare(state.listReorderTarget, "L")
+            end.enter(); header.exit()
+            compare(state.listReorderTarget, "end")
+            // A drop clears the state it writes, and one without text is refused.
+            verify(!end.perform(false, ""))
+            compare(state.listReorderTarget, "")
+            y.enter()
+            verify(y.perform(true, "list:L"))
+            compare(state.reorderBeforeCardID, "")
+        }
+
+        function test_cardDrops() {
+            const state = createTemporaryObject(stateComponent, host)
+            const [first, second] = [lists[0], lists[1]]
+            const moving = cardIds(first)[0]
+            const target = cardIds(second)[0]
+
+            // On the body of another list: to its end.
+            const body = createTemporaryObject(cardDrop, host, { listID: second, dragState: state })
+            verify(body.perform(true, moving))
+            tryVerify(function () { const ids = cardIds(second); return ids[ids.length - 1] === moving })
+            verify(cardIds(first).indexOf(moving) < 0)
+
+            // On a tile of another list: just before that card.
+            const other = cardIds(first)[0]
+            const tile = createTemporaryObject(cardReorder, host, { targetCardID: target, targetListID: second, dragState: state })
+            verify(tile.perform(true, other))
+            tryVerify(function () { const ids = cardIds(second); return ids.indexOf(other) === ids.indexOf(target) - 1 })
+
+            // On its own tile, or a list on a column or a tile: nothing is sent.
+            wait(50)
+            const before = moves()
+            const own = createTemporaryObject(cardReorder, host, { targetCardID: target, targetListID: second, dragState: state })
+            verify(own.perform(true, target))
+            verify(body.perform(true, "list:" + first))
+            verify(tile.perform(true, "list:" + first))
+            wait(100)
+            compare(moves(), before)
+
+            // On a header: to the end of that list; on the end zone: nothing.
+            const header = createTemporaryObject(listReorder, host, { targetListID: lists[2], dragState: state })
+            verify(header.perform(true, target))
+            tryVerify(function () { const ids = cardIds(lists[2]); return ids[ids.length - 1] === target })
+            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
+            wait(50)
+            const settled = moves()
+            verify(end.perform(true, other))
+            wait(100)
+            compare(moves(), settled)
+            compare(AppState.errorMessage, "")
+        }
+
+        function test_listDrops() {
+            const state = createTemporaryObject(stateComponent, host)
+            const order = listIds()
+            const last = order[order.length - 1]
+            // A list on another list's header: before that list.
+            const header = createTemporaryObject(listReorder, host, { targetListID: order[0], dragState: state })
+            verify(header.perform(true, "list:" + last))
+            tryVerify(function () { return listIds()[0] === last })
+            // On the end zone: after the last one.
+            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
+            verify(end.perform(true, "list:" + last))
+            tryVerify(function () { const ids = listIds(); return ids[ids.length - 1] === last })
+            compare(listIds(), order)
+            // Only the prefix is removed: an id that contains "list:" stays whole.
+            compare(header.listIDOf("list:list:abc"), "list:abc")
+        }
+
+        function test_dropWaitsForOurDragToEnd() {
+            const state = createTemporaryObject(stateComponent, host)
+            const moving = cardIds(lists[0])[0]
+            const body = createTemporaryObject(cardDrop, host, { listID: lists[1], dragState: state })
+            state.dragging = true
+            verify(body.perform(true, moving))
+            wait(100)
+            verify(cardIds(lists[0]).indexOf(moving) >= 0)
+            state.dragEnded()
+            tryVerify(function () { return cardIds(lists[1]).indexOf(moving) >= 0 })
+        }
+
+        function hoursFromNow(hours) {
+            return new Date(Date.now() + hours * 3600 * 1000)
+        }
+        function card(fields) {
+            const base = { id: "c", name: "Card", idList: "l", idBoard: "b" }
+            return Object.assign(base, fields)
+        }
+
+        function test_tileValues() {
+            const state = createTemporaryObject(stateComponent, host)
+            const make = function (fields, extra) {
+                return createTemporaryObject(tileComponent, host,
+                                             Object.assign({ card: card(fields), dragState: state }, extra || {}))
+            }
+            compare(make({ due: hoursFromNow(23) }).dueColor, Theme.orange)
+            compare(make({ due: hoursFromNow(25) }).dueColor, Theme.secondary)
+            compare(make({ due: hoursFromNow(-1 / 60) }).dueColor, Theme.red)
+            compare(make({ due: hoursFromNow(-5), dueComplete: true }).dueColor, Theme.green)
+
+            const done = make({ badges: { checkItems: 3, checkItemsChecked: 3, comments: 0 } })
+            compare(findChild(done, "checklistText").text, "3/3")
+            compare(findChild(done, "checklistText").color, Theme.green)
+            const open = make({ badges: { checkItems: 3, checkItemsChecked: 2, comments: 1 } })
+            compare(findChild(open, "checklistText").color, Theme.secondary)
+            verify(findChild(open, "commentBadge").visible)
+
+            const bare = make({ badges: { checkItems: 0, checkItemsChecked: 0, comments: 0 }, idMembers: ["nobody"] })
+            verify(!bare.showsBadgeRow)
+            verify(!findChild(bare, "badgeRow").visible)
+
+            const people = []
+            for (let i = 0; i < 5; ++i)
+                people.push({ id: "m" + i, username: "user" + i, fullName: "Member " + i })
+            const members = { count: people.length, get: function (i) { return people[i] } }
+            const crowded = make({ idMembers: ["m4", "m0", "m2", "m1", "m3"] }, { boardMembers: members })
+            compare(crowded.assignedMembers.length, 5)
+            compare(findChild(crowded, "avatars").count, 3)
+            compare(crowded.assignedMembers[0].id, "m0") // the board's order
+
+            // Labels: bars while the panel is narrow, named chips when it is wide.
+            const labelled = make({ labels: [{ id: "g", name: "Feature", color: "green" }, { id: "n", color: null }] })
+            AppState.isExpanded = false
+            const chips = findChild(labelled, "labels")
+            waitForRendering(labelled)
+            compare(chips.children[0].width, 22)
+            AppState.isExpanded = true
+            tryVerify(function () { return chips.children[0].width > 22 })
+            compare(chips.children[1].width, 22) // unnamed: still a bar
+            AppState.isExpanded = false
+            compare(labelled.labelTip({ id: "n", color: null }), "Label")
+            compare(labelled.labelTip({ id: "s", name: "", color: "sky light" }), "Sky Light")
+        }
+
+        function test_columnFilterAndRename() {
+            const state = createTemporaryObject(stateComponent, host)
+            // The longest list: earlier tests moved cards around.
+            const model = AppState.boards.listsModel(boardID)
+            let row = 0
+            for (let i = 1; i < model.count; ++i) {
+                if (cardIds(model.get(i).id).length > cardIds(model.get(row).id).length)
+                    row = i
+            }
+            const listID = model.get(row).id
+            const column = createTemporaryObject(columnComponent, host, { list: model.get(row), dragState: state })
+            const names = []
+            const cards = AppState.cards.cardsModel(listID)
+            for (let i = 0; i < cards.count; ++i)
+                names.push(cards.get(i).name)
+            verify(names.length >= 2)
+
+            column.cardFilter = "   "
+            compare(column.visibleRows().length, names.length)
+            const word = names[1].split(" ")[0]
+            column.cardFilter = "  " + word.toUpperCase() + " "
+            const expected = names.filter(n => n.toLowerCase().indexOf(word.toLowerCase()) >= 0).length
+            compare(column.visibleRows().length, expected)
+            column.cardFilter = "zz-no-card-has-this"
+            compare(column.visibleRows().length, 0)
+            verify(column.visible) // lists stay even when nothing matches
+            column.cardFilter = ""
+
+            // Renaming to the same name, or to spaces, sends nothing.
+            const renames = function () { return Sandbox.requests("PUT", "/1/lists/" + listID).length }
+            const before = renames()
+            column.startRename()
+            column.renamingName = "  " + model.get(row).name + " "
+            column.commitRename()
+            verify(!column.renaming)
+            column.startRename()
+            column.renamingName = "   "
+            column.commitRename()
+            wait(100)
+            compare(renames(), before)
+            column.startRename()
+            column.renamingName = "Renamed list"
+            column.commitRename()
+            tryVerify(function () { return model.get(model.indexOf(listID)).name === "Renamed list" })
+        }
+
+        function test_inlineAdd() {
+            const state = createTemporaryObject(stateComponent, host)
+            const model = AppState.boards.listsModel(boardID)
+            const column = createTemporaryObject(columnComponent, host, { list: model.get(1), dragState: state })
+            const listID = lists[1]
+            const button = findChild(column, "addCardButton")
+            tryVerify(function () { return button !== null && button.visible })
+            mouseClick(button)
+            const field = findChild(column, "cardTitleField")
+            tryVerify(function () { return field.activeFocus })
+            const count = AppState.cards.cardsModel(listID).count
+            // Spaces only: nothing is sent, the field stays open.
+            keyClick(Qt.Key_Space); keyClick(Qt.Key_Space); keyClick(Qt.Key_Return)
+            wait(50)
+            compare(AppState.cards.cardsModel(listID).count, count)
+            verify(field.visible)
+            keyClick(Qt.Key_Backspace); keyClick(Qt.Key_Backspace)
+            for (const c of "Buy milk")
+                keyClick(c)
+            keyClick(Qt.Key_Return)
+            tryVerify(function () { return AppState.cards.cardsModel(listID).count === count + 1 })
+            // Open and focused for the next title.
+            tryVerify(function () { return field.text === "" && field.activeFocus && field.visible })
+            const ids = cardIds(listID)
+            compare(AppState.cards.cardsModel(listID).get(ids.length - 1).name, "Buy milk")
+        }
+    }
+}
