@@ -35,7 +35,8 @@ std::optional<Response> RateLimiter::admit(const std::string &path)
         return refuse(R"({"error":"API_KEY_LIMIT_EXCEEDED","message":"Rate limit exceeded"})");
     }
     if (member && m_member.remaining(m_limits.perMemberRoute) == 0) {
-        return refuse(R"({"message":"Exceeded rate limit to /1/member","error":"RATE_LIMIT_EXCEEDED"})");
+        return refuse(
+            R"({"message":"Exceeded rate limit to /1/member","error":"RATE_LIMIT_EXCEEDED"})");
     }
     m_token.accepted.push_back(now);
     m_key.accepted.push_back(now);
@@ -57,11 +58,11 @@ std::vector<std::pair<std::string, std::string>> RateLimiter::headers(const std:
         {"X-Rate-Limit-Api-Token-Remaining", std::to_string(m_token.remaining(m_limits.perToken))},
     };
     if (isMemberRoute(path)) {
-        out.insert(out.end(),
-                   {{"X-Rate-Limit-Member-Interval-Ms", std::to_string(m_limits.memberWindow.count())},
-                    {"X-Rate-Limit-Member-Max", std::to_string(m_limits.perMemberRoute)},
-                    {"X-Rate-Limit-Member-Remaining",
-                     std::to_string(m_member.remaining(m_limits.perMemberRoute))}});
+        out.insert(out.end(), {{"X-Rate-Limit-Member-Interval-Ms",
+                                std::to_string(m_limits.memberWindow.count())},
+                               {"X-Rate-Limit-Member-Max", std::to_string(m_limits.perMemberRoute)},
+                               {"X-Rate-Limit-Member-Remaining",
+                                std::to_string(m_member.remaining(m_limits.perMemberRoute))}});
     }
     return out;
 }

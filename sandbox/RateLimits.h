@@ -41,7 +41,10 @@ private:
     struct Window {
         std::deque<std::chrono::steady_clock::time_point> accepted;
         void prune(std::chrono::steady_clock::time_point now, std::chrono::milliseconds length);
-        int remaining(int max) const { return std::max(0, max - static_cast<int>(accepted.size())); }
+        int remaining(int max) const
+        {
+            return std::max(0, max - static_cast<int>(accepted.size()));
+        }
     };
 
     RateLimits m_limits;

@@ -99,7 +99,8 @@ std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::t
     }
     for (const Scope scope : {Token, Key, Member}) {
         const Limit &limit = m_limits[scope];
-        if ((scope != Member || member) && limit.max > 0 && int(limit.counted.size()) >= limit.max) {
+        if ((scope != Member || member) && limit.max > 0 &&
+            int(limit.counted.size()) >= limit.max) {
             return pauseFor(scope, limit.freeAt(1), now);
         }
     }

@@ -126,7 +126,8 @@ private:
     template <typename T> QCoro::Task<T> fetch(Request request);
     QCoro::Task<> send(Request request);
     // The error for a refused request; announces the stretch of refusals when it is new.
-    TrelloAPIError refused(const RateBudget::Pause &pause, int status = 0, const QString &body = QString());
+    TrelloAPIError refused(const RateBudget::Pause &pause, int status = 0,
+                           const QString &body = QString());
 
     QNetworkAccessManager *m_network;
     QUrl m_baseURL;

@@ -11,7 +11,14 @@
 // built to never carry the API key or the token (see redacted()).
 class TrelloAPIError : public std::exception {
 public:
-    enum class Kind { RequestFailed, DecodingFailed, Transport, MissingCredentials, InvalidURL, RateLimited };
+    enum class Kind {
+        RequestFailed,
+        DecodingFailed,
+        Transport,
+        MissingCredentials,
+        InvalidURL,
+        RateLimited
+    };
 
     static TrelloAPIError requestFailed(int status, const QString &body);
     static TrelloAPIError decodingFailed(const QString &description);

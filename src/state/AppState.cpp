@@ -112,7 +112,8 @@ Operation AppState::refreshVisible()
         }
         return refreshLater(m_refresh);
     }
-    if (m_session->hasCredentials() && m_api->budgetWait(refreshCost()) > std::chrono::milliseconds(0)) {
+    if (m_session->hasCredentials() &&
+        m_api->budgetWait(refreshCost()) > std::chrono::milliseconds(0)) {
         return refreshLater(std::nullopt);
     }
     m_refreshBoard = m_activeBoardID;
@@ -132,7 +133,8 @@ Operation AppState::refreshLater(std::optional<Operation> after)
     return *m_pendingRefresh;
 }
 
-QCoro::Task<> AppState::waitThenRefresh(std::optional<Operation> after, std::chrono::milliseconds wait)
+QCoro::Task<> AppState::waitThenRefresh(std::optional<Operation> after,
+                                        std::chrono::milliseconds wait)
 {
     const QPointer<AppState> self(this);
     if (after) {

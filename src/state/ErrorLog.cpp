@@ -40,7 +40,8 @@ QString ErrorLog::record(Kind kind, const QString &operation, const QString &mes
 QString ErrorLog::record(const QString &operation, const std::exception &error)
 {
     const auto *apiError = dynamic_cast<const TrelloAPIError *>(&error);
-    if (apiError && apiError->kind() == TrelloAPIError::Kind::RateLimited && apiError->episode() != 0) {
+    if (apiError && apiError->kind() == TrelloAPIError::Kind::RateLimited &&
+        apiError->episode() != 0) {
         if (apiError->episode() == m_rateEpisode) {
             return m_rateLine;
         }

@@ -42,7 +42,8 @@ struct Held {
         : boards(state.boards()->boards()), lists(all(state.boards()->lists())),
           labels(all(state.boards()->labels())), members(all(state.boards()->members())),
           cards(all(state.cards()->cards())), comments(all(state.details()->comments())),
-          reactions(all(state.details()->reactions())), checklists(all(state.details()->checklists())),
+          reactions(all(state.details()->reactions())),
+          checklists(all(state.details()->checklists())),
           attachments(all(state.details()->attachments()))
     {
     }
@@ -72,8 +73,8 @@ struct Held {
 struct Fault {
     const char *name;
     std::function<Response()> answer;
-    QString says;   // what the banner must say
-    bool okStatus;  // a 2xx answer: operations without a result never read its body
+    QString says;  // what the banner must say
+    bool okStatus; // a 2xx answer: operations without a result never read its body
 };
 
 // The ids a cell needs; the service never changes during the matrix, so they hold throughout.
@@ -90,7 +91,7 @@ struct Op {
     const char *loggedAs; // the operation named in the error log
     std::string method;   // the request that gets the fault: method (or "*") and path
     std::function<std::string(const Ids &)> path;
-    bool hasResult;       // reads the answer's body
+    bool hasResult; // reads the answer's body
     std::function<Operation(AppState &, const Ids &, const sandbox::Emulator &)> run;
 };
 
@@ -99,6 +100,8 @@ std::string s(const QString &text)
     return text.toStdString();
 }
 
+// The two tables read best one row to an entry.
+// clang-format off
 std::vector<Fault> faults()
 {
     const auto text = [](const char *body, int status) {
@@ -254,6 +257,7 @@ std::vector<Op> operations()
          [](AppState &a, const Ids &i, E) { return a.details()->deleteAttachment(i.card, i.attachment); }},
     };
 }
+// clang-format on
 } // namespace
 
 class TestFaultMatrix : public QObject {
@@ -277,7 +281,8 @@ private:
 // reactions) and another's checklists and attachments: what a user looking at a card holds.
 std::unique_ptr<AppState> TestFaultMatrix::loadedStore()
 {
-    auto state = makeStore({q(m_service->baseUrl()), q(m_service->apiKey()), q(m_service->token()), {}}, m_dir);
+    auto state = makeStore(
+        {q(m_service->baseUrl()), q(m_service->apiKey()), q(m_service->token()), {}}, m_dir);
     state->setActiveBoardID(m_ids.board);
     await(state->refreshVisible());
     await(state->details()->refreshComments(m_ids.commentsCard));
@@ -353,7 +358,8 @@ void TestFaultMatrix::cell()
     Outcome outcome;
     if (!op.run) {
         inject(); // the start itself
-        StoreOptions options{q(m_service->baseUrl()), q(m_service->apiKey()), q(m_service->token()), {}};
+        StoreOptions options{
+            q(m_service->baseUrl()), q(m_service->apiKey()), q(m_service->token()), {}};
         options.timeout = ShortTimeout;
         state = makeStore(options, m_dir);
         outcome = state->startup().outcome();
@@ -378,7 +384,8 @@ void TestFaultMatrix::cell()
         QVERIFY(!state->errors()->entries().empty());
         QCOMPARE(state->errors()->entries().back().operation, QString::fromLatin1(op.loggedAs));
         const Held after(*state);
-        QVERIFY2(after.differences(before).isEmpty(), qPrintable(after.differences(before).join(u", "_s)));
+        QVERIFY2(after.differences(before).isEmpty(),
+                 qPrintable(after.differences(before).join(u", "_s)));
     }
 
     QVERIFY(!state->boards()->isLoadingBoards());
@@ -395,7 +402,8 @@ void TestFaultMatrix::cell()
     }
     // The pair the service knows, and the one in use now (a browser sign-in pairs the token
     // with the program's own key).
-    const QStringList secrets{q(m_service->apiKey()), q(m_service->token()), state->session()->apiKey()};
+    const QStringList secrets{q(m_service->apiKey()), q(m_service->token()),
+                              state->session()->apiKey()};
     for (const QString &text : std::as_const(texts)) {
         for (const QString &secret : secrets) {
             QVERIFY2(!text.contains(secret), qPrintable(text));

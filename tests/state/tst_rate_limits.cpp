@@ -30,7 +30,8 @@ std::unique_ptr<AppState> storeFor(const sandbox::Emulator &service, const QTemp
 }
 
 // Adds a card at the bottom of a list on the service itself, as someone in the browser would.
-std::string addCardOnService(sandbox::Emulator &service, const std::string &listId, const std::string &name)
+std::string addCardOnService(sandbox::Emulator &service, const std::string &listId,
+                             const std::string &name)
 {
     std::string id;
     service.edit([&](sandbox::store::Store &store) {
@@ -50,7 +51,8 @@ bool current(const AppState &state, const sandbox::Emulator &service, const QStr
 }
 
 // The most requests the service received within any window of this length.
-qsizetype busiestWindow(const std::vector<sandbox::RecordedRequest> &requests, std::chrono::milliseconds window)
+qsizetype busiestWindow(const std::vector<sandbox::RecordedRequest> &requests,
+                        std::chrono::milliseconds window)
 {
     qsizetype most = 0;
     for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -64,8 +66,8 @@ qsizetype busiestWindow(const std::vector<sandbox::RecordedRequest> &requests, s
     return most;
 }
 
-qsizetype count(const std::vector<sandbox::RecordedRequest> &requests, const std::string &pathPattern,
-                Clock::time_point from = Clock::time_point::min())
+qsizetype count(const std::vector<sandbox::RecordedRequest> &requests,
+                const std::string &pathPattern, Clock::time_point from = Clock::time_point::min())
 {
     const std::regex pattern(pathPattern);
     return std::count_if(requests.begin(), requests.end(), [&](const auto &r) {
@@ -76,8 +78,9 @@ qsizetype count(const std::vector<sandbox::RecordedRequest> &requests, const std
 qsizetype rateEntries(const AppState &state)
 {
     const auto &entries = state.errors()->entries();
-    return std::count_if(entries.begin(), entries.end(),
-                         [](const ErrorLog::Entry &e) { return e.kind == ErrorLog::Kind::RateLimited; });
+    return std::count_if(entries.begin(), entries.end(), [](const ErrorLog::Entry &e) {
+        return e.kind == ErrorLog::Kind::RateLimited;
+    });
 }
 } // namespace
 
@@ -123,7 +126,8 @@ void TestRateLimits::showingsInABurst()
     QVERIFY(last.outcome().ok);
 
     const auto requests = service.requests();
-    QVERIFY(std::none_of(requests.begin(), requests.end(), [](const auto &r) { return r.status == 429; }));
+    QVERIFY(std::none_of(requests.begin(), requests.end(),
+                         [](const auto &r) { return r.status == 429; }));
     QVERIFY(busiestWindow(requests, std::chrono::milliseconds(10000)) <= 100);
     QCOMPARE(count(requests, "/1/boards/.*/lists", burstEnd), 1);
     QCOMPARE(state->boards()->lists().value(board).size(), 30);
