@@ -111,7 +111,13 @@ PanelScreen {
         if (index < 0 || !lists || index >= lists.count)
             return null
         strip.positionViewAtIndex(index, ListView.Contain)
-        return strip.itemAtIndex(index) as ListColumn
+        const slots = strip.contentItem.children
+        for (let i = 0; i < slots.length; ++i) {
+            const column = slots[i] as ListColumn
+            if (column !== null && column.list.id === lists.get(index).id)
+                return column
+        }
+        return null
     }
     function focusCard(cardID: string): void {
         for (let i = 0; lists && i < lists.count; ++i) {

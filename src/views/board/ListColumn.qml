@@ -62,21 +62,46 @@ FocusScope {
     function focusHeader(): void {
         header.forceActiveFocus()
     }
+    // The focus onto a card's tile. A tile that is not built yet (the card has just moved here)
+    // gets it as soon as it is.
     function focusCard(cardID: string): bool {
         const index = cards.indexOf(cardID)
         if (index < 0)
             return false
         cardList.positionViewAtIndex(index, ListView.Contain)
-        return focusTile(index)
+        if (focusTile(index))
+            return true
+        pendingFocus.cardID = cardID
+        pendingFocus.tries = 0
+        pendingFocus.start()
+        return false
+    }
+    Timer {
+        id: pendingFocus
+        property string cardID
+        property int tries
+        interval: 16
+        repeat: true
+        onTriggered: {
+            const index = column.cards.indexOf(cardID)
+            if (index < 0 || column.focusTile(index) || ++tries > 30)
+                stop()
+        }
     }
     // The focus onto the tile of the card slot at `index`, when the slot exists. Qt 6.4's
     // linter cannot know a slot's tile.
     // qmllint disable type
     function focusTile(index: int): bool {
-        const item = cardList.itemAtIndex(index)
-        if (item)
-            item.tile.forceActiveFocus()
-        return item !== null
+        // The slot by its row among the ListView's built items (itemAtIndex misses slots that a
+        // layout pass is about to place).
+        const slots = cardList.contentItem.children
+        for (let i = 0; i < slots.length; ++i) {
+            if (slots[i].tile !== undefined && slots[i].index === index) {
+                slots[i].tile.forceActiveFocus()
+                return true
+            }
+        }
+        return false
     }
     // qmllint enable type
     // Model rows of the cards that pass the filter.

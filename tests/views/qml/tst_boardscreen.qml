@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: MIT
+// The board screen against the sandbox: its loading and empty states, and working the board by
+// keyboard (focus, moves of cards and lists, what is announced).
+import QtQuick
+import QtTest
+import Stavelin
+import StavelinTest
+
+Item {
+    id: host
+    width: 900
+    height: 600
+
+    Component {
+        id: screenComponent
+        BoardDetailView { anchors.fill: parent }
+    }
+
+    TestCase {
+        id: test
+        name: "BoardScreen"
+        when: windowShown
+
+        function waitFor(operation) {
+            let done = false
+            operation.then(test, function () { done = true })
+            tryVerify(function () { return done }, 5000, "the store operation returned")
+        }
+
+        function initTestCase() {
+            verify(Sandbox.reset("sample")) // other tests have moved cards around
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
+        }
+
+        function cleanup() {
+            Sandbox.setLatency(0)
+        }
+
+        function board(name) {
+            const model = AppState.boards.model
+            for (let i = 0; i < model.count; ++i) {
+                if (model.get(i).name === name)
+                    return model.get(i)
+            }
+            return null
+        }
+        function ids(model) {
+            const found = []
+            for (let i = 0; i < model.count; ++i)
+                found.push(model.get(i).id)
+            return found
+        }
+        // The item with the keyboard focus is the one named so (a removed tile may linger).
+        function focused(objectName) {
+            const item = host.Window.window.activeFocusItem
+            return item !== null && item.objectName === objectName
+        }
+        function child(parent, objectName) {
+            let found = null
+            tryVerify(function () {
+                found = findChild(parent, objectName)
+                return found !== null && found.visible
+            }, 3000, objectName)
+            return found
+        }
+
+        function test_loadingAndEmpty() {
+            // Loading: the spinner until the lists arrive.
+            waitFor(AppState.boards.createBoard("Empty soon", ""))
+            const fresh = board("Empty soon")
+            Sandbox.setLatency(300)
+            const screen = createTemporaryObject(screenComponent, host, { board: fresh })
+            AppState.boards.refreshLists(fresh.id)
+            tryVerify(function () { return findChild(screen, "listsLoading").visible })
+            tryVerify(function () { return findChild(screen, "boardColumnStrip").visible }, 3000)
+            verify(!findChild(screen, "listsLoading").visible)
+            Sandbox.setLatency(0)
+            // Empty once its lists are archived: "No lists yet" and a way to add one.
+            const lists = AppState.boards.listsModel(fresh.id)
+            for (const id of ids(lists))
+                waitFor(AppState.boards.archiveList(id))
+            verify(child(screen, "noListsState").visible)
+            verify(!findChild(screen, "boardColumnStrip").visible)
+            mouseClick(child(screen, "addFirstListButton"))
+            verify(child(screen, "newListForm").visible)
+        }
+
+        function test_keyboard() {
+            const roadmap = board("Product Roadmap")
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            const lists = AppState.boards.listsModel(roadmap.id)
+            for (const id of ids(lists))
+                waitFor(AppState.cards.refreshCards(id))
+            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const first = lists.get(0)
+            const second = lists.get(1)
+            const firstCards = AppState.cards.cardsModel(first.id)
+            const secondCards = AppState.cards.cardsModel(second.id)
+            verify(firstCards.count >= 2)
+
+            // Arrows move the focus from tile to tile, down a list and across to the next.
+            for (let i = 0; i < firstCards.count; ++i)
+                child(screen, "card:" + firstCards.get(i).name) // built, as a user would see them
+            for (let i = 0; i < secondCards.count; ++i)
+                child(screen, "card:" + secondCards.get(i).name)
+            const top = child(screen, "card:" + firstCards.get(0).name)
+            top.forceActiveFocus()
+            keyClick(Qt.Key_Down)
+            tryVerify(function () { return focused("card:" + firstCards.get(1).name) })
+            keyClick(Qt.Key_Right)
+            tryVerify(function () {
+                const tile = findChild(screen, "card:" + secondCards.get(Math.min(1, secondCards.count - 1)).name)
+                return tile !== null && tile.activeFocus
+            })
+            keyClick(Qt.Key_Left)
+
+            // Ctrl+Shift+Right: to the end of the next list; the focus follows, it is announced.
+            const moving = firstCards.get(1)
+            tryVerify(function () { return focused("card:" + moving.name) })
+            keyClick(Qt.Key_Right, Qt.ControlModifier | Qt.ShiftModifier)
+            tryVerify(function () { return secondCards.indexOf(moving.id) === secondCards.count - 1 })
+            verify(firstCards.indexOf(moving.id) < 0)
+            compare(findChild(screen, "moveAnnouncement").text,
+                    "Moved “" + moving.name + "” to the end of “" + second.name + "”.")
+            tryVerify(function () { return focused("card:" + moving.name) })
+
+            // Ctrl+Shift+Up: before its neighbour; Ctrl+Shift+Down: back after it.
+            const neighbour = secondCards.get(secondCards.count - 2)
+            keyClick(Qt.Key_Up, Qt.ControlModifier | Qt.ShiftModifier)
+            tryVerify(function () { return secondCards.indexOf(moving.id) === secondCards.indexOf(neighbour.id) - 1 })
+            tryVerify(function () { return focused("card:" + moving.name) })
+            keyClick(Qt.Key_Down, Qt.ControlModifier | Qt.ShiftModifier)
+            tryVerify(function () { return secondCards.indexOf(moving.id) === secondCards.count - 1 })
+            // The service has the card where the screen shows it.
+            tryVerify(function () {
+                const puts = Sandbox.requests("PUT", "/1/cards/" + moving.id)
+                return puts.length === 3 && puts[0].idList === second.id
+            })
+
+            // A list header: Ctrl+Shift+Right moves the list after its neighbour.
+            const header = child(screen, "listHeader:" + first.name)
+            header.forceActiveFocus()
+            keyClick(Qt.Key_Right, Qt.ControlModifier | Qt.ShiftModifier)
+            tryVerify(function () { return lists.indexOf(first.id) === 1 })
+            compare(findChild(screen, "moveAnnouncement").text,
+                    "Moved list “" + first.name + "” after “" + second.name + "”.")
+            tryVerify(function () { return focused("listHeader:" + first.name) })
+            keyClick(Qt.Key_Left, Qt.ControlModifier | Qt.ShiftModifier)
+            tryVerify(function () { return lists.indexOf(first.id) === 0 })
+
+            // Return opens the focused card.
+            child(screen, "card:" + moving.name).forceActiveFocus()
+            keyClick(Qt.Key_Return)
+            compare(child(screen, "editorCardName").text, moving.name)
+            compare(AppState.errorMessage, "")
+        }
+    }
+}
