@@ -6,6 +6,7 @@
 #include "platform/KeychainHelper.h"
 #include "sandbox/Emulator.h"
 #include "sandbox/LoopbackServer.h"
+#include "sandbox/Store.h"
 #include "state/AppState.h"
 
 #include <QCoreApplication>
@@ -156,10 +157,12 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
     service.setLatency(std::chrono::milliseconds(latency));
     double ratio = 0;
     for (auto _ : state) {
+        service.clearRequests();
         QElapsedTimer timer;
         timer.start();
         await(store->refreshVisible());
         const double wall = double(timer.elapsed());
+        state.counters["requests"] = double(service.requests().size());
         const double lists = double(store->boards()->lists().value(board).size());
         const double waited = latency * (3 + lists); // labels and members overlap
         ratio = waited > 0 ? wall / waited : 0;
@@ -169,6 +172,47 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
 }
 // Arg(0) shows what the sandbox and the client cost together without any latency.
 BENCHMARK(BM_RefreshVisibleLargeSeed)->Arg(20)->Arg(0)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// After a 429 in the middle of a refresh on the large seed, with the service's own limits and
+// window (10 s): how long until the board is current again, counted from the refusal. The client
+// sends nothing meanwhile and one refresh runs when the window has passed.
+static void BM_CurrentAgainAfter429(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    sandbox::Options options;
+    options.seed = sandbox::Seed::Large;
+    options.rateLimits = sandbox::RateLimits{};
+    sandbox::Emulator service(options);
+    service.start();
+    auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
+    const QString board = store->boards()->boards().first().id;
+    store->setActiveBoardID(board);
+    await(store->refreshVisible());
+    const QList<TrelloList> lists = store->boards()->lists().value(board);
+    const std::string first = lists.first().id.toStdString();
+    for (auto _ : state) {
+        sandbox::Response limited = sandbox::Response::json(
+            R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})", 429);
+        limited.headers = {{"X-Rate-Limit-Api-Token-Interval-Ms", "10000"},
+                           {"X-Rate-Limit-Api-Token-Max", "100"},
+                           {"X-Rate-Limit-Api-Token-Remaining", "0"}};
+        service.injectFault("GET", "/1/lists/" + lists[10].id.toStdString() + "/cards", limited);
+        await(store->refreshVisible());
+        QElapsedTimer sinceRefusal;
+        sinceRefusal.start();
+        std::string added;
+        service.edit([&](sandbox::store::Store &data) {
+            added = data.addCard(first, "New", {}, QDateTime::currentDateTimeUtc()).id;
+        });
+        // A showing meanwhile sends nothing: it gets the refresh that waits for the window.
+        await(store->refreshVisible());
+        if (!store->cards()->cards().record(QString::fromStdString(added))) {
+            state.SkipWithError("the board is not current after the wait");
+        }
+        state.SetIterationTime(double(sinceRefusal.elapsed()) / 1000.0);
+    }
+}
+BENCHMARK(BM_CurrentAgainAfter429)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 namespace {
 double residentMB()

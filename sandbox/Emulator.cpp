@@ -13,8 +13,6 @@ using namespace Qt::StringLiterals;
 namespace sandbox {
 
 namespace {
-constexpr auto kRateWindow = std::chrono::seconds(10);
-
 std::vector<std::string> segments(const std::string &path)
 {
     std::vector<std::string> out;
@@ -75,6 +73,9 @@ Emulator::Emulator(Options options)
     routes::addCommentRoutes(*m_routes);
     routes::addChecklistRoutes(*m_routes);
     routes::addAttachmentRoutes(*m_routes);
+    if (m_options.rateLimits) {
+        m_limiter.emplace(*m_options.rateLimits);
+    }
     switch (m_options.seed) {
     case Seed::Sample:
         seeds::sample(*m_store);
@@ -124,11 +125,24 @@ void Emulator::setLatency(std::chrono::milliseconds latency)
     m_latencyMs = latency.count();
 }
 
-void Emulator::setRateLimit(int requestsPer10s)
+void Emulator::setRateLimits(std::optional<RateLimits> limits)
 {
     std::lock_guard lock(m_mutex);
-    m_options.rateLimitPer10s = std::max(requestsPer10s, 0);
-    m_window.clear();
+    m_options.rateLimits = limits;
+    m_limiter.reset();
+    if (limits) {
+        m_limiter.emplace(*limits);
+    }
+}
+
+void Emulator::setRateLimit(int requestsPerToken)
+{
+    std::optional<RateLimits> limits;
+    if (requestsPerToken > 0) {
+        limits = RateLimits{};
+        limits->perToken = requestsPerToken;
+    }
+    setRateLimits(limits);
 }
 
 void Emulator::revokeToken()
@@ -240,24 +254,18 @@ Response Emulator::dispatch(const RecordedRequest &request)
         return Response::text("invalid token", 401);
     }
 
-    // A sliding ten-second window of accepted requests, like the service's per-token limit.
-    const auto now = std::chrono::steady_clock::now();
-    while (!m_window.empty() && now - m_window.front() >= kRateWindow) {
-        m_window.pop_front();
-    }
-    const int limit = m_options.rateLimitPer10s;
-    if (limit > 0 && static_cast<int>(m_window.size()) >= limit) {
-        return Response::json(R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})",
-                              429);
-    }
-    m_window.push_back(now);
-    const int max = limit > 0 ? limit : 100;
-    const std::vector<std::pair<std::string, std::string>> rateHeaders{
-        {"X-Rate-Limit-Api-Token-Interval-Ms", "10000"},
-        {"X-Rate-Limit-Api-Token-Max", std::to_string(max)},
-        {"X-Rate-Limit-Api-Token-Remaining",
-         std::to_string(std::max(0, max - static_cast<int>(m_window.size())))},
+    // Past the credentials, every answer carries the limits' headers (when they are on).
+    std::optional<Response> refused = m_limiter ? m_limiter->admit(request.path) : std::nullopt;
+    const auto withLimits = [&](Response response) {
+        if (m_limiter) {
+            const auto headers = m_limiter->headers(request.path);
+            response.headers.insert(response.headers.end(), headers.begin(), headers.end());
+        }
+        return response;
     };
+    if (refused) {
+        return withLimits(std::move(*refused));
+    }
 
     const std::vector<std::string> path(parts.begin() + 1, parts.end());
     for (const auto &route : *m_routes) {
@@ -293,10 +301,9 @@ Response Emulator::dispatch(const RecordedRequest &request)
         } catch (const std::exception &) {
             response = Response::text("Internal Server Error", 500);
         }
-        response.headers.insert(response.headers.end(), rateHeaders.begin(), rateHeaders.end());
-        return response;
+        return withLimits(std::move(response));
     }
-    return cannot();
+    return withLimits(cannot());
 }
 
 std::string Emulator::memberId(const std::string &username) const
@@ -364,6 +371,12 @@ std::vector<std::pair<std::string, double>> Emulator::listPositions(const std::s
         out.emplace_back(list->id, list->pos);
     }
     return out;
+}
+
+void Emulator::edit(const std::function<void(store::Store &)> &change)
+{
+    std::lock_guard lock(m_mutex);
+    change(*m_store);
 }
 
 } // namespace sandbox

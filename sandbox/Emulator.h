@@ -2,10 +2,11 @@
 #pragma once
 
 #include "LoopbackServer.h"
+#include "RateLimits.h"
 
 #include <atomic>
 #include <chrono>
-#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,7 +40,8 @@ struct Options {
     std::string apiKey = kDemoKey;
     std::string token = kDemoToken;
     std::chrono::milliseconds latency{0};
-    int rateLimitPer10s = 0; // 0 = no limit
+    // None: no limits and no X-Rate-Limit headers (the demo). Tests switch them on.
+    std::optional<RateLimits> rateLimits;
 };
 
 // An in-memory stand-in for the service's REST interface, served over HTTP on 127.0.0.1.
@@ -60,7 +62,10 @@ public:
     const std::string &token() const { return m_options.token; }
 
     void setLatency(std::chrono::milliseconds latency);
-    void setRateLimit(int requestsPer10s); // 0 = no limit
+    // The service's three limits from now on (none: no limits), with fresh windows.
+    void setRateLimits(std::optional<RateLimits> limits);
+    // The service's limits with this many requests per token and window; 0 = no limits.
+    void setRateLimit(int requestsPerToken);
     // From now on the token is refused with 401 "invalid token", as after the user revokes it.
     void revokeToken();
 
@@ -88,6 +93,9 @@ public:
     // Positions of a list's open cards and of a board's open lists, in position order.
     std::vector<std::pair<std::string, double>> cardPositions(const std::string &listId) const;
     std::vector<std::pair<std::string, double>> listPositions(const std::string &boardId) const;
+    // Changes the emulated account directly, as the user would in the browser: no request, so
+    // nothing counts against the limits.
+    void edit(const std::function<void(store::Store &)> &change);
 
 private:
     struct Fault {
@@ -110,7 +118,7 @@ private:
     mutable std::mutex m_mutex; // guards everything below
     std::unique_ptr<store::Store> m_store;
     std::vector<Fault> m_faults;
-    std::deque<std::chrono::steady_clock::time_point> m_window;
+    std::optional<RateLimiter> m_limiter;
     bool m_tokenRevoked = false;
 };
 

@@ -168,10 +168,14 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         recorded.body = req.body;
 
         Response response = answer(recorded);
+        if (response.echoRequest) {
+            response.body += "\n" + recorded.method + " " + recorded.path + "?" + recorded.rawQuery;
+        }
         if (response.delay.count() > 0) {
             std::this_thread::sleep_for(response.delay);
         }
         recorded.answeredAt = std::chrono::steady_clock::now();
+        recorded.status = response.status;
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(std::move(recorded));

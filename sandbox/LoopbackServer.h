@@ -29,6 +29,7 @@ struct RecordedRequest {
     std::string body;
     std::chrono::steady_clock::time_point receivedAt;
     std::chrono::steady_clock::time_point answeredAt;
+    int status = 0; // what it was answered
 
     std::optional<std::string> queryValue(const std::string &name) const;
     std::optional<std::string> header(const std::string &name) const;
@@ -49,6 +50,8 @@ struct Response {
     // Sends the body in pieces of `bodyChunkSize` bytes with this pause before each piece.
     std::chrono::milliseconds bodyChunkDelay{0};
     size_t bodyChunkSize = 256;
+    // Appends the request line, query included, to the body, as some error pages do.
+    bool echoRequest = false;
 
     static Response json(std::string body, int status = 200);
     static Response text(std::string body, int status);

@@ -20,7 +20,9 @@ const char *const kUsage =
     "  --key KEY        the API key to accept (default: the demo key)\n"
     "  --token TOKEN    the token to accept (default: the demo token)\n"
     "  --latency-ms N   wait this long before every answer\n"
-    "  --rate-limit N   answer 429 beyond N requests in 10 seconds (0 = no limit)\n"
+    "  --rate-limit N   the service's limits (300 requests per key and 10 s, 100 per\n"
+    "                   900 s on /1/members/...) with N per token and 10 s; 100 is the\n"
+    "                   service's figure. 0 = no limits and no X-Rate-Limit headers\n"
     "  --help           show this text\n"
     "\n"
     "The demo pair is printed by --help only:\n";
@@ -74,7 +76,11 @@ int main(int argc, char **argv)
             options.latency = std::chrono::milliseconds(n);
         } else if (arg == "--rate-limit") {
             good = number(value, 0, 1000000, n);
-            options.rateLimitPer10s = n;
+            options.rateLimits.reset();
+            if (n > 0) {
+                options.rateLimits = sandbox::RateLimits{};
+                options.rateLimits->perToken = n;
+            }
         } else {
             std::cerr << "stavelin-sandbox: unknown option " << arg << " (see --help)\n";
             return 2;

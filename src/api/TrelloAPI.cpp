@@ -57,6 +57,9 @@ TrelloAPI::TrelloAPI(QNetworkAccessManager *network, QUrl baseURL, QObject *pare
 
 void TrelloAPI::setCredentials(const QString &apiKey, const QString &token)
 {
+    if (apiKey != m_apiKey.value_or(QString()) || token != m_token.value_or(QString())) {
+        m_budget.reset(); // the limits counted were another token's
+    }
     m_apiKey = apiKey;
     m_token = token;
 }
@@ -108,11 +111,25 @@ QUrl TrelloAPI::makeURL(const QString &path, const QueryItems &extraQuery) const
     return url;
 }
 
+TrelloAPIError TrelloAPI::refused(const RateBudget::Pause &pause, int status, const QString &body)
+{
+    if (pause.episode != 0 && pause.episode != m_announcedEpisode) {
+        m_announcedEpisode = pause.episode;
+        Q_EMIT rateLimited(pause.left(RateBudget::Clock::now()).count());
+    }
+    return TrelloAPIError::rateLimited(pause.left(RateBudget::Clock::now()), pause.episode, status,
+                                       body);
+}
+
 QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
 {
     const QUrl url = makeURL(request.path, request.query);
     // Remember the pair this request carries: the credentials may change while it is out.
     const QStringList secrets{*m_apiKey, *m_token};
+    // Nothing goes out that the service would refuse for its rate limits.
+    if (const std::optional<RateBudget::Pause> pause = m_budget.check(request.path)) {
+        throw refused(*pause);
+    }
 
     QNetworkRequest networkRequest(url);
     networkRequest.setTransferTimeout(static_cast<int>(m_timeout.count()));
@@ -123,6 +140,7 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, request.contentType);
     }
 
+    m_budget.sent(request.path);
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
         m_network->sendCustomRequest(networkRequest, request.method, request.body),
         [](QNetworkReply *r) { r->deleteLater(); });
@@ -134,6 +152,17 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.toInt();
+    // An aborted reply (a time-out) is closed: there is nothing to read.
+    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    std::optional<RateBudget::Pause> pause;
+    if (statusAttribute.isValid()) {
+        // Credentials changed meanwhile: the answer speaks of the old pair's limits.
+        if (m_apiKey == secrets[0] && m_token == secrets[1]) {
+            pause = m_budget.answered(
+                request.path, [&reply](const QByteArray &name) { return reply->rawHeader(name); },
+                status, body);
+        }
+    }
     const bool transferFailed =
         (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
         (error != QNetworkReply::NoError && status >= 200 && status <= 299);
@@ -156,7 +185,6 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         throw TrelloAPIError::transport(description).redacted(secrets);
     }
 
-    QByteArray body = reply->readAll();
     if (status >= 200 && status <= 299) {
         co_return body;
     }
@@ -164,6 +192,11 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     QString text = utf8.decode(body);
     if (utf8.hasError()) {
         text = u"<binary>"_s;
+    }
+    if (status == 429) {
+        // The service's own pause when the credentials changed meanwhile: a short one.
+        throw refused(pause.value_or(RateBudget::Pause{RateBudget::Clock::now(), 0}), status, text)
+            .redacted(secrets);
     }
     throw TrelloAPIError::requestFailed(status, text).redacted(secrets);
 }

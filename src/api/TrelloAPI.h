@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "RateBudget.h"
 #include "TrelloAPIError.h"
 #include "model/Models.h"
 
@@ -16,7 +17,8 @@
 // The one client of the service's REST interface. Every operation is a coroutine that sends
 // one request, with every parameter in the query (key and token first), and either returns the
 // decoded answer or throws TrelloAPIError. Several operations may be in flight at once; their
-// answers arrive in any order.
+// answers arrive in any order. The client keeps within the service's rate limits (RateBudget):
+// a request the service would refuse fails at once with a RateLimited error instead.
 class TrelloAPI : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +35,13 @@ public:
     QUrl baseURL() const { return m_baseURL; }
     void setCredentials(const QString &apiKey, const QString &token);
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    // How long until this many requests (so many of them to the member routes) can go out
+    // without the service refusing one; zero when they can go now.
+    std::chrono::milliseconds budgetWait(int requests, int memberRequests = 0)
+    {
+        return m_budget.waitFor(requests, memberRequests);
+    }
 
     // Connection
     QCoro::Task<TrelloMember> validateCredentials();
@@ -98,6 +107,11 @@ public:
     // Decodes an answer into T (a record or a list of records), throwing decodingFailed.
     template <typename T> static T decode(const QByteArray &body);
 
+Q_SIGNALS:
+    // The service began refusing requests (or would have): none goes out for this long.
+    // Once per stretch of refusals, however many requests it turns away.
+    void rateLimited(qint64 retryInMs);
+
 private:
     struct Request {
         QByteArray method;
@@ -111,10 +125,15 @@ private:
     QCoro::Task<QByteArray> perform(Request request);
     template <typename T> QCoro::Task<T> fetch(Request request);
     QCoro::Task<> send(Request request);
+    // The error for a refused request; announces the stretch of refusals when it is new.
+    TrelloAPIError refused(const RateBudget::Pause &pause, int status = 0,
+                           const QString &body = QString());
 
     QNetworkAccessManager *m_network;
     QUrl m_baseURL;
     std::optional<QString> m_apiKey;
     std::optional<QString> m_token;
     std::chrono::milliseconds m_timeout = defaultTimeout;
+    RateBudget m_budget;
+    quint64 m_announcedEpisode = 0;
 };

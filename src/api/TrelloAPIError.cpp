@@ -3,6 +3,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 TrelloAPIError TrelloAPIError::requestFailed(int status, const QString &body)
@@ -30,6 +32,15 @@ TrelloAPIError TrelloAPIError::invalidURL()
     return TrelloAPIError(Kind::InvalidURL, 0, QString());
 }
 
+TrelloAPIError TrelloAPIError::rateLimited(std::chrono::milliseconds retryIn, quint64 episode,
+                                           int status, const QString &body)
+{
+    TrelloAPIError error(Kind::RateLimited, status, body);
+    error.m_retryIn = retryIn;
+    error.m_episode = episode;
+    return error;
+}
+
 QString TrelloAPIError::errorDescription() const
 {
     switch (m_kind) {
@@ -43,6 +54,12 @@ QString TrelloAPIError::errorDescription() const
         return u"Trello API key and token are required. Open Settings to configure."_s;
     case Kind::InvalidURL:
         return u"Failed to construct Trello API URL."_s;
+    case Kind::RateLimited: {
+        // Whole seconds, rounded up: "in 0 s" would be wrong while anything is left.
+        const qint64 seconds = std::max<qint64>(1, (m_retryIn.count() + 999) / 1000);
+        return u"The service is limiting requests; trying again in "_s + QString::number(seconds) +
+               u" s"_s;
+    }
     }
     return QString();
 }
@@ -60,5 +77,7 @@ TrelloAPIError TrelloAPIError::redacted(const QStringList &secrets) const
             detail.replace(encoded, u"[redacted]"_s, Qt::CaseInsensitive);
         }
     }
-    return TrelloAPIError(m_kind, m_status, detail);
+    TrelloAPIError copy = *this;
+    copy.m_detail = detail;
+    return copy;
 }

@@ -4,24 +4,40 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <exception>
 
 // Every way a request to the service can fail. The message is what the user sees, so it is
 // built to never carry the API key or the token (see redacted()).
 class TrelloAPIError : public std::exception {
 public:
-    enum class Kind { RequestFailed, DecodingFailed, Transport, MissingCredentials, InvalidURL };
+    enum class Kind {
+        RequestFailed,
+        DecodingFailed,
+        Transport,
+        MissingCredentials,
+        InvalidURL,
+        RateLimited
+    };
 
     static TrelloAPIError requestFailed(int status, const QString &body);
     static TrelloAPIError decodingFailed(const QString &description);
     static TrelloAPIError transport(const QString &description);
     static TrelloAPIError missingCredentials();
     static TrelloAPIError invalidURL();
+    // The service refused the request for its rate limit (status 429, the body as detail), or
+    // the client held it back because the service would have (status 0). `episode` names the
+    // stretch of refusals it belongs to, so that they can be told once.
+    static TrelloAPIError rateLimited(std::chrono::milliseconds retryIn, quint64 episode,
+                                      int status = 0, const QString &body = QString());
 
     Kind kind() const { return m_kind; }
     int status() const { return m_status; }
     // The response body for RequestFailed, the underlying description for the other kinds.
     const QString &detail() const { return m_detail; }
+    // For RateLimited: how long until requests go out again, and which stretch of refusals.
+    std::chrono::milliseconds retryIn() const { return m_retryIn; }
+    quint64 episode() const { return m_episode; }
     QString errorDescription() const;
     const char *what() const noexcept override { return "Trello API error"; }
 
@@ -37,4 +53,6 @@ private:
     Kind m_kind;
     int m_status = 0;
     QString m_detail;
+    std::chrono::milliseconds m_retryIn{0};
+    quint64 m_episode = 0;
 };

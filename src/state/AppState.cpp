@@ -5,6 +5,8 @@
 #include <QNetworkAccessManager>
 #include <QQmlEngine>
 
+#include <QCoroTimer>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,6 +23,7 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
       m_errors(new ErrorLog(this)),
       m_context(m_api, m_errors)
 {
+    m_api->setTimeout(dependencies.requestTimeout);
     m_session = new SessionArea(m_context, std::move(dependencies.credentials),
                                 std::move(dependencies.loginItem),
                                 std::move(dependencies.builtInAppKey), this);
@@ -39,6 +42,14 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
         m_details->clear();
         m_cards->clear();
         m_boards->clear();
+    });
+
+    // The service began refusing requests: once it takes them again, the panel is brought up to
+    // date by one refresh.
+    connect(m_api, &TrelloAPI::rateLimited, this, [this] {
+        if (m_session->hasCredentials() && !(m_pendingRefresh && !m_pendingRefresh->isFinished())) {
+            refreshLater(m_refresh);
+        }
     });
 
     m_isExpanded = m_settings->value(ExpandedKey, false).toBool();
@@ -80,44 +91,121 @@ void AppState::setActiveBoardID(const QString &id)
     }
 }
 
-Operation AppState::refreshVisible()
+int AppState::refreshCost() const
 {
-    return m_context.run(u"refreshVisible"_s, doRefreshVisible());
+    if (!m_activeBoardID) {
+        return 1;
+    }
+    // The boards, the lists, the labels and the members, then one request per list.
+    return 4 + int(m_boards->lists().value(*m_activeBoardID).size());
 }
 
-QCoro::Task<> AppState::doRefreshVisible()
+Operation AppState::refreshVisible()
+{
+    // A refresh still to start covers this showing: it refreshes what is open when it starts.
+    if (m_pendingRefresh && !m_pendingRefresh->isFinished()) {
+        return *m_pendingRefresh;
+    }
+    if (m_refresh && !m_refresh->isFinished()) {
+        if (m_refreshBoard == m_activeBoardID) {
+            return *m_refresh; // it is sending these very requests
+        }
+        return refreshLater(m_refresh);
+    }
+    if (m_session->hasCredentials() &&
+        m_api->budgetWait(refreshCost()) > std::chrono::milliseconds(0)) {
+        return refreshLater(std::nullopt);
+    }
+    m_refreshBoard = m_activeBoardID;
+    m_refresh = m_context.run(u"refreshVisible"_s, doRefreshVisible(m_refreshBoard));
+    return *m_refresh;
+}
+
+Operation AppState::refreshLater(std::optional<Operation> after)
+{
+    if (after && after->isFinished()) {
+        after.reset();
+    }
+    // Without a refresh to wait for, there is a wait for the budget (at least a moment), so the
+    // task is suspended before it is stored here.
+    const auto wait = std::max(m_api->budgetWait(refreshCost()), std::chrono::milliseconds(1));
+    m_pendingRefresh = m_context.run(u"refreshVisible"_s, waitThenRefresh(std::move(after), wait));
+    return *m_pendingRefresh;
+}
+
+QCoro::Task<> AppState::waitThenRefresh(std::optional<Operation> after,
+                                        std::chrono::milliseconds wait)
+{
+    const QPointer<AppState> self(this);
+    if (after) {
+        co_await *after;
+        // On from the event loop, not from inside the end of the one before: a refresh that
+        // ends at once must not start the next one within itself.
+        wait = std::chrono::milliseconds(1);
+    }
+    co_await QCoro::sleepFor(wait);
+    // Timers may fire a little early, and requests may have gone out meanwhile: ask again.
+    for (;;) {
+        if (!self) {
+            co_return; // the store is gone
+        }
+        const auto more = m_api->budgetWait(refreshCost());
+        if (more <= std::chrono::milliseconds(0)) {
+            break;
+        }
+        co_await QCoro::sleepFor(more);
+    }
+    // Sending now: later showings join it like any running refresh.
+    m_refresh = std::move(m_pendingRefresh);
+    m_pendingRefresh.reset();
+    m_refreshBoard = m_activeBoardID;
+    co_await doRefreshVisible(m_refreshBoard);
+}
+
+// The board is the one open when the refresh began: a showing that joins it counts on that.
+QCoro::Task<> AppState::doRefreshVisible(std::optional<QString> boardID)
 {
     if (!m_session->hasCredentials()) {
         co_return;
     }
     // Each step reports its own failure and the refresh goes on with the next; the outcome is
-    // the first failure.
+    // the first failure. Once the service limits requests the rest would only be refused.
     std::optional<QString> firstFailure;
-    const auto note = [this, &firstFailure](const std::exception &error) {
+    bool limited = false;
+    const auto note = [this, &firstFailure, &limited](const std::exception &error) {
         const QString line = m_errors->record(u"refreshVisible"_s, error);
         if (!firstFailure) {
             firstFailure = line;
         }
+        limited = ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited;
     };
-    try {
-        co_await m_boards->loadBoards();
-    } catch (const std::exception &error) {
-        note(error);
-    }
-    if (m_activeBoardID) {
-        const QString boardID = *m_activeBoardID;
+    // The member routes have a long window of their own: when it is spent, the board list
+    // waits for a later showing rather than holding up the open board.
+    if (m_api->budgetWait(1, 1) <= std::chrono::milliseconds(0)) {
         try {
-            co_await m_boards->loadLists(boardID);
+            co_await m_boards->loadBoards();
         } catch (const std::exception &error) {
             note(error);
         }
+    }
+    if (boardID && !limited) {
         try {
-            co_await m_boards->loadMeta(boardID);
+            co_await m_boards->loadLists(*boardID);
         } catch (const std::exception &error) {
             note(error);
+        }
+        if (!limited) {
+            try {
+                co_await m_boards->loadMeta(*boardID);
+            } catch (const std::exception &error) {
+                note(error);
+            }
         }
         // One list after another: a board with many lists must not flood the service.
-        for (const TrelloList &list : m_boards->lists().value(boardID)) {
+        for (const TrelloList &list : m_boards->lists().value(*boardID)) {
+            if (limited) {
+                break;
+            }
             try {
                 co_await m_cards->loadCards(list.id);
             } catch (const std::exception &error) {

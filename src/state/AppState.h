@@ -49,6 +49,7 @@ public:
         std::unique_ptr<LoginItem> loginItem;         // none: the login item cannot be changed
         QNetworkAccessManager *network = nullptr;     // a store of its own when absent
         QUrl baseURL = TrelloAPI::defaultBaseURL();
+        std::chrono::milliseconds requestTimeout = TrelloAPI::defaultTimeout;
         QString builtInAppKey = QStringLiteral(STAVELIN_APP_KEY);
     };
 
@@ -80,7 +81,13 @@ public:
 
     // What the panel shows, as every showing refreshes it: the boards and, when a board is
     // open, its lists, its labels and members, and the cards of each list one after another.
+    // A refresh of the same board still running is joined, not repeated. When the service's
+    // rate limit would refuse part of it, nothing is sent now and one refresh runs as soon as
+    // the limit allows (every showing meanwhile gets that one).
     Q_INVOKABLE Operation refreshVisible();
+    // The requests one refresh sends, by what is held now: the boards, and for an open board its
+    // lists, labels, members and the cards of each list.
+    int refreshCost() const;
 
 Q_SIGNALS:
     void errorMessageChanged();
@@ -88,7 +95,10 @@ Q_SIGNALS:
     void activeBoardIDChanged();
 
 private:
-    QCoro::Task<> doRefreshVisible();
+    QCoro::Task<> doRefreshVisible(std::optional<QString> boardID);
+    // Starts a refresh after `after` has ended, once the rate limit allows one.
+    Operation refreshLater(std::optional<Operation> after);
+    QCoro::Task<> waitThenRefresh(std::optional<Operation> after, std::chrono::milliseconds wait);
 
     std::unique_ptr<QSettings> m_settings;
     QNetworkAccessManager *m_network;
@@ -102,4 +112,7 @@ private:
     Operation m_startup;
     bool m_isExpanded = false;
     std::optional<QString> m_activeBoardID;
+    std::optional<Operation> m_refresh;        // the refresh sending now
+    std::optional<QString> m_refreshBoard;     // the board it refreshes
+    std::optional<Operation> m_pendingRefresh; // the one that starts when it may
 };

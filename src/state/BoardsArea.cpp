@@ -269,11 +269,13 @@ QCoro::Task<> BoardsArea::doMoveList(QString id, QString boardID, QString before
         co_return;
     }
     TrelloList moved = *moving;
-    const QList<TrelloList> others = KeyedCollection<TrelloList>::without(m_lists.value(boardID), id);
+    const QList<TrelloList> shown = m_lists.value(boardID);
+    const QList<TrelloList> others = KeyedCollection<TrelloList>::without(shown, id);
     const auto [pos, crowded] = positionAmong(others, beforeListID);
     moved.pos = pos;
-    // Shown in its new place at once; repaired from the service if the move fails.
+    // Shown in its new place at once; put back and repaired from the service if the move fails.
     m_lists.insertByPos(boardID, moved);
+    const QList<TrelloList> optimistic = m_lists.value(boardID);
     std::exception_ptr failure;
     try {
         co_await m_context.api().moveList(id, pos);
@@ -281,6 +283,11 @@ QCoro::Task<> BoardsArea::doMoveList(QString id, QString boardID, QString before
         failure = std::current_exception();
     }
     if (failure) {
+        // Back at once (unless something changed the lists since), then as the service has
+        // them: the reload may well be refused too, for the same reason as the move.
+        if (m_lists.value(boardID) == optimistic) {
+            m_lists.set(boardID, shown);
+        }
         try {
             co_await loadLists(boardID);
         } catch (...) {

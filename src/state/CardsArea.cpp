@@ -205,13 +205,22 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     sortByPos(destination);
     const auto [pos, crowded] = positionAmong(destination, beforeCardID);
 
-    // Shown in its new place at once; repaired from the service if the move fails.
+    // Shown in its new place at once; put back and repaired from the service if the move fails.
+    // Only lists that were held are put back: one that was not is left to the reload.
+    QList<std::pair<QString, QList<TrelloCard>>> shown{{sourceID, m_cards.value(sourceID)}};
+    if (toListID != sourceID && m_cards.contains(toListID)) {
+        shown.append({toListID, m_cards.value(toListID)});
+    }
     if (sourceID != toListID) {
         m_cards.removeRecord(id);
     }
     moved.idList = toListID;
     moved.pos = pos;
     m_cards.insertByPos(toListID, moved);
+    QList<QList<TrelloCard>> optimistic;
+    for (const auto &[listID, cards] : std::as_const(shown)) {
+        optimistic.append(m_cards.value(listID));
+    }
 
     std::optional<TrelloCard> answer;
     std::exception_ptr failure;
@@ -221,6 +230,13 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
         failure = std::current_exception();
     }
     if (failure) {
+        // Back at once (unless something changed those lists since), then as the service has
+        // them: the reloads may well be refused too, for the same reason as the move.
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            if (m_cards.value(shown[i].first) == optimistic[i]) {
+                m_cards.set(shown[i].first, shown[i].second);
+            }
+        }
         try {
             co_await loadCards(sourceID);
             if (toListID != sourceID) {

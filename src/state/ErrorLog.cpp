@@ -39,6 +39,16 @@ QString ErrorLog::record(Kind kind, const QString &operation, const QString &mes
 
 QString ErrorLog::record(const QString &operation, const std::exception &error)
 {
+    const auto *apiError = dynamic_cast<const TrelloAPIError *>(&error);
+    if (apiError && apiError->kind() == TrelloAPIError::Kind::RateLimited &&
+        apiError->episode() != 0) {
+        if (apiError->episode() == m_rateEpisode) {
+            return m_rateLine;
+        }
+        m_rateEpisode = apiError->episode();
+        m_rateLine = record(Kind::RateLimited, operation, describe(error));
+        return m_rateLine;
+    }
     return record(kindOf(error), operation, describe(error));
 }
 
@@ -68,6 +78,8 @@ ErrorLog::Kind ErrorLog::kindOf(const std::exception &error)
         return Kind::Authorization;
     case TrelloAPIError::Kind::InvalidURL:
         return Kind::Invalid;
+    case TrelloAPIError::Kind::RateLimited:
+        return Kind::RateLimited;
     case TrelloAPIError::Kind::RequestFailed:
         break;
     }

@@ -40,7 +40,8 @@ public:
     // The banner's Dismiss: empty clears the line (the log keeps its entries).
     void setErrorMessage(const QString &message);
 
-    // Records a failure and shows it; gives back the line shown.
+    // Records a failure and shows it; gives back the line shown. Requests refused in one stretch
+    // of rate limiting are told once: the first is recorded and shown, the rest only answered.
     QString record(Kind kind, const QString &operation, const QString &message);
     QString record(const QString &operation, const std::exception &error);
     // Puts a line back without a new entry (after a repair that itself succeeded).
@@ -61,6 +62,8 @@ Q_SIGNALS:
 private:
     std::optional<QString> m_message;
     std::deque<Entry> m_entries;
+    quint64 m_rateEpisode = 0; // the stretch of rate limiting told last
+    QString m_rateLine;
 };
 
 // A failure that has been recorded already: the operation ends with it, without a second entry.

@@ -92,8 +92,7 @@ void TestAnswers::statusAndBody_data()
     QTest::newRow("429 JSON body")
         << u"archiveList"_s << 429 << json
         << QByteArray(R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})")
-        << u"Trello API request failed (429): "
-           R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})"_s;
+        << u"The service is limiting requests; trying again in 11 s"_s;
     QTest::newRow("400 empty body")
         << u"createCard"_s << 400 << text << QByteArray() << u"Trello API request failed (400): "_s;
     QTest::newRow("500 non-UTF-8 body")

@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <httplib.h>
+
 using namespace Qt::StringLiterals;
 using sandbox::Emulator;
 
@@ -24,6 +26,7 @@ private slots:
     void commentsAndReactions();
     void checklistsAndAttachments();
     void faultsReachTheCaller();
+    void rateLimits();
 
 private:
     std::unique_ptr<Emulator> m_emulator;
@@ -347,8 +350,8 @@ void TestSandboxClient::faultsReachTheCaller()
     QVERIFY(cut.kind() == TrelloAPIError::Kind::Transport ||
             cut.kind() == TrelloAPIError::Kind::DecodingFailed);
 
-    e.setRateLimit(1);
-    AWAIT_OK(first, api.fetchBoards());
+    const std::string limitBody = R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})";
+    e.injectFault("GET", "/1/members/me/boards", sandbox::Response::json(limitBody, 429));
     AWAIT_ERROR(limited, api.fetchBoards());
     QCOMPARE(limited.status(), 429);
     QVERIFY(limited.detail().contains(u"API_TOKEN_LIMIT_EXCEEDED"_s));
@@ -358,6 +361,97 @@ void TestSandboxClient::faultsReachTheCaller()
         QVERIFY(!error->errorDescription().contains(QString::fromStdString(e.token())));
         QVERIFY(!error->errorDescription().contains(QString::fromStdString(e.apiKey())));
     }
+}
+
+// The client keeps within the limits the service's headers announce: what would be refused is
+// not sent, a 429 stops everything for its window, and the requests of another program with the
+// same token count too.
+void TestSandboxClient::rateLimits()
+{
+    TrelloAPI &api = *m_api;
+    Emulator &e = *m_emulator;
+    QSignalSpy told(&api, &TrelloAPI::rateLimited);
+    const std::string board = e.boardId("Product Roadmap");
+    const QString boardID = QString::fromStdString(board);
+    const auto sentCount = [&e] { return e.requests().size(); };
+
+    // Without the headers nothing is held back.
+    for (int i = 0; i < 6; ++i) {
+        AWAIT_DONE(api.fetchLists(boardID));
+    }
+    QCOMPARE(api.budgetWait(100), std::chrono::milliseconds(0));
+
+    sandbox::RateLimits limits;
+    limits.perToken = 4;
+    limits.window = std::chrono::milliseconds(300);
+    e.setRateLimits(limits);
+    e.clearRequests();
+    QTest::qWait(850); // the requests above would count too, until the window has passed
+    AWAIT_DONE(api.fetchLists(boardID));
+    AWAIT_DONE(api.fetchLists(boardID));
+    QCOMPARE(api.budgetWait(2), std::chrono::milliseconds(0));
+    QVERIFY(api.budgetWait(3) > std::chrono::milliseconds(0));
+    AWAIT_DONE(api.fetchLists(boardID));
+    AWAIT_DONE(api.fetchLists(boardID));
+    // Spent: the next ones fail at once, told once, and the service never sees them.
+    AWAIT_ERROR(held, api.fetchLists(boardID));
+    AWAIT_ERROR(heldToo, api.closeBoard(boardID));
+    QCOMPARE(held.kind(), TrelloAPIError::Kind::RateLimited);
+    QCOMPARE(held.status(), 0);
+    QCOMPARE(held.episode(), heldToo.episode());
+    QVERIFY(held.errorDescription().startsWith(u"The service is limiting requests; trying again"_s));
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(sentCount(), 4u);
+    // Once the window has passed they go again, and none was ever answered 429.
+    QTest::qWait(int(api.budgetWait(1).count()) + 20);
+    AWAIT_DONE(api.fetchLists(boardID));
+    for (const auto &request : e.requests()) {
+        QCOMPARE(request.status, 200);
+    }
+
+    // Another program spends most of the token's budget: the headers tell, the client holds back.
+    limits.window = std::chrono::milliseconds(10000);
+    e.setRateLimits(limits);
+    httplib::Client other("127.0.0.1", e.port());
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(other.Get("/1/members/me?key=" + e.apiKey() + "&token=" + e.token())->status, 200);
+    }
+    AWAIT_DONE(api.fetchLists(boardID));
+    QVERIFY(api.budgetWait(2) > std::chrono::milliseconds(9000));
+    AWAIT_DONE(api.fetchLists(boardID));
+    AWAIT_ERROR(crowded, api.fetchLists(boardID));
+    QCOMPARE(crowded.status(), 0);
+
+    // A 429 nonetheless (here with no headers at all): nothing goes out for the whole window.
+    m_api->setCredentials(u"k"_s, u"t"_s); // another pair starts afresh...
+    m_api->setCredentials(QString::fromStdString(e.apiKey()), QString::fromStdString(e.token()));
+    e.setRateLimit(0);
+    const std::string limitBody = R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})";
+    e.injectFault("GET", "/1/boards/.*/lists", sandbox::Response::json(limitBody, 429));
+    e.clearRequests();
+    told.clear();
+    AWAIT_ERROR(refused, api.fetchLists(boardID));
+    QCOMPARE(refused.kind(), TrelloAPIError::Kind::RateLimited);
+    QCOMPARE(refused.status(), 429);
+    QCOMPARE(refused.errorDescription(),
+             u"The service is limiting requests; trying again in 11 s"_s);
+    AWAIT_ERROR(after, api.validateCredentials());
+    QCOMPARE(after.episode(), refused.episode());
+    QCOMPARE(sentCount(), 1u);
+    QCOMPARE(told.count(), 1);
+    QVERIFY(api.budgetWait(1) > std::chrono::milliseconds(10000));
+
+    // The member routes' own limit holds back only those routes.
+    m_api->setCredentials(u"k"_s, u"t"_s);
+    m_api->setCredentials(QString::fromStdString(e.apiKey()), QString::fromStdString(e.token()));
+    limits = {};
+    limits.perMemberRoute = 1;
+    e.setRateLimits(limits);
+    AWAIT_DONE(api.fetchBoards());
+    AWAIT_ERROR(member, api.validateCredentials());
+    QCOMPARE(member.status(), 0);
+    QVERIFY(api.budgetWait(1, 1) > std::chrono::milliseconds(800000));
+    AWAIT_DONE(api.fetchCards(QString::fromStdString(e.listId(board, "Ideas"))));
 }
 
 QTEST_GUILESS_MAIN(TestSandboxClient)

@@ -46,6 +46,12 @@ struct Reply {
     int status = -1;
     std::string body;
     std::string contentType;
+    httplib::Headers headers;
+    std::string header(const std::string &name) const
+    {
+        const auto it = headers.find(name);
+        return it == headers.end() ? std::string() : it->second;
+    }
     QJsonValue json() const
     {
         const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body));
@@ -75,7 +81,7 @@ Reply call(const Emulator &emulator, const std::string &method, const std::strin
     if (!result) {
         return {};
     }
-    return {result->status, result->body, result->get_header_value("Content-Type")};
+    return {result->status, result->body, result->get_header_value("Content-Type"), result->headers};
 }
 
 QJsonObject object(const Reply &reply)
@@ -405,16 +411,68 @@ void TestSandboxEmulation::uploadRoundTrip()
 void TestSandboxEmulation::rateLimit()
 {
     Emulator &e = *m_emulator;
-    e.setRateLimit(5);
+    // Off by default: no limit and no headers.
+    QVERIFY(call(e, "GET", "members/me").header("X-Rate-Limit-Api-Token-Remaining").empty());
+
+    // The token's limit: each answer counts down, the one over it gets the JSON 429 and does
+    // not count (the next is refused too, with nothing left).
+    sandbox::RateLimits limits;
+    limits.perToken = 5;
+    e.setRateLimits(limits);
     for (int i = 0; i < 5; ++i) {
+        const Reply reply = call(e, "GET", "boards/" + e.boardId("Product Roadmap") + "/lists");
+        QCOMPARE(reply.status, 200);
+        QCOMPARE(reply.header("X-Rate-Limit-Api-Token-Max"), "5");
+        QCOMPARE(reply.header("X-Rate-Limit-Api-Token-Remaining"), std::to_string(4 - i));
+        QCOMPARE(reply.header("X-Rate-Limit-Api-Token-Interval-Ms"), "10000");
+        QCOMPARE(reply.header("X-Rate-Limit-Api-Key-Remaining"), std::to_string(299 - i));
+        QVERIFY(reply.header("X-Rate-Limit-Member-Remaining").empty()); // not a member route
+    }
+    for (int i = 0; i < 2; ++i) {
+        const Reply refused = call(e, "GET", "members/me");
+        QCOMPARE(refused.status, 429);
+        QCOMPARE(object(refused)[u"error"_s].toString(), u"API_TOKEN_LIMIT_EXCEEDED"_s);
+        QCOMPARE(object(refused)[u"message"_s].toString(), u"Rate limit exceeded"_s);
+        QCOMPARE(refused.header("X-Rate-Limit-Api-Token-Remaining"), "0");
+        QCOMPARE(refused.header("X-Rate-Limit-Api-Key-Remaining"), "295");
+    }
+    // The key's limit, and the window sliding: a short one here.
+    limits = {};
+    limits.perKey = 3;
+    limits.window = std::chrono::milliseconds(400);
+    e.setRateLimits(limits);
+    for (int i = 0; i < 3; ++i) {
         QCOMPARE(call(e, "GET", "members/me").status, 200);
     }
-    const Reply refused = call(e, "GET", "members/me");
-    QCOMPARE(refused.status, 429);
-    QCOMPARE(object(refused)[u"error"_s].toString(), u"API_TOKEN_LIMIT_EXCEEDED"_s);
-    QCOMPARE(object(refused)[u"message"_s].toString(), u"Rate limit exceeded"_s);
+    const Reply keyRefused = call(e, "GET", "members/me");
+    QCOMPARE(keyRefused.status, 429);
+    QCOMPARE(object(keyRefused)[u"error"_s].toString(), u"API_KEY_LIMIT_EXCEEDED"_s);
+    QTest::qWait(450);
+    // Error answers of requests within the limits carry the headers too.
+    const Reply again = call(e, "GET", "cards/0123456789abcdef01234567");
+    QCOMPARE(again.status, 404);
+    QCOMPARE(again.header("X-Rate-Limit-Api-Key-Remaining"), "2");
+
+    // The member routes' own limit leaves the other routes alone.
+    limits = {};
+    limits.perMemberRoute = 2;
+    e.setRateLimits(limits);
+    const Reply first = call(e, "GET", "members/me/boards");
+    QCOMPARE(first.header("X-Rate-Limit-Member-Max"), "2");
+    QCOMPARE(first.header("X-Rate-Limit-Member-Remaining"), "1");
+    QCOMPARE(first.header("X-Rate-Limit-Member-Interval-Ms"), "900000");
+    QCOMPARE(call(e, "GET", "members/me").status, 200);
+    const Reply memberRefused = call(e, "GET", "members/me");
+    QCOMPARE(memberRefused.status, 429);
+    QCOMPARE(object(memberRefused)[u"error"_s].toString(), u"RATE_LIMIT_EXCEEDED"_s);
+    QCOMPARE(memberRefused.header("X-Rate-Limit-Member-Remaining"), "0");
+    QCOMPARE(call(e, "GET", "boards/" + e.boardId("Product Roadmap") + "/lists").status, 200);
+
     e.setRateLimit(0);
     QCOMPARE(call(e, "GET", "members/me").status, 200);
+    // The log says how each request was answered.
+    const auto log = e.requests();
+    QCOMPARE(std::count_if(log.begin(), log.end(), [](const auto &r) { return r.status == 429; }), 4);
 
     // A revoked token is refused from then on.
     e.revokeToken();

@@ -36,6 +36,7 @@ struct StoreOptions {
     QString token;
     QString settingsFile; // shared between two stores to test a restart
     std::shared_ptr<CredentialStore> credentials; // a memory store when absent
+    std::chrono::milliseconds timeout = TrelloAPI::defaultTimeout;
 };
 
 // A credential store that answers late, as a real keyring does (D-Bus round trips, an unlock
@@ -87,6 +88,7 @@ inline std::unique_ptr<AppState> makeStore(const StoreOptions &options, const QT
     deps.loginItem = std::make_unique<LoginItem>(dir.filePath(QStringLiteral("autostart")),
                                                  QStringLiteral("/usr/bin/stavelin"));
     deps.baseURL = QUrl(options.baseUrl);
+    deps.requestTimeout = options.timeout;
     auto state = std::make_unique<AppState>(std::move(deps));
     await(state->startup());
     return state;

@@ -406,7 +406,7 @@ void TestBoardOps::refreshVisibleSequence()
     service.clearRequests();
     service.injectFault("GET", "/1/boards/.*/lists", Response::text("boom", 500));
     service.injectFault("GET", "/1/lists/" + lists[0].id.toStdString() + "/cards",
-                        Response::text("slow down", 429));
+                        Response::text("The requested resource was not found.", 404));
     await(state->refreshVisible());
     const auto lines = requestLines(service.requests());
     const std::string b = "/1/boards/" + board.toStdString();

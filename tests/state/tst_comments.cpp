@@ -191,7 +191,7 @@ void TestComments::toggleReaction()
 
     // A refused change shows its error and does not fetch again.
     rig.server.clearRequests();
-    rig.server.enqueue("POST", "/1/actions/a1/reactions", Response::text("limit reached", 429));
+    rig.server.enqueue("POST", "/1/actions/a1/reactions", Response::text("invalid value for shortName", 400));
     await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
     QVERIFY(rig.state->errors()->message());
     QVERIFY(rig.requests("GET", ReactionsPattern).empty());

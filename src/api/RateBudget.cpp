@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+#include "RateBudget.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+using std::chrono::milliseconds;
+
+namespace {
+// The headers' prefixes, by scope.
+constexpr const char *HeaderPrefix[] = {"X-Rate-Limit-Api-Token-", "X-Rate-Limit-Api-Key-",
+                                        "X-Rate-Limit-Member-"};
+
+milliseconds roundedUp(RateBudget::Clock::duration duration)
+{
+    const auto rounded = std::chrono::ceil<milliseconds>(duration);
+    return std::max(rounded, milliseconds(0));
+}
+} // namespace
+
+std::array<RateBudget::Limit, 3> RateBudget::defaults()
+{
+    // The service's documented windows, until its headers say otherwise.
+    std::array<Limit, 3> limits;
+    limits[Token].window = milliseconds(10000);
+    limits[Key].window = milliseconds(10000);
+    limits[Member].window = milliseconds(900000);
+    return limits;
+}
+
+milliseconds RateBudget::Pause::left(Clock::time_point now) const
+{
+    return roundedUp(until - now);
+}
+
+bool RateBudget::isMemberPath(const QString &path)
+{
+    return path.startsWith(u"members/"_s);
+}
+
+void RateBudget::Limit::prune(Clock::time_point now)
+{
+    while (!counted.empty() && counted.front() + window + margin <= now) {
+        counted.pop_front();
+    }
+    if (pause && pause->until <= now) {
+        pause.reset();
+    }
+}
+
+RateBudget::Clock::time_point RateBudget::Limit::freeAt(int requests) const
+{
+    // The count must drop to max - requests: that many of the oldest have to leave it first.
+    const qsizetype leaving =
+        std::min<qsizetype>(qsizetype(counted.size()) + requests - max, qsizetype(counted.size()));
+    if (leaving <= 0) {
+        return Clock::time_point::min();
+    }
+    return counted[std::size_t(leaving - 1)] + window + margin;
+}
+
+void RateBudget::reset()
+{
+    m_limits = defaults();
+}
+
+std::optional<RateBudget::Pause> RateBudget::pauseFor(Scope scope, Clock::time_point until,
+                                                      Clock::time_point now)
+{
+    Limit &limit = m_limits[scope];
+    if (limit.pause && limit.pause->until > now) {
+        // Still the same stretch: answers to requests that were already out when it began.
+        limit.pause->until = std::max(limit.pause->until, until);
+    } else {
+        limit.pause = Pause{until, ++m_episodes};
+    }
+    return limit.pause;
+}
+
+std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::time_point now)
+{
+    const bool member = isMemberPath(path);
+    std::optional<Pause> paused;
+    for (const Scope scope : {Token, Key, Member}) {
+        if (scope == Member && !member) {
+            continue;
+        }
+        Limit &limit = m_limits[scope];
+        limit.prune(now);
+        if (limit.pause && (!paused || limit.pause->until > paused->until)) {
+            paused = limit.pause;
+        }
+    }
+    if (paused) {
+        return paused;
+    }
+    for (const Scope scope : {Token, Key, Member}) {
+        const Limit &limit = m_limits[scope];
+        if ((scope != Member || member) && limit.max > 0 &&
+            int(limit.counted.size()) >= limit.max) {
+            return pauseFor(scope, limit.freeAt(1), now);
+        }
+    }
+    return std::nullopt;
+}
+
+void RateBudget::sent(const QString &path, Clock::time_point now)
+{
+    const bool member = isMemberPath(path);
+    for (const Scope scope : {Token, Key, Member}) {
+        if (scope != Member || member) {
+            m_limits[scope].prune(now);
+            m_limits[scope].counted.push_back(now);
+        }
+    }
+}
+
+std::optional<RateBudget::Scope> RateBudget::refusedScope(const QByteArray &body)
+{
+    const QString code = QJsonDocument::fromJson(body).object().value(u"error"_s).toString();
+    if (code == u"API_KEY_LIMIT_EXCEEDED"_s) {
+        return Key;
+    }
+    if (code.startsWith(u"API_TOKEN_"_s)) {
+        return Token;
+    }
+    if (code == u"RATE_LIMIT_EXCEEDED"_s) {
+        return Member;
+    }
+    return std::nullopt;
+}
+
+std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const Header &header,
+                                                      int status, const QByteArray &body,
+                                                      Clock::time_point now)
+{
+    const bool member = isMemberPath(path);
+    std::optional<Scope> exhausted;
+    for (const Scope scope : {Token, Key, Member}) {
+        const QByteArray prefix(HeaderPrefix[scope]);
+        bool hasMax = false;
+        bool hasRemaining = false;
+        bool hasWindow = false;
+        const int max = header(prefix + "Max").trimmed().toInt(&hasMax);
+        const int remaining = header(prefix + "Remaining").trimmed().toInt(&hasRemaining);
+        const qint64 window = header(prefix + "Interval-Ms").trimmed().toLongLong(&hasWindow);
+        if (!hasMax || max <= 0) {
+            continue;
+        }
+        Limit &limit = m_limits[scope];
+        limit.max = max;
+        if (hasWindow && window > 0) {
+            limit.window = milliseconds(window);
+        }
+        if (!hasRemaining) {
+            continue;
+        }
+        limit.prune(now);
+        // More used than we sent: someone else's requests, which we can only date from now.
+        const qsizetype used = std::clamp(max - remaining, 0, max);
+        while (qsizetype(limit.counted.size()) < used) {
+            limit.counted.push_back(now);
+        }
+        if (remaining <= 0 && !exhausted && (scope != Member || member)) {
+            exhausted = scope;
+        }
+    }
+    if (status != 429) {
+        return std::nullopt;
+    }
+    // The body names the limit; else the headers; else it counts as the token's.
+    std::optional<Scope> scope = refusedScope(body);
+    if (!scope || (*scope == Member && !member)) {
+        scope = exhausted.value_or(Token);
+    }
+    return pauseFor(*scope, now + m_limits[*scope].window + margin, now);
+}
+
+milliseconds RateBudget::waitFor(int requests, int memberRequests, Clock::time_point now)
+{
+    Clock::time_point ready = now;
+    for (const Scope scope : {Token, Key, Member}) {
+        const int cost = scope == Member ? memberRequests : requests;
+        if (cost <= 0) {
+            continue;
+        }
+        Limit &limit = m_limits[scope];
+        limit.prune(now);
+        if (limit.pause) {
+            ready = std::max(ready, limit.pause->until);
+        }
+        if (limit.max > 0) {
+            // A cost above the whole budget waits for all of it.
+            ready = std::max(ready, limit.freeAt(std::min(cost, limit.max)));
+        }
+    }
+    return roundedUp(ready - now);
+}
