@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <unistd.h>
@@ -202,6 +203,31 @@ void TestCommands::run(const QString &command)
             }
         }
         hooks::trace(QStringLiteral("no such board"));
+    } else if (command == QLatin1String("frames start")) {
+        // Each frame's interval from the one before, while something moves on the panel.
+        m_delegate->ensurePanel();
+        m_frameTimes.clear();
+        m_frameClock.start();
+        QObject::disconnect(m_frames);
+        m_frames = connect(m_delegate->panel(), &QQuickWindow::frameSwapped, this, [this] {
+            m_frameTimes.append(double(m_frameClock.nsecsElapsed()) / 1e6);
+            m_frameClock.start();
+        });
+    } else if (command == QLatin1String("frames stop")) {
+        QObject::disconnect(m_frames);
+        QList<double> times = m_frameTimes;
+        if (!times.isEmpty()) {
+            times.removeFirst(); // the wait before the first frame of the gesture
+        }
+        std::sort(times.begin(), times.end());
+        const auto at = [&times](double share) {
+            return times.isEmpty() ? 0.0 : times[qsizetype(share * double(times.size() - 1))];
+        };
+        hooks::trace(QStringLiteral("frames %1 median %2 p95 %3 max %4 ms")
+                         .arg(times.size())
+                         .arg(at(0.5), 0, 'f', 1)
+                         .arg(at(0.95), 0, 'f', 1)
+                         .arg(times.isEmpty() ? 0.0 : times.last(), 0, 'f', 1));
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {

@@ -52,4 +52,8 @@ private:
     Shell *m_shell;
     QSocketNotifier *m_notifier;
     QByteArray m_buffer;
+    // "frames start" … "frames stop": the panel's frame times in between (benchmarks).
+    QMetaObject::Connection m_frames;
+    QElapsedTimer m_frameClock;
+    QList<double> m_frameTimes;
 };

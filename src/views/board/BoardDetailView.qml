@@ -39,6 +39,7 @@ PanelScreen {
     property date now: new Date()
 
     BoardDragState { id: boardDrag }
+    readonly property BoardDragState dragState: boardDrag
 
     // Once the lists and the cards of every column in view are in, and drawn: a moment for the
     // benchmarks (see Shell.note).
@@ -423,7 +424,7 @@ PanelScreen {
                 clip: true
                 boundsBehavior: Flickable.StopAtBounds
                 // Columns just out of view stay built, with their scroll positions.
-                cacheBuffer: 500
+                cacheBuffer: 0
                 model: detail.lists
                 Accessible.role: Accessible.List
                 Accessible.name: qsTr("Lists")

@@ -75,6 +75,7 @@ FocusScope {
 
     implicitHeight: content.implicitHeight + 16
     activeFocusOnTab: true
+    Component.onCompleted: if (dragState) ++dragState.tilesBuilt
 
     Accessible.role: Accessible.ListItem
     Accessible.name: card.name
@@ -103,7 +104,7 @@ FocusScope {
             openRequested()
             event.accepted = true
         } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
-            menu.popup(tile, 8, 8)
+            openMenu(8, 8)
             event.accepted = true
         }
     }
@@ -131,6 +132,8 @@ FocusScope {
         Behavior on border.color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
     }
 
+    // Qt 6.4's linter cannot see this file's ids from inside the rows' components.
+    // qmllint disable unqualified
     ColumnLayout {
         id: content
         x: 8
@@ -138,43 +141,44 @@ FocusScope {
         width: parent.width - 16
         spacing: 4
 
-        FlowLayout {
-            objectName: "labels"
-            visible: tile.labels.length > 0
-            spacing: 4
+        Loader {
+            // Built only for the cards that have it: most tiles do not.
+            active: tile.labels.length > 0
+            visible: active
             Layout.fillWidth: true
+            sourceComponent: FlowLayout {
+                objectName: "labels"
+                spacing: 4
 
-            Repeater {
-                model: tile.labels
-                // Qt 6.4's linter does not see that a delegate reaches this file's ids.
-                // qmllint disable unqualified
-                delegate: Item {
-                    id: chip
-                    required property var modelData
-                    readonly property bool named: tile.wideLabels && !!modelData.name
-                    implicitWidth: named ? chipText.implicitWidth + 12 : 22
-                    implicitHeight: named ? chipText.implicitHeight + 2 : 6
-                    ToolTip.text: tile.labelTip(modelData)
-                    ToolTip.visible: chipHover.hovered
-                    ToolTip.delay: 600
-                    HoverHandler { id: chipHover }
+                Repeater {
+                    model: tile.labels
+                    delegate: Item {
+                        id: chip
+                        required property var modelData
+                        readonly property bool named: tile.wideLabels && !!modelData.name
+                        implicitWidth: named ? chipText.implicitWidth + 12 : 22
+                        implicitHeight: named ? chipText.implicitHeight + 2 : 6
+                        ToolTip.text: tile.labelTip(modelData)
+                        ToolTip.visible: chipHover.hovered
+                        ToolTip.delay: 600
+                        HoverHandler { id: chipHover }
 
-                    Rectangle {
-                        anchors.fill: parent
-                        radius: chip.named ? height / 2 : 3
-                        color: Theme.trelloColor(chip.modelData.color)
-                    }
-                    Text {
-                        id: chipText
-                        visible: chip.named
-                        anchors.centerIn: parent
-                        text: chip.modelData.name ? chip.modelData.name : ""
-                        textFormat: Text.PlainText
-                        font: Theme.withWeight(Theme.captionFont, Font.Medium)
-                        color: Theme.trelloLabelTextColor(chip.modelData.color)
+                        Rectangle {
+                            anchors.fill: parent
+                            radius: chip.named ? height / 2 : 3
+                            color: Theme.trelloColor(chip.modelData.color)
+                        }
+                        Text {
+                            id: chipText
+                            visible: chip.named
+                            anchors.centerIn: parent
+                            text: chip.modelData.name ? chip.modelData.name : ""
+                            textFormat: Text.PlainText
+                            font: Theme.withWeight(Theme.captionFont, Font.Medium)
+                            color: Theme.trelloLabelTextColor(chip.modelData.color)
+                        }
                     }
                 }
-                // qmllint enable unqualified
             }
         }
 
@@ -188,79 +192,90 @@ FocusScope {
             Layout.fillWidth: true
         }
 
-        RowLayout {
-            objectName: "dueRow"
-            visible: tile.hasDue
-            spacing: 4
-            Symbol {
-                name: tile.card.dueComplete === true ? "checkmark.circle.fill" : "clock"
-                color: tile.dueColor
-                Layout.preferredWidth: 10
-                Layout.preferredHeight: 10
-            }
-            Text {
-                objectName: "dueText"
-                text: tile.hasDue ? Theme.dueText(tile.card.due, tile.now) : ""
-                textFormat: Text.PlainText
-                font: Theme.caption2Font
-                color: tile.dueColor
+        Loader {
+            // Built only for the cards that have it: most tiles do not.
+            active: tile.hasDue
+            visible: active
+            Layout.fillWidth: true
+            sourceComponent: RowLayout {
+                objectName: "dueRow"
+                spacing: 4
+                Symbol {
+                    name: tile.card.dueComplete === true ? "checkmark.circle.fill" : "clock"
+                    color: tile.dueColor
+                    Layout.preferredWidth: 10
+                    Layout.preferredHeight: 10
+                }
+                Text {
+                    objectName: "dueText"
+                    text: tile.hasDue ? Theme.dueText(tile.card.due, tile.now) : ""
+                    textFormat: Text.PlainText
+                    font: Theme.caption2Font
+                    color: tile.dueColor
+                }
             }
         }
 
-        RowLayout {
-            objectName: "badgeRow"
-            visible: tile.showsBadgeRow
-            spacing: 8
+        Loader {
+            // Built only for the cards that have it: most tiles do not.
+            active: tile.showsBadgeRow
+            visible: active
             Layout.fillWidth: true
             Layout.topMargin: 1
+            sourceComponent: RowLayout {
+                objectName: "badgeRow"
+                spacing: 8
 
-            RowLayout {
-                objectName: "commentBadge"
-                visible: tile.comments >= 1
-                spacing: 3
-                Symbol {
-                    name: "text.bubble"
-                    color: Theme.secondary
-                    Layout.preferredWidth: 10
-                    Layout.preferredHeight: 10
+                RowLayout {
+                    objectName: "commentBadge"
+                    visible: tile.comments >= 1
+                    spacing: 3
+                    Symbol {
+                        name: "text.bubble"
+                        color: Theme.secondary
+                        Layout.preferredWidth: 10
+                        Layout.preferredHeight: 10
+                    }
+                    Text {
+                        text: tile.comments
+                        font: Theme.caption2Font
+                        color: Theme.secondary
+                    }
                 }
-                Text {
-                    text: tile.comments
-                    font: Theme.caption2Font
-                    color: Theme.secondary
+                RowLayout {
+                    objectName: "checklistBadge"
+                    visible: tile.checkItems >= 1
+                    spacing: 3
+                    readonly property color tint: tile.checkItemsChecked === tile.checkItems ? Theme.green
+                                                                                             : Theme.secondary
+                    Symbol {
+                        name: "checklist"
+                        color: parent.tint
+                        Layout.preferredWidth: 10
+                        Layout.preferredHeight: 10
+                    }
+                    Text {
+                        objectName: "checklistText"
+                        text: tile.checkItemsChecked + "/" + tile.checkItems
+                        font: Theme.caption2Font
+                        color: parent.tint
+                    }
                 }
-            }
-            RowLayout {
-                objectName: "checklistBadge"
-                visible: tile.checkItems >= 1
-                spacing: 3
-                readonly property color tint: tile.checkItemsChecked === tile.checkItems ? Theme.green
-                                                                                         : Theme.secondary
-                Symbol {
-                    name: "checklist"
-                    color: parent.tint
-                    Layout.preferredWidth: 10
-                    Layout.preferredHeight: 10
-                }
-                Text {
-                    objectName: "checklistText"
-                    text: tile.checkItemsChecked + "/" + tile.checkItems
-                    font: Theme.caption2Font
-                    color: parent.tint
-                }
-            }
-            Item { Layout.fillWidth: true }
-            Repeater {
-                objectName: "avatars"
-                model: tile.assignedMembers.slice(0, 3)
-                delegate: MemberAvatar {
-                    required property var modelData
-                    member: modelData
-                    size: 18
+                Item { Layout.fillWidth: true }
+                Repeater {
+                    objectName: "avatars"
+                    model: tile.assignedMembers.slice(0, 3)
+                    delegate: MemberAvatar {
+                        required property var modelData
+                        member: modelData
+                        size: 18
+                    }
                 }
             }
         }
     }
+
+    // qmllint enable unqualified
 
     // Where a dragged card would land: a mark in the gap above this tile.
     Rectangle {
@@ -285,7 +300,7 @@ FocusScope {
     }
     TapHandler {
         acceptedButtons: Qt.RightButton
-        onTapped: (point) => menu.popup(tile, point.position.x, point.position.y)
+        onTapped: (point) => tile.openMenu(point.position.x, point.position.y)
     }
     DragHandler {
         id: dragHandler
@@ -325,35 +340,56 @@ FocusScope {
         dragState: tile.dragState
     }
 
-    Menu {
-        id: menu
-        MenuItem {
-            objectName: "openInBrowserItem"
-            text: qsTr("Open in Browser")
-            visible: tile.webAddress !== ""
-            height: visible ? implicitHeight : 0
-            onTriggered: Qt.openUrlExternally(tile.webAddress)
-        }
-        MenuItem {
-            objectName: "archiveCardItem"
-            text: qsTr("Archive Card")
-            onTriggered: AppState.cards.archiveCard(tile.card.id)
-        }
-        MenuSeparator {}
-        MenuItem {
-            objectName: "deleteCardItem"
-            text: qsTr("Delete Card…")
-            palette.windowText: Theme.red
-            onTriggered: deleteDialog.open()
+    // The menu and the delete confirmation are made when asked for: a board shows hundreds of
+    // tiles, and each would otherwise carry a menu and a dialog of its own.
+    function openMenu(x: real, y: real): void {
+        const menu = menuComponent.createObject(tile)
+        menu.closed.connect(function () { menu.destroy() })
+        menu.popup(tile, x, y)
+    }
+    function confirmDelete(): void {
+        const dialog = deleteComponent.createObject(tile)
+        dialog.closed.connect(function () { dialog.destroy() })
+        dialog.open()
+    }
+
+    // Qt 6.4's linter cannot see ids from inside a Component.
+    // qmllint disable unqualified
+    Component {
+        id: menuComponent
+        Menu {
+            objectName: "cardMenu"
+            MenuItem {
+                objectName: "openInBrowserItem"
+                text: qsTr("Open in Browser")
+                visible: tile.webAddress !== ""
+                height: visible ? implicitHeight : 0
+                onTriggered: Qt.openUrlExternally(tile.webAddress)
+            }
+            MenuItem {
+                objectName: "archiveCardItem"
+                text: qsTr("Archive Card")
+                onTriggered: AppState.cards.archiveCard(tile.card.id)
+            }
+            MenuSeparator {}
+            MenuItem {
+                objectName: "deleteCardItem"
+                text: qsTr("Delete Card…")
+                palette.windowText: Theme.red
+                onTriggered: tile.confirmDelete()
+            }
         }
     }
 
-    ConfirmationDialog {
-        id: deleteDialog
-        objectName: "deleteCardDialog"
-        title: qsTr("Delete “%1”?").arg(tile.card.name)
-        message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
-        actionText: qsTr("Delete Permanently")
-        onConfirmed: AppState.cards.deleteCard(tile.card.id)
+    Component {
+        id: deleteComponent
+        ConfirmationDialog {
+            objectName: "deleteCardDialog"
+            title: qsTr("Delete “%1”?").arg(tile.card.name)
+            message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
+            actionText: qsTr("Delete Permanently")
+            onConfirmed: AppState.cards.deleteCard(tile.card.id)
+        }
     }
+    // qmllint enable unqualified
 }

@@ -200,7 +200,7 @@ FocusScope {
                     column.startRename()
                     event.accepted = true
                 } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
-                    listMenu.popup(menuButton, 0, menuButton.height)
+                    column.openMenu()
                     event.accepted = true
                 }
             }
@@ -286,7 +286,7 @@ FocusScope {
                     toolTip: qsTr("List actions")
                     implicitWidth: 20
                     implicitHeight: 20
-                    onClicked: listMenu.popup(menuButton, 0, menuButton.height)
+                    onClicked: column.openMenu()
                 }
             }
 
@@ -337,20 +337,6 @@ FocusScope {
                 dragState: column.dragState
             }
 
-            Menu {
-                id: listMenu
-                MenuItem {
-                    objectName: "renameListItem"
-                    text: qsTr("Rename")
-                    onTriggered: column.startRename()
-                }
-                MenuItem {
-                    objectName: "archiveListItem"
-                    text: qsTr("Archive List")
-                    palette.windowText: Theme.red
-                    onTriggered: archiveDialog.open()
-                }
-            }
         }
 
         ListView {
@@ -409,12 +395,47 @@ FocusScope {
         }
     }
 
-    ConfirmationDialog {
-        id: archiveDialog
-        objectName: "archiveListDialog"
-        title: qsTr("Archive “%1”?").arg(column.list.name)
-        message: qsTr("You can restore it later from %1.").arg(Theme.webAddress)
-        actionText: qsTr("Archive List")
-        onConfirmed: AppState.boards.archiveList(column.list.id)
+    // Made when asked for, as the tiles' menus are.
+    function openMenu(): void {
+        const menu = menuComponent.createObject(column)
+        menu.closed.connect(function () { menu.destroy() })
+        menu.popup(menuButton, 0, menuButton.height)
     }
+    function confirmArchive(): void {
+        const dialog = archiveComponent.createObject(column)
+        dialog.closed.connect(function () { dialog.destroy() })
+        dialog.open()
+    }
+
+    // Qt 6.4's linter cannot see ids from inside a Component.
+    // qmllint disable unqualified
+    Component {
+        id: menuComponent
+        Menu {
+            objectName: "listMenu"
+            MenuItem {
+                objectName: "renameListItem"
+                text: qsTr("Rename")
+                onTriggered: column.startRename()
+            }
+            MenuItem {
+                objectName: "archiveListItem"
+                text: qsTr("Archive List")
+                palette.windowText: Theme.red
+                onTriggered: column.confirmArchive()
+            }
+        }
+    }
+
+    Component {
+        id: archiveComponent
+        ConfirmationDialog {
+            objectName: "archiveListDialog"
+            title: qsTr("Archive “%1”?").arg(column.list.name)
+            message: qsTr("You can restore it later from %1.").arg(Theme.webAddress)
+            actionText: qsTr("Archive List")
+            onConfirmed: AppState.boards.archiveList(column.list.id)
+        }
+    }
+    // qmllint enable unqualified
 }

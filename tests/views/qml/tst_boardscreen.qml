@@ -85,6 +85,35 @@ Item {
             verify(child(screen, "newListForm").visible)
         }
 
+        function test_changesRedrawOneTile() {
+            const roadmap = board("Product Roadmap")
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            const lists = AppState.boards.listsModel(roadmap.id)
+            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const first = AppState.cards.cardsModel(lists.get(0).id)
+            const second = AppState.cards.cardsModel(lists.get(1).id)
+            tryVerify(function () { return first.loaded && second.loaded })
+            for (let i = 0; i < first.count; ++i)
+                verify(child(screen, "card:" + first.get(i).name))
+            const state = screen.dragState
+            wait(100)
+            const built = state.tilesBuilt
+            // A new comment changes one badge; a move within a list, one row's place; a reload
+            // that brings the same cards, nothing.
+            const card = first.get(0)
+            waitFor(AppState.details.addComment(card.id, "counted"))
+            tryVerify(function () { return first.get(0).badges.comments >= 1 })
+            waitFor(AppState.cards.moveCard(first.get(first.count - 1).id, lists.get(0).id, first.get(0).id))
+            waitFor(AppState.cards.refreshCards(lists.get(0).id))
+            wait(100)
+            compare(state.tilesBuilt, built)
+            // Across lists: one new tile, in the list it went to.
+            waitFor(AppState.cards.moveCard(first.get(0).id, lists.get(1).id, ""))
+            tryVerify(function () { return state.tilesBuilt === built + 1 })
+            wait(100)
+            compare(state.tilesBuilt, built + 1)
+        }
+
         function test_keyboard() {
             const roadmap = board("Product Roadmap")
             waitFor(AppState.boards.refreshLists(roadmap.id))
