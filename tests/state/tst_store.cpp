@@ -18,12 +18,9 @@ private slots:
     void startupWithInvalidCredentials();
     void savingDraftCredentials();
     void incompleteDraftDoesNothing();
-    void refusedDraftShowsTheError();
     void clearingCredentials();
     void boardOrder();
     void expandedSurvivesRestart();
-    void loadingFlagsOnSuccessAndFailure();
-    void networkFailureMessage();
 
 private:
     std::unique_ptr<sandbox::Emulator> m_service;
@@ -121,18 +118,6 @@ void TestStore::incompleteDraftDoesNothing()
     QVERIFY(m_service->requests().empty());
 }
 
-void TestStore::refusedDraftShowsTheError()
-{
-    auto state = makeStore(options(false), *m_dir);
-    state->session()->setCredentialsDraftKey(q(m_service->apiKey()));
-    state->session()->setCredentialsDraftToken(u"ATTAwrong"_s);
-    await(state->session()->saveDraftCredentials());
-    QCOMPARE(state->session()->credentialsStatus(), u"Trello API request failed (401): invalid token"_s);
-    QVERIFY(state->session()->credentialsStatusIsError());
-    QCOMPARE(state->errorMessage(), state->session()->credentialsStatus());
-    QVERIFY(state->session()->hasCredentials()); // kept, as typed
-}
-
 void TestStore::clearingCredentials()
 {
     auto state = makeStore(options(), *m_dir);
@@ -202,48 +187,6 @@ void TestStore::expandedSurvivesRestart()
     QVERIFY(restarted->isExpanded());
     QSettings stored(o.settingsFile, QSettings::IniFormat);
     QCOMPARE(stored.value(u"MenuBarIsExpanded"_s).toBool(), true);
-}
-
-void TestStore::loadingFlagsOnSuccessAndFailure()
-{
-    auto state = makeStore(options(), *m_dir);
-    const QString boardID = state->boards()->boards().first().id;
-    await(state->boards()->refreshLists(boardID));
-    const auto before = state->boards()->lists().value(boardID);
-    QVERIFY(!before.isEmpty());
-
-    // While a load runs its id is in the set; after a failure it is gone and the data stays.
-    m_service->injectFault("GET", "/1/boards/.*/lists",
-                           sandbox::Response::text("The requested resource was not found.", 404));
-    auto op = state->boards()->refreshLists(boardID);
-    QCOMPARE(state->boards()->loadingLists(), QStringList{boardID});
-    await(op);
-    QVERIFY(state->boards()->loadingLists().isEmpty());
-    QCOMPARE(state->boards()->lists().value(boardID), before);
-    QCOMPARE(state->errorMessage(),
-             u"Trello API request failed (404): The requested resource was not found."_s);
-
-    auto boards = state->boards()->refreshBoards();
-    QVERIFY(state->boards()->isLoadingBoards());
-    await(boards);
-    QVERIFY(!state->boards()->isLoadingBoards());
-    QVERIFY(!state->errors()->message()); // a success clears the last error
-
-    m_service->injectFault("GET", "/1/members/me/boards", sandbox::Response::text("boom", 500));
-    await(state->boards()->refreshBoards());
-    QVERIFY(!state->boards()->isLoadingBoards());
-    QCOMPARE(state->errorMessage(), u"Trello API request failed (500): boom"_s);
-    QVERIFY(!state->boards()->boards().isEmpty());
-}
-
-void TestStore::networkFailureMessage()
-{
-    auto state = makeStore(options(), *m_dir);
-    m_service->stop();
-    await(state->boards()->refreshBoards());
-    QVERIFY2(state->errorMessage().startsWith(u"Network error: "_s), qPrintable(state->errorMessage()));
-    QVERIFY(!state->errorMessage().contains(q(m_service->token())));
-    QVERIFY(!state->errorMessage().contains(q(m_service->apiKey())));
 }
 
 QTEST_GUILESS_MAIN(TestStore)
