@@ -22,7 +22,6 @@ public:
 
     const KeyedCollection<TrelloCard> &cards() const { return m_cards; }
     QStringList loadingCards() const { return m_loading.sorted(); }
-    bool isLoadingCards(const QString &listID) const { return m_loading.contains(listID); }
 
     Q_INVOKABLE KeyedListModel *cardsModel(const QString &listID) { return m_cards.model(listID); }
 

@@ -28,7 +28,6 @@ public:
     QStringList loadingComments() const { return m_loadingComments.sorted(); }
     QStringList loadingChecklists() const { return m_loadingChecklists.sorted(); }
     QStringList loadingAttachments() const { return m_loadingAttachments.sorted(); }
-    bool isLoadingAttachments(const QString &cardID) const { return m_loadingAttachments.contains(cardID); }
 
     Q_INVOKABLE KeyedListModel *commentsModel(const QString &cardID) { return m_comments.model(cardID); }
     Q_INVOKABLE KeyedListModel *reactionsModel(const QString &commentID) { return m_reactions.model(commentID); }

@@ -238,8 +238,6 @@ public:
         }
         return model;
     }
-    qsizetype modelCount() const { return m_models.size(); }
-    qsizetype entryCount() const { return m_entries.size(); }
 
     static QList<T> without(const QList<T> &records, const QString &id)
     {

@@ -36,11 +36,6 @@ AvatarPicture::AvatarPicture(QQuickItem *parent) : QQuickPaintedItem(parent)
     setAntialiasing(true);
 }
 
-int AvatarPicture::cachedCount()
-{
-    return int(pictures().count());
-}
-
 void AvatarPicture::setSource(const QUrl &source)
 {
     if (m_source == source) {

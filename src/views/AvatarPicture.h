@@ -23,9 +23,6 @@ public:
 
     void paint(QPainter *painter) override;
 
-    // The pictures held in memory (tests and benchmarks).
-    static int cachedCount();
-
 Q_SIGNALS:
     void sourceChanged();
     void readyChanged();

@@ -3,11 +3,8 @@
 import QtQuick
 import Stavelin
 
-DropArea {
-    id: handler
-
+BoardDropArea {
     required property string listID
-    required property BoardDragState dragState
 
     function enter(): void {
         dragState.dropTargetListID = listID
@@ -16,33 +13,11 @@ DropArea {
         if (dragState.dropTargetListID === listID)
             dragState.dropTargetListID = ""
     }
-    // Takes a drop; false when it carries no text.
-    function perform(hasText: bool, text: string): bool {
+    function clear(): void {
         dragState.dropTargetListID = ""
-        if (!hasText)
-            return false
-        dragState.whenDragEnds(function () { handler.move(text) })
-        return true
     }
     function move(text: string): void {
-        if (text.startsWith("list:"))
-            return
-        AppState.cards.moveCard(text, listID, "")
-    }
-
-    onEntered: (drag) => {
-        if (!drag.hasText) {
-            drag.accepted = false
-            return
-        }
-        drag.accept(Qt.MoveAction)
-        enter()
-    }
-    onExited: exit()
-    onDropped: (drop) => {
-        if (perform(drop.hasText, drop.text))
-            drop.accept(Qt.MoveAction)
-        else
-            drop.accepted = false
+        if (!text.startsWith("list:"))
+            AppState.cards.moveCard(text, listID, "")
     }
 }

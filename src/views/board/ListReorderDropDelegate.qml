@@ -5,12 +5,9 @@
 import QtQuick
 import Stavelin
 
-DropArea {
-    id: handler
-
+BoardDropArea {
     // "" for the end zone.
     required property string targetListID
-    required property BoardDragState dragState
 
     readonly property string targetName: targetListID !== "" ? targetListID : "end"
 
@@ -21,38 +18,17 @@ DropArea {
         if (dragState.listReorderTarget === targetName)
             dragState.listReorderTarget = ""
     }
-    function perform(hasText: bool, text: string): bool {
+    function clear(): void {
         dragState.listReorderTarget = ""
-        if (!hasText)
-            return false
-        dragState.whenDragEnds(function () { handler.move(text) })
-        return true
     }
     // The list id of a "list:" payload: only the prefix goes, an id may itself contain "list:".
     function listIDOf(text: string): string {
         return text.substring(5)
     }
     function move(text: string): void {
-        if (text.startsWith("list:")) {
+        if (text.startsWith("list:"))
             AppState.boards.moveList(listIDOf(text), targetListID)
-        } else if (targetListID !== "") {
+        else if (targetListID !== "")
             AppState.cards.moveCard(text, targetListID, "")
-        }
-    }
-
-    onEntered: (drag) => {
-        if (!drag.hasText) {
-            drag.accepted = false
-            return
-        }
-        drag.accept(Qt.MoveAction)
-        enter()
-    }
-    onExited: exit()
-    onDropped: (drop) => {
-        if (perform(drop.hasText, drop.text))
-            drop.accept(Qt.MoveAction)
-        else
-            drop.accepted = false
     }
 }
