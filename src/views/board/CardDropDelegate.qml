@@ -3,8 +3,11 @@
 import QtQuick
 import Stavelin
 
-BoardDropArea {
+DropArea {
+    id: handler
+
     required property string listID
+    required property BoardDragState dragState
 
     function enter(): void {
         dragState.dropTargetListID = listID
@@ -13,11 +16,33 @@ BoardDropArea {
         if (dragState.dropTargetListID === listID)
             dragState.dropTargetListID = ""
     }
-    function clear(): void {
+    // Takes a drop; false when it carries no text.
+    function perform(hasText: bool, text: string): bool {
         dragState.dropTargetListID = ""
+        if (!hasText)
+            return false
+        dragState.whenDragEnds(function () { handler.move(text) })
+        return true
     }
     function move(text: string): void {
-        if (!text.startsWith("list:"))
-            AppState.cards.moveCard(text, listID, "")
+        if (text.startsWith("list:"))
+            return
+        AppState.cards.moveCard(text, listID, "")
+    }
+
+    onEntered: (drag) => {
+        if (!drag.hasText) {
+            drag.accepted = false
+            return
+        }
+        drag.accept(Qt.MoveAction)
+        enter()
+    }
+    onExited: exit()
+    onDropped: (drop) => {
+        if (perform(drop.hasText, drop.text))
+            drop.accept(Qt.MoveAction)
+        else
+            drop.accepted = false
     }
 }

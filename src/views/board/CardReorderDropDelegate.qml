@@ -4,9 +4,12 @@
 import QtQuick
 import Stavelin
 
-BoardDropArea {
+DropArea {
+    id: handler
+
     required property string targetCardID
     required property string targetListID
+    required property BoardDragState dragState
 
     function enter(): void {
         dragState.reorderBeforeCardID = targetCardID
@@ -15,11 +18,32 @@ BoardDropArea {
         if (dragState.reorderBeforeCardID === targetCardID)
             dragState.reorderBeforeCardID = ""
     }
-    function clear(): void {
+    function perform(hasText: bool, text: string): bool {
         dragState.reorderBeforeCardID = ""
+        if (!hasText)
+            return false
+        dragState.whenDragEnds(function () { handler.move(text) })
+        return true
     }
     function move(text: string): void {
-        if (!text.startsWith("list:"))
-            AppState.cards.moveCard(text, targetListID, targetCardID)
+        if (text.startsWith("list:"))
+            return
+        AppState.cards.moveCard(text, targetListID, targetCardID)
+    }
+
+    onEntered: (drag) => {
+        if (!drag.hasText) {
+            drag.accepted = false
+            return
+        }
+        drag.accept(Qt.MoveAction)
+        enter()
+    }
+    onExited: exit()
+    onDropped: (drop) => {
+        if (perform(drop.hasText, drop.text))
+            drop.accept(Qt.MoveAction)
+        else
+            drop.accepted = false
     }
 }
