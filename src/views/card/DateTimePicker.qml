@@ -115,7 +115,6 @@ FocusScope {
         }
 
         DayOfWeekRow {
-            objectName: "weekdayRow"
             locale: picker.locale // qmllint disable type
             spacing: grid.spacing
             padding: 0
