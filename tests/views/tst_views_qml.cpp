@@ -72,6 +72,12 @@ public:
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
 
+    // A second account: this token (with the same key) signs in as the member of that username.
+    Q_INVOKABLE bool acceptToken(const QString &token, const QString &username)
+    {
+        return m_emulator->acceptToken(token.toStdString(), username.toStdString());
+    }
+
     // A change made elsewhere (on the service's web site, say): one request of our own to the
     // sandbox, past the store. Waits for the answer; true on a 2xx status.
     Q_INVOKABLE bool send(const QString &method, const QString &path, const QVariantMap &items)
@@ -157,6 +163,8 @@ public slots:
         dependencies.loginItem =
             std::make_unique<LoginItem>(m_dir.filePath(u"autostart"_s), u"/usr/bin/true"_s);
         dependencies.baseURL = QUrl(m_sandbox->baseUrl());
+        // The program's own key is the one the sandbox knows, as in the demo.
+        dependencies.builtInAppKey = m_sandbox->apiKey();
         m_state = new AppState(std::move(dependencies), this);
         AppState::setInstance(m_state);
         QCoro::waitFor(m_state->startup());
