@@ -23,6 +23,8 @@ packages=(
   # the settings portal that tells the desktop's light/dark preference, with dconf behind it
   xdg-desktop-portal xdg-desktop-portal-gtk dconf-service dconf-gsettings-backend
   gsettings-desktop-schemas libglib2.0-bin
+  # the URL hand-off test: gio opens stavelin: URLs as a desktop does; the entry is validated
+  desktop-file-utils
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "Appearance.h"
 #include "DemoSession.h"
+#include "DesktopActivation.h"
 #include "Screenshots.h"
 #include "SingleInstance.h"
 #include "TestHooks.h"
@@ -146,6 +147,25 @@ int main(int argc, char *argv[])
     QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
     if (!arguments.isEmpty()) {
         delegate.openArguments(arguments);
+    }
+    // Callback URLs from a desktop that opens them through D-Bus: no second start, and no
+    // command line carrying the token. The demo leaves the name to the real program.
+    std::unique_ptr<DesktopActivation> activation;
+    if (!demo) {
+        activation = std::make_unique<DesktopActivation>();
+        QObject::connect(activation.get(), &DesktopActivation::activated, &delegate,
+                         &AppDelegate::showPanel);
+        QObject::connect(activation.get(), &DesktopActivation::opened, &delegate,
+                         [&delegate](const QStringList &uris) {
+                             hooks::trace(QStringLiteral("opened through D-Bus"));
+                             delegate.openArguments(uris);
+                         });
+        QString unavailable;
+        if (activation->publish(QDBusConnection::sessionBus(), &unavailable)) {
+            hooks::trace(QStringLiteral("on the session bus as ") + DesktopActivation::ApplicationId);
+        } else {
+            hooks::trace(QStringLiteral("not on the session bus: ") + unavailable);
+        }
     }
 
     std::unique_ptr<TestCommands> commands;
