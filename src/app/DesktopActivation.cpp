@@ -7,7 +7,7 @@
 
 QString DesktopActivation::objectPath(const QString &applicationId)
 {
-    // As the desktop entry specification derives it: "/" + the id with "." as "/" and "-" as "_".
+    // As freedesktop.org desktops derive it: "/" + the id with "." as "/" and "-" as "_".
     QString path = QLatin1Char('/') + applicationId;
     path.replace(QLatin1Char('.'), QLatin1Char('/'));
     path.replace(QLatin1Char('-'), QLatin1Char('_'));
