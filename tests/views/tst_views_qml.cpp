@@ -18,6 +18,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPalette>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -123,6 +124,13 @@ private:
     bool start(sandbox::Seed seed)
     {
         const int port = m_emulator ? m_emulator->port() : 0;
+        // The store's idle keep-alive connections would hold the old server's workers for
+        // their whole time-out (seconds per reset): close them first.
+        if (m_store) {
+            for (auto *network : m_store->findChildren<QNetworkAccessManager *>())
+                network->clearConnectionCache();
+            QCoreApplication::processEvents();
+        }
         m_emulator.reset();
         sandbox::Options options;
         options.seed = seed;
@@ -132,6 +140,9 @@ private:
 
     std::unique_ptr<sandbox::Emulator> m_emulator;
     QString m_seed = u"sample"_s;
+
+public:
+    QPointer<QObject> m_store; // the store under test, whose connections a reset closes
 };
 
 class Setup : public QObject {
@@ -166,6 +177,7 @@ public slots:
         // The program's own key is the one the sandbox knows, as in the demo.
         dependencies.builtInAppKey = m_sandbox->apiKey();
         m_state = new AppState(std::move(dependencies), this);
+        m_sandbox->m_store = m_state;
         AppState::setInstance(m_state);
         QCoro::waitFor(m_state->startup());
     }
