@@ -20,6 +20,8 @@ packages=(
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer
   at-spi2-core xdg-utils imagemagick fonts-dejavu-core libgl1-mesa-dri python3-dbus python3-gi
+  # the Debian package (CPack's dependency scan needs file and dpkg-shlibdeps) and its checks
+  dpkg-dev file lintian desktop-file-utils appstream
   # the StatusNotifierItem tray test: a window manager, the standalone watcher and tray bar
   openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
 )
