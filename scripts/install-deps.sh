@@ -20,6 +20,9 @@ packages=(
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer
   at-spi2-core xdg-utils imagemagick fonts-dejavu-core libgl1-mesa-dri python3-dbus python3-gi
+  # the settings portal that tells the desktop's light/dark preference, with dconf behind it
+  xdg-desktop-portal xdg-desktop-portal-gtk dconf-service dconf-gsettings-backend
+  gsettings-desktop-schemas libglib2.0-bin
   # the Debian package (CPack's dependency scan needs file and dpkg-shlibdeps) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
   # the StatusNotifierItem tray test: a window manager, the standalone watcher and tray bar

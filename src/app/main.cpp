@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Stavelin: a tray companion for Trello boards.
 #include "AppDelegate.h"
+#include "Appearance.h"
 #include "DemoSession.h"
 #include "Screenshots.h"
 #include "SingleInstance.h"
@@ -91,6 +92,17 @@ int main(int argc, char *argv[])
     }
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/shell/icons/stavelin.svg")));
+    // Light or dark as the desktop prefers, and its changes while we run.
+    Appearance appearance;
+    if (hooks::enabled()) {
+        QObject::connect(&appearance, &Appearance::applied, [](auto preference) {
+            hooks::trace(QStringLiteral("appearance %1").arg(
+                preference == ColorSchemeWatcher::Preference::Dark    ? QStringLiteral("dark")
+                : preference == ColorSchemeWatcher::Preference::Light ? QStringLiteral("light")
+                                                                       : QStringLiteral("platform")));
+        });
+    }
+    appearance.start();
     QCoro::Qml::registerTypes();
 
     std::unique_ptr<DemoSession> demoSession;
