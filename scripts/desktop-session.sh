@@ -129,6 +129,14 @@ if [ "$with_display" = 1 ]; then
     exit 1
   fi
   export DISPLAY=":$(cat "$XDG_RUNTIME_DIR/display")"
+  # Seen rarely on a busy machine: a client could not open the display just reported. Wait
+  # until one can, and say why not.
+  display_ready() { xdpyinfo >/dev/null 2>&1; }
+  if ! wait_for 10 display_ready; then
+    echo "desktop-session: no client can open $DISPLAY" >&2
+    cat "$scratch/xvfb.log" >&2
+    exit 1
+  fi
 
   # Started before the accessibility variables below: with atk-bridge loaded it is slow to
   # claim the tray.
