@@ -120,8 +120,11 @@ keyring_pid=${GNOME_KEYRING_PID:-}
 if [ -n "$keyring_pid" ]; then pids+=("$keyring_pid"); fi
 
 if [ "$with_display" = 1 ]; then
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$XDG_RUNTIME_DIR/display" \
-    >"$scratch/xvfb.log" 2>&1 &
+  # -noreset: by default the server starts afresh whenever its last client leaves, and a
+  # client that connects meanwhile fails (trayer or openbox now and then, right after a first
+  # short-lived client such as xdpyinfo).
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp \
+    3>"$XDG_RUNTIME_DIR/display" >"$scratch/xvfb.log" 2>&1 &
   pids+=($!)
   if ! wait_for 10 test -s "$XDG_RUNTIME_DIR/display"; then
     echo "desktop-session: Xvfb did not start" >&2
@@ -129,14 +132,6 @@ if [ "$with_display" = 1 ]; then
     exit 1
   fi
   export DISPLAY=":$(cat "$XDG_RUNTIME_DIR/display")"
-  # Seen rarely on a busy machine: a client could not open the display just reported. Wait
-  # until one can, and say why not.
-  display_ready() { xdpyinfo >/dev/null 2>&1; }
-  if ! wait_for 10 display_ready; then
-    echo "desktop-session: no client can open $DISPLAY" >&2
-    cat "$scratch/xvfb.log" >&2
-    exit 1
-  fi
 
   # Started before the accessibility variables below: with atk-bridge loaded it is slow to
   # claim the tray.
