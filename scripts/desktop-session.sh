@@ -121,8 +121,9 @@ if [ -n "$keyring_pid" ]; then pids+=("$keyring_pid"); fi
 
 if [ "$with_display" = 1 ]; then
   # -noreset: by default the server starts afresh whenever its last client leaves, and a
-  # client that connects meanwhile fails (trayer or openbox now and then, right after a first
-  # short-lived client such as xdpyinfo).
+  # client that connects meanwhile fails. Another Xvfb starting on this machine connects for
+  # a moment to see whether a display number is taken, so trayer or openbox failed now and
+  # then.
   Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp \
     3>"$XDG_RUNTIME_DIR/display" >"$scratch/xvfb.log" 2>&1 &
   pids+=($!)
