@@ -23,8 +23,11 @@ packages=(
   # the settings portal that tells the desktop's light/dark preference, with dconf behind it
   xdg-desktop-portal xdg-desktop-portal-gtk dconf-service dconf-gsettings-backend
   gsettings-desktop-schemas libglib2.0-bin
-  # the URL hand-off test: gio opens stavelin: URLs as a desktop does; the entry is validated
-  desktop-file-utils
+  # the Debian package (CPack's dependency scan needs file and dpkg-shlibdeps) and its checks;
+  # desktop-file-utils also validates the entry that gio uses to hand over stavelin: URLs
+  dpkg-dev file lintian desktop-file-utils appstream
+  # the StatusNotifierItem tray test: a window manager, the standalone watcher and tray bar
+  openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
 )
 
 missing=()
