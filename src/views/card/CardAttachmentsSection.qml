@@ -99,7 +99,8 @@ ColumnLayout {
 
     Text {
         objectName: "noAttachmentsText"
-        visible: section.attachments.count === 0 && !section.loading
+        // (The store lets go of the model when the card goes; the section may outlive it briefly.)
+        visible: (!section.attachments || section.attachments.count === 0) && !section.loading
         text: qsTr("No attachments.")
         textFormat: Text.PlainText
         font: Theme.captionFont

@@ -32,7 +32,7 @@ ColumnLayout {
 
     Text {
         objectName: "noLabelsText"
-        visible: section.labels.count === 0
+        visible: !section.labels || section.labels.count === 0
         text: qsTr("No labels on this board.")
         textFormat: Text.PlainText
         font: Theme.captionFont

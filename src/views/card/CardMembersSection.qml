@@ -25,7 +25,7 @@ ColumnLayout {
 
     Text {
         objectName: "noMembersText"
-        visible: section.members.count === 0
+        visible: !section.members || section.members.count === 0
         text: qsTr("No members on this board.")
         textFormat: Text.PlainText
         font: Theme.captionFont
