@@ -86,7 +86,7 @@ Item {
             return findChild(view, "item:" + name)
         }
         function isTicked(view, name) {
-            return findChild(itemRow(view, name), "tick").name === "checkmark.square.fill"
+            return findChild(itemRow(view, name), "itemButton").Accessible.checked
         }
         function typeText(text) {
             for (const c of text)
@@ -213,8 +213,10 @@ Item {
             let menu = null
             tryVerify(function () { menu = findChild(view, "itemMenu"); return menu !== null && menu.opened })
             mouseClick(findChild(menu, "renameItemItem"))
-            const field = findChild(itemRow(view, "Pick files"), "renameItemField")
-            tryVerify(function () { return field.visible && field.activeFocus })
+            // The rename row is made when it is needed.
+            const renameField = function () { return findChild(itemRow(view, "Pick files"), "renameItemField") }
+            let field = null
+            tryVerify(function () { field = renameField(); return field !== null && field.visible && field.activeFocus })
             compare(field.text, "Pick files")
 
             // The same name, even with spaces around it: nothing sent, rename mode left.
@@ -223,6 +225,7 @@ Item {
             keyClick(Qt.Key_Return)
             compare(view.editingItemID, "")
             verify(row.activeFocus, "the focus is back on the row")
+            tryVerify(function () { return renameField() === null })
             // White space only: Save disabled, Return leaves without sending.
             view.startRename(view.sortedItems[0])
             view.editingItemName = "   "
@@ -234,7 +237,7 @@ Item {
 
             // A new name is sent trimmed, and the row shows it once the service agrees.
             view.startRename(view.sortedItems[0])
-            tryVerify(function () { return field.activeFocus })
+            tryVerify(function () { field = renameField(); return field !== null && field.activeFocus })
             field.selectAll()
             typeText(" Choose files ")
             mouseClick(findChild(itemRow(view, "Pick files"), "saveRenameButton"))
