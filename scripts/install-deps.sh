@@ -14,6 +14,8 @@ packages=(
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
+  # the file dialog's own QML form, used where the desktop offers no native one
+  qml6-module-qt-labs-folderlistmodel
   # coroutines, keyring, hot key, loopback HTTP server, benchmarks
   qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev
   libcpp-httplib-dev libbenchmark-dev

@@ -14,6 +14,7 @@
 #include <QCoroQml>
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -120,6 +121,16 @@ public:
         return found;
     }
 
+    // A file of the test's own on disk, to upload; its URL (empty if it cannot be written).
+    Q_INVOKABLE QUrl writeFile(const QString &name, const QString &contents)
+    {
+        QFile file(m_files.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents.toUtf8()) < 0) {
+            return {};
+        }
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
 private:
     bool start(sandbox::Seed seed)
     {
@@ -140,6 +151,7 @@ private:
 
     std::unique_ptr<sandbox::Emulator> m_emulator;
     QString m_seed = u"sample"_s;
+    QTemporaryDir m_files;
 
 public:
     QPointer<QObject> m_store; // the store under test, whose connections a reset closes
