@@ -83,8 +83,8 @@ Rectangle {
     function leaveEdit(): void {
         const hadFocus = editor.activeFocus
         isEditing = false
-        if (hadFocus)
-            menuButton.forceActiveFocus()
+        if (hadFocus && menuSlot.item !== null)
+            menuSlot.item.forceActiveFocus()
     }
 
     function deleteComment(): void {
@@ -94,10 +94,10 @@ Rectangle {
     function openMenu(): void {
         const menu = menuComponent.createObject(row)
         menu.closed.connect(function () { menu.destroy() })
-        menu.popup(menuButton, 0, menuButton.height)
+        menu.popup(menuSlot, 0, menuSlot.height)
     }
 
-    implicitHeight: content.implicitHeight + 16
+    implicitHeight: content.height + 16
     radius: 7
     color: Theme.textBackground
     border.width: 1
@@ -107,29 +107,34 @@ Rectangle {
     Accessible.name: qsTr("%1, %2").arg(authorName).arg(elapsed)
     Accessible.description: comment.data.text
 
-    ColumnLayout {
+    // Plain positioners rather than layouts: a card may show hundreds of these rows.
+    Column {
         id: content
         x: 8
         y: 8
         width: parent.width - 16
         spacing: 4
 
-        RowLayout {
-            spacing: 6
-            Layout.fillWidth: true
-            Layout.minimumHeight: 16
+        Item {
+            width: parent.width
+            height: Math.max(16, authorText.implicitHeight)
             Text {
+                id: authorText
                 objectName: "commentAuthor"
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, parent.width - dateText.implicitWidth - 6 - 22)
                 text: row.authorName
                 textFormat: Text.PlainText
                 font: Theme.withWeight(Theme.captionFont, Font.Bold)
                 color: Theme.primary
                 elide: Text.ElideRight
-                Layout.maximumWidth: implicitWidth
-                Layout.fillWidth: true
             }
             Text {
+                id: dateText
                 objectName: "commentDate"
+                anchors.left: authorText.right
+                anchors.leftMargin: 6
+                anchors.verticalCenter: parent.verticalCenter
                 text: row.elapsed
                 textFormat: Text.PlainText
                 font: Theme.captionFont
@@ -139,23 +144,31 @@ Rectangle {
                 ToolTip.delay: 600
                 HoverHandler { id: dateHover }
             }
-            Item { Layout.fillWidth: true }
-            IconButton {
-                id: menuButton
-                objectName: "commentMenuButton"
-                visible: row.isOwn && !row.isEditing
-                symbol: "ellipsis"
-                toolTip: qsTr("Comment actions")
-                implicitWidth: 16
-                implicitHeight: 16
-                symbolSize: 12
-                onClicked: row.openMenu()
+            // Only the member's own comments have the menu; the others make no button at all.
+            Loader {
+                id: menuSlot
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                active: row.isOwn
+                visible: !row.isEditing
+                // qmllint disable unqualified
+                sourceComponent: IconButton {
+                    objectName: "commentMenuButton"
+                    symbol: "ellipsis"
+                    toolTip: qsTr("Comment actions")
+                    implicitWidth: 16
+                    implicitHeight: 16
+                    symbolSize: 12
+                    onClicked: row.openMenu()
+                }
+                // qmllint enable unqualified
             }
         }
 
         TextEdit {
             objectName: "commentText"
             visible: !row.isEditing
+            width: parent.width
             text: row.comment.data.text
             textFormat: TextEdit.PlainText
             readOnly: true
@@ -167,14 +180,13 @@ Rectangle {
             color: Theme.primary
             selectionColor: Theme.accent
             selectedTextColor: Theme.accentText
-            Layout.fillWidth: true
         }
 
         Loader {
             id: editor
             active: row.isEditing
             visible: active
-            Layout.fillWidth: true
+            width: parent.width
             // qmllint disable unqualified
             sourceComponent: FocusScope {
                 implicitHeight: editColumn.implicitHeight
@@ -270,7 +282,7 @@ Rectangle {
         ReactionsBar {
             objectName: "reactionsBar"
             commentID: row.comment.id
-            Layout.fillWidth: true
+            width: parent.width
         }
     }
 
