@@ -84,7 +84,7 @@ Rectangle {
         const hadFocus = editor.activeFocus
         isEditing = false
         if (hadFocus && menuSlot.item !== null)
-            menuSlot.item.forceActiveFocus()
+            menuSlot.forceActiveFocus() // the Loader hands it on to its button
     }
 
     function deleteComment(): void {
@@ -154,6 +154,7 @@ Rectangle {
                 // qmllint disable unqualified
                 sourceComponent: IconButton {
                     objectName: "commentMenuButton"
+                    focus: true
                     symbol: "ellipsis"
                     toolTip: qsTr("Comment actions")
                     implicitWidth: 16
@@ -165,21 +166,44 @@ Rectangle {
             }
         }
 
-        TextEdit {
+        // The text is plain until the pointer comes to it, and selectable for copying from then
+        // on: a selectable text costs several times as much to make, and most rows are never
+        // pointed at.
+        Text {
+            id: bodyText
             objectName: "commentText"
-            visible: !row.isEditing
+            visible: !row.isEditing && !selectableText.active
             width: parent.width
             text: row.comment.data.text
-            textFormat: TextEdit.PlainText
-            readOnly: true
-            selectByMouse: true
-            // Selectable for copying, but no stop for the Tab key.
-            activeFocusOnPress: false
-            wrapMode: TextEdit.Wrap
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
             font: Theme.calloutFont
             color: Theme.primary
-            selectionColor: Theme.accent
-            selectedTextColor: Theme.accentText
+            HoverHandler {
+                onHoveredChanged: if (hovered) selectableText.active = true
+            }
+        }
+        Loader {
+            id: selectableText
+            active: false
+            visible: active && !row.isEditing
+            width: parent.width
+            // qmllint disable unqualified
+            sourceComponent: TextEdit {
+                objectName: "selectableCommentText"
+                text: row.comment.data.text
+                textFormat: TextEdit.PlainText
+                readOnly: true
+                selectByMouse: true
+                // Selectable for copying, but no stop for the Tab key.
+                activeFocusOnPress: false
+                wrapMode: TextEdit.Wrap
+                font: bodyText.font
+                color: Theme.primary
+                selectionColor: Theme.accent
+                selectedTextColor: Theme.accentText
+            }
+            // qmllint enable unqualified
         }
 
         Loader {
@@ -190,10 +214,7 @@ Rectangle {
             // qmllint disable unqualified
             sourceComponent: FocusScope {
                 implicitHeight: editColumn.implicitHeight
-                Component.onCompleted: {
-                    editField.forceActiveFocus()
-                    editField.cursorPosition = editField.length
-                }
+                Component.onCompleted: editField.forceActiveFocus()
 
                 ColumnLayout {
                     id: editColumn
@@ -230,9 +251,19 @@ Rectangle {
                                 rightPadding: 7
                                 background: null
                                 Accessible.name: qsTr("Comment")
-                                Component.onCompleted: text = row.editText
+                                Component.onCompleted: {
+                                    text = row.editText
+                                    cursorPosition = length
+                                }
                                 onTextChanged: row.editText = text
                                 // Ctrl+Return saves, Escape leaves without saving; Tab moves on.
+                                // Ctrl+Return is taken before the comments section's own
+                                // shortcut, which would send the new comment instead.
+                                Keys.onShortcutOverride: (event) => {
+                                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                                            && (event.modifiers & Qt.ControlModifier))
+                                        event.accepted = true
+                                }
                                 Keys.onPressed: (event) => {
                                     if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
                                         const next = editField.nextItemInFocusChain(event.key === Qt.Key_Tab

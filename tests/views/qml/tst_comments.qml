@@ -276,6 +276,20 @@ Item {
             compare(findChild(own, "commentText").text, "Out for everyone")
             verify(hasMenu(own))
 
+            // Ctrl+Return in the edit field saves the edit, even with a new comment typed.
+            const compose = findChild(section, "commentField")
+            compose.text = "Not yet"
+            menu = openedMenu(own, "commentMenuButton", "commentMenu")
+            mouseClick(findChild(menu, "editCommentItem"))
+            tryVerify(function () { return own.isEditing && findChild(own, "commentEditField").activeFocus })
+            type("!")
+            keyClick(Qt.Key_Return, Qt.ControlModifier)
+            tryVerify(function () { return !own.isEditing })
+            compare(Sandbox.requests("PUT", "/1/actions/" + id + "(/text)?")[1].value, "Out for everyone!")
+            compare(compose.text, "Not yet")
+            tryVerify(function () { return findChild(own, "commentMenuButton").activeFocus }, 1000, "the focus is back on the menu")
+            compare(Sandbox.requests("POST", "/1/cards/" + section.cardID + "/actions/comments").length, 0)
+
             // Delete, at once.
             menu = openedMenu(own, "commentMenuButton", "commentMenu")
             mouseClick(findChild(menu, "deleteCommentItem"))
