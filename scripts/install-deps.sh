@@ -20,6 +20,8 @@ packages=(
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer
   at-spi2-core xdg-utils imagemagick fonts-dejavu-core libgl1-mesa-dri python3-dbus python3-gi
+  # the reactions of the demo and its screenshots are emoji
+  fonts-noto-color-emoji
 )
 
 missing=()
