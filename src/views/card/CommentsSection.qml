@@ -91,6 +91,7 @@ ColumnLayout {
         // The frame stays put while a long comment scrolls inside it: one line to start
         // with, growing to four.
         Rectangle {
+            objectName: "commentFrame"
             Layout.fillWidth: true
             Layout.alignment: Qt.AlignBottom
             Layout.preferredHeight: Math.min(composeField.implicitHeight,

@@ -167,6 +167,25 @@ Item {
             tryCompare(section.comments, "count", 2)
             compare(section.comments.get(0).data.text, "Third")
             compare(AppState.errorMessage, "")
+
+            // The field grows from one line to four, and then scrolls.
+            const frame = findChild(section, "commentFrame")
+            const oneLine = frame.height
+            field.forceActiveFocus()
+            type("a")
+            for (let i = 0; i < 3; ++i) {
+                keyClick(Qt.Key_Return, Qt.AltModifier)
+                type("b")
+            }
+            tryVerify(function () { return frame.height > 2.5 * oneLine })
+            waitForRendering(frame)
+            const fourLines = frame.height
+            for (let i = 0; i < 3; ++i) {
+                keyClick(Qt.Key_Return, Qt.AltModifier)
+                type("c")
+            }
+            waitForRendering(frame)
+            compare(frame.height, fourLines)
         }
 
         function test_refusedSendKeepsText() {
