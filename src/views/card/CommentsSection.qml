@@ -197,16 +197,24 @@ ColumnLayout {
         }
     }
 
+    // The first rows are made at once, the others a few at a time between frames, so that a
+    // card with hundreds of comments opens without a pause; they lie below the fold anyway.
     // Qt 6.4's linter cannot see this file's ids from inside the delegate.
     // qmllint disable unqualified
     Repeater {
         model: section.comments
-        delegate: CommentRow {
+        delegate: Loader {
+            id: slot
             required property var record
-            objectName: "commentRow"
-            comment: record
-            now: section.now
+            required property int index
+            objectName: "commentSlot"
+            asynchronous: index >= 10
             Layout.fillWidth: true
+            sourceComponent: CommentRow {
+                objectName: "commentRow"
+                comment: slot.record
+                now: section.now
+            }
         }
     }
     // qmllint enable unqualified

@@ -83,13 +83,15 @@ Item {
             for (const ch of text)
                 keyClick(ch)
         }
+        // The comment rows, top to bottom, once they are all made.
         function rows(section) {
-            const found = []
+            const slots = []
             for (let i = 0; i < section.children.length; ++i) {
-                if (section.children[i].objectName === "commentRow")
-                    found.push(section.children[i])
+                if (section.children[i].objectName === "commentSlot")
+                    slots.push(section.children[i])
             }
-            return found.sort(function (a, b) { return a.y - b.y })
+            tryVerify(function () { return slots.every(function (slot) { return slot.item !== null }) })
+            return slots.sort(function (a, b) { return a.y - b.y }).map(function (slot) { return slot.item })
         }
         function chips(row) {
             const bar = findChild(row, "reactionsBar")
