@@ -32,6 +32,10 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/stavelin-session.XXXXXX")
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  # The portal's document store mounts itself under the runtime folder.
+  if mountpoint -q "$XDG_RUNTIME_DIR/doc" 2>/dev/null; then
+    fusermount3 -u -z "$XDG_RUNTIME_DIR/doc" 2>/dev/null || fusermount -u -z "$XDG_RUNTIME_DIR/doc"
+  fi
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -91,6 +95,14 @@ if [ "$with_display" = 1 ]; then
     exit 1
   fi
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 GTK_MODULES=gail:atk-bridge
+
+  # The XDG settings portal, started by the bus when first asked, with its GTK backend: that one
+  # reads the desktop's light/dark preference from dconf, which `gsettings` changes. Only the
+  # bus-started services see GNOME as the desktop (the backend serves GNOME only); the program
+  # under test keeps its own environment.
+  export GSETTINGS_BACKEND=dconf
+  dbus-update-activation-environment DISPLAY HOME XDG_RUNTIME_DIR XDG_CONFIG_HOME \
+    XDG_DATA_HOME XDG_CACHE_HOME GSETTINGS_BACKEND XDG_CURRENT_DESKTOP=GNOME
 else
   unset DISPLAY WAYLAND_DISPLAY
 fi

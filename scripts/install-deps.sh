@@ -20,6 +20,11 @@ packages=(
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer
   at-spi2-core xdg-utils imagemagick fonts-dejavu-core libgl1-mesa-dri python3-dbus python3-gi
+  # the settings portal that tells the desktop's light/dark preference, with dconf behind it
+  xdg-desktop-portal xdg-desktop-portal-gtk dconf-service dconf-gsettings-backend
+  gsettings-desktop-schemas libglib2.0-bin
+  # the URL hand-off test: gio opens stavelin: URLs as a desktop does; the entry is validated
+  desktop-file-utils
   # the reactions of the demo and its screenshots are emoji
   fonts-noto-color-emoji
 )

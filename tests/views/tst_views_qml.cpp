@@ -9,6 +9,7 @@
 #include "platform/LoginItem.h"
 #include "sandbox/Emulator.h"
 #include "state/AppState.h"
+#include "views/Theme.h"
 
 #include <QCoroQml>
 #include <QCoroTask>
@@ -70,6 +71,12 @@ public:
     Q_SIGNAL void seedChanged();
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
+
+    // A second account: this token (with the same key) signs in as the member of that username.
+    Q_INVOKABLE bool acceptToken(const QString &token, const QString &username)
+    {
+        return m_emulator->acceptToken(token.toStdString(), username.toStdString());
+    }
 
     // A change made elsewhere (on the service's web site, say): one request of our own to the
     // sandbox, past the store. Waits for the answer; true on a 2xx status.
@@ -134,7 +141,7 @@ public slots:
     {
         QCoro::Qml::registerTypes();
         if (qEnvironmentVariable("STAVELIN_TEST_PALETTE") == u"dark"_s) {
-            QGuiApplication::setPalette(darkPalette());
+            QGuiApplication::setPalette(theme::darkPalette());
         }
 
         m_sandbox = new SandboxControl(this);
@@ -156,6 +163,8 @@ public slots:
         dependencies.loginItem =
             std::make_unique<LoginItem>(m_dir.filePath(u"autostart"_s), u"/usr/bin/true"_s);
         dependencies.baseURL = QUrl(m_sandbox->baseUrl());
+        // The program's own key is the one the sandbox knows, as in the demo.
+        dependencies.builtInAppKey = m_sandbox->apiKey();
         m_state = new AppState(std::move(dependencies), this);
         AppState::setInstance(m_state);
         QCoro::waitFor(m_state->startup());
@@ -166,25 +175,6 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(u"qrc:/"_s); }
 
 private:
-    static QPalette darkPalette()
-    {
-        QPalette palette;
-        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
-        palette.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
-        palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
-        palette.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-        palette.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-        palette.setColor(QPalette::HighlightedText, Qt::white);
-        palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
-        palette.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4a));
-        palette.setColor(QPalette::Dark, QColor(0x1c, 0x1c, 0x1e));
-        palette.setColor(QPalette::Light, QColor(0x5a, 0x5a, 0x5e));
-        palette.setColor(QPalette::Shadow, Qt::black);
-        return palette;
-    }
 
     QTemporaryDir m_dir;
     SandboxControl *m_sandbox = nullptr;
