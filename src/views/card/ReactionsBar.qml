@@ -55,8 +55,27 @@ Flow {
         return found
     }
 
+    // The chips are made again from the new groups; a chip that had the keyboard focus hands
+    // it to its successor (or, when its emoji is gone, to the add button).
     function regroup(): void {
-        groups = groupReactions(reactions, memberID)
+        const fresh = groupReactions(reactions, memberID)
+        if (JSON.stringify(fresh) === JSON.stringify(groups))
+            return
+        let focusedID = null
+        for (let i = 0; i < chips.count; ++i) {
+            const chip = chips.itemAt(i)
+            if (chip !== null && chip.activeFocus)
+                focusedID = groups[i].id
+        }
+        groups = fresh
+        if (focusedID === null)
+            return
+        const index = fresh.findIndex(function (group) { return group.id === focusedID })
+        const successor = index >= 0 ? chips.itemAt(index) : null
+        if (successor !== null)
+            successor.forceActiveFocus()
+        else
+            addButton.forceActiveFocus()
     }
     // One reload changes the model in several steps; the chips are made again once.
     function scheduleRegroup(): void {
@@ -100,6 +119,7 @@ Flow {
 
     // qmllint disable unqualified
     Repeater {
+        id: chips
         model: bar.groups
         delegate: AbstractButton {
             id: chip

@@ -258,6 +258,18 @@ Item {
             tryVerify(function () { return Sandbox.requests("POST", reactionPath).length === 2 })
             compare(Sandbox.requests("POST", reactionPath)[1].shortName, "thumbsup")
             chipsRead(row, ["🤔 1", "👍 1 mine"])
+
+            // By keyboard: the focus stays on a chip that is made again, and goes to the add
+            // button when the chip is gone.
+            chips(row)[0].forceActiveFocus()
+            keyClick(Qt.Key_Space)
+            chipsRead(row, ["🤔 2 mine", "👍 1 mine"])
+            compare(Sandbox.requests("POST", reactionPath)[2].shortName, "thinking_face")
+            verify(chips(row)[0].activeFocus)
+            chips(row)[1].forceActiveFocus()
+            keyClick(Qt.Key_Return)
+            chipsRead(row, ["🤔 2 mine"])
+            verify(findChild(row, "addReactionButton").activeFocus)
             compare(AppState.errorMessage, "")
         }
 
