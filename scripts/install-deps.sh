@@ -30,6 +30,8 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream
   # the StatusNotifierItem tray test: a window manager, the standalone watcher and tray bar
   openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
+  # the reactions of the demo and its screenshots are emoji
+  fonts-noto-color-emoji
 )
 
 missing=()

@@ -12,7 +12,7 @@ Canvas {
     // rectangle.split.3x1.fill, list.bullet.rectangle, arrow.up.left.and.arrow.down.right,
     // arrow.up.right.and.arrow.down.left, ellipsis, clock, checkmark, checkmark.circle.fill,
     // text.bubble, checklist, line.3.horizontal, plus.rectangle.on.rectangle, paperclip, trash,
-    // arrow.up.doc
+    // arrow.up.doc, paperplane.fill, face.smiling
     required property string name
     property color color: Theme.primary
     property real lineWidth: 1.6
@@ -260,6 +260,32 @@ Canvas {
                 ctx.arc(3.5 + i * 4.5, 8, 1.3, 0, 2 * Math.PI)
                 ctx.fill()
             }
+            break
+        case "paperplane.fill":
+            ctx.beginPath()
+            ctx.moveTo(1.5, 7.4)
+            ctx.lineTo(14.5, 1.5)
+            ctx.lineTo(9.2, 14.5)
+            ctx.lineTo(7.3, 8.7)
+            ctx.closePath()
+            ctx.fill()
+            // The fold, cut out of the wing.
+            ctx.globalCompositeOperation = "destination-out"
+            ctx.lineWidth = 1.1
+            line(ctx, [7.3, 8.7, 14.5, 1.5])
+            break
+        case "face.smiling":
+            ctx.beginPath()
+            ctx.arc(8, 8, 6.3, 0, 2 * Math.PI)
+            ctx.stroke()
+            for (const x of [5.9, 10.1]) {
+                ctx.beginPath()
+                ctx.arc(x, 6.4, 0.95, 0, 2 * Math.PI)
+                ctx.fill()
+            }
+            ctx.beginPath()
+            ctx.arc(8, 8.2, 3.3, 0.2 * Math.PI, 0.8 * Math.PI)
+            ctx.stroke()
             break
         }
     }
