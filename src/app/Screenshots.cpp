@@ -81,6 +81,34 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
         co_await nextFrame(delegate->panel());
         co_await pause(300ms);
         save(delegate->panel(), dir.filePath(QStringLiteral("board-wide.png")));
+
+        // The card with the most to show, in its editor.
+        QString busiest;
+        qint64 most = -1;
+        for (const auto &list : state->boards()->lists().value(boardID)) {
+            for (const auto &card : state->cards()->cards().value(list.id)) {
+                const qint64 weight =
+                    card.badges ? card.badges->comments * 4 + card.badges->checkItems : 0;
+                if (weight > most) {
+                    most = weight;
+                    busiest = card.id;
+                }
+            }
+        }
+        if (!busiest.isEmpty()) {
+            Shell::instance()->openCard(busiest);
+            for (int i = 0; i < 50; ++i) {
+                co_await pause(100ms);
+                if (state->details()->loadingComments().isEmpty() &&
+                    state->details()->loadingChecklists().isEmpty() &&
+                    state->details()->loadingAttachments().isEmpty()) {
+                    break;
+                }
+            }
+            co_await pause(500ms); // the reactions follow the comments
+            co_await nextFrame(delegate->panel());
+            save(delegate->panel(), dir.filePath(QStringLiteral("card-editor.png")));
+        }
         state->setExpanded(false);
     }
 

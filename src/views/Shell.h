@@ -29,6 +29,8 @@ public:
     Q_INVOKABLE void openSettingsWindow();
     // Shows the board screen of one of the loaded boards, as a click on its row does.
     Q_INVOKABLE void openBoard(const QString &boardID);
+    // Opens a card of the open board in its editor, as a click on its tile would.
+    Q_INVOKABLE void openCard(const QString &cardID) { Q_EMIT cardRequested(cardID); }
     // A moment worth timing ("board drawn"), for the test traces and benchmarks; nothing else
     // listens.
     Q_INVOKABLE void note(const QString &event) { Q_EMIT noted(event); }
@@ -38,5 +40,6 @@ Q_SIGNALS:
     void quitRequested();
     void settingsWindowRequested();
     void boardRequested(const QString &boardID);
+    void cardRequested(const QString &cardID);
     void noted(const QString &event);
 };

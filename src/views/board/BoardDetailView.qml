@@ -118,6 +118,15 @@ PanelScreen {
             detail.mode = "kanban"
         })
     }
+    // The shell opens a card as a click on its tile would (the screenshots do).
+    Connections {
+        target: Shell
+        function onCardRequested(cardID: string): void {
+            if (detail.findCard(cardID) !== null)
+                detail.openCard(cardID)
+        }
+    }
+
     function openCard(cardID: string): void {
         const card = findCard(cardID)
         if (card === null)
