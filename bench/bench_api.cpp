@@ -3,6 +3,7 @@
 // the loopback server (URL building, sending, status handling, decoding a small answer).
 #include "api/LargeAnswers.h"
 #include "api/TrelloAPI.h"
+#include "model/Json.h"
 #include "model/JsonTape.h"
 #include "sandbox/LoopbackServer.h"
 
@@ -21,41 +22,101 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray &cardsAnswer()
+const QByteArray &cardsAnswer(int count)
 {
-    static const QByteArray body = largeanswers::cardsAnswer(10000);
+    static const QByteArray large = largeanswers::cardsAnswer(10000);
+    static const QByteArray small = largeanswers::cardsAnswer(20);
+    return count == 10000 ? large : small;
+}
+
+const QByteArray &memberAnswer()
+{
+    static const QByteArray body = R"({"id":"5e679b808e6e8828784b30e1","username":"ada",
+        "fullName":"Ada L","avatarUrl":null,"initials":"AL","ixUpdate":"481"})";
     return body;
 }
 
-// The whole decode: JSON text to TrelloCard records, strictly checked.
-void BM_DecodeCards10k(benchmark::State &state)
+// The two readers side by side on the same answers: the hand-written tape reader behind
+// TrelloAPI::decode, and simdjson's DOM parser behind decodeJson. The tape reader allocates
+// its nodes for every answer; simdjson's parser keeps its buffers for the thread's next answer,
+// so it is measured both ways: warm, as for answers in quick succession, and first, as for the
+// first answer a thread reads.
+enum class Reader { Tape, Simdjson, SimdjsonFirst };
+
+template <typename T> T decodeWith(Reader reader, const QByteArray &body)
 {
-    const QByteArray &body = cardsAnswer();
+    switch (reader) {
+    case Reader::Tape:
+        return TrelloAPI::decode<T>(body);
+    case Reader::SimdjsonFirst:
+        JsonDocument::releaseThreadParser();
+        [[fallthrough]];
+    case Reader::Simdjson:
+        break;
+    }
+    return decodeJson<T>(body);
+}
+
+// The whole decode: JSON text to TrelloCard records, strictly checked.
+void BM_DecodeCards(benchmark::State &state, Reader reader, int count)
+{
+    const QByteArray &body = cardsAnswer(count);
     for (auto _ : state) {
-        auto cards = TrelloAPI::decode<QList<TrelloCard>>(body);
+        auto cards = decodeWith<QList<TrelloCard>>(reader, body);
         benchmark::DoNotOptimize(cards);
     }
     state.SetBytesProcessed(state.iterations() * body.size());
     state.counters["answer_MB"] = double(body.size()) / 1e6;
 }
-BENCHMARK(BM_DecodeCards10k)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeCards, tape_10k, Reader::Tape, 10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeCards, simdjson_10k, Reader::Simdjson, 10000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeCards, simdjson_first_10k, Reader::SimdjsonFirst, 10000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeCards, tape_20, Reader::Tape, 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_DecodeCards, simdjson_20, Reader::Simdjson, 20)->Unit(benchmark::kMicrosecond);
 
-// The JSON syntax pass alone, the floor under the decode above.
-void BM_ParseOnly10k(benchmark::State &state)
+// The answer to members/me, the smallest one, sent on every start.
+void BM_DecodeMember(benchmark::State &state, Reader reader)
 {
-    const QByteArray &body = cardsAnswer();
+    const QByteArray &body = memberAnswer();
     for (auto _ : state) {
-        auto tape = JsonTape::parse(body, nullptr);
-        benchmark::DoNotOptimize(tape);
+        auto member = decodeWith<TrelloMember>(reader, body);
+        benchmark::DoNotOptimize(member);
     }
     state.SetBytesProcessed(state.iterations() * body.size());
 }
-BENCHMARK(BM_ParseOnly10k)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeMember, tape, Reader::Tape)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_DecodeMember, simdjson, Reader::Simdjson)->Unit(benchmark::kMicrosecond);
+
+// The JSON syntax pass alone, the floor under the decodes above.
+void BM_ParseOnly(benchmark::State &state, Reader reader, int count)
+{
+    const QByteArray &body = cardsAnswer(count);
+    for (auto _ : state) {
+        if (reader == Reader::Tape) {
+            auto tape = JsonTape::parse(body, nullptr);
+            benchmark::DoNotOptimize(tape);
+        } else {
+            if (reader == Reader::SimdjsonFirst) {
+                JsonDocument::releaseThreadParser();
+            }
+            const JsonDocument document(body);
+            benchmark::DoNotOptimize(document.root());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * body.size());
+}
+BENCHMARK_CAPTURE(BM_ParseOnly, tape_10k, Reader::Tape, 10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParseOnly, simdjson_10k, Reader::Simdjson, 10000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParseOnly, simdjson_first_10k, Reader::SimdjsonFirst, 10000)
+    ->Unit(benchmark::kMillisecond);
 
 // For comparison: Qt's own parser, which builds a full tree before any record is made.
 void BM_QJsonDocumentParse10k(benchmark::State &state)
 {
-    const QByteArray &body = cardsAnswer();
+    const QByteArray &body = cardsAnswer(10000);
     for (auto _ : state) {
         auto document = QJsonDocument::fromJson(body);
         benchmark::DoNotOptimize(document);

@@ -14,8 +14,8 @@ packages=(
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
-  # coroutines, keyring, hot key, loopback HTTP server, benchmarks
-  qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev
+  # coroutines, keyring, hot key, JSON parser, loopback HTTP server, benchmarks
+  qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev libsimdjson-dev
   libcpp-httplib-dev libbenchmark-dev
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer

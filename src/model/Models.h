@@ -15,8 +15,10 @@
 #include <QVariant>
 
 #include <optional>
+#include <string_view>
 
 class JsonValue;
+class JsonElement;
 
 namespace detail {
 template <typename T> QVariant optionalVariant(const std::optional<T> &value)
@@ -43,6 +45,7 @@ public:
     STAVELIN_OPTIONAL_READER(fullName)
     STAVELIN_OPTIONAL_READER(avatarUrl)
     static TrelloMember fromJson(const JsonValue &json);
+    static TrelloMember fromJson(const JsonElement &json);
     bool operator==(const TrelloMember &) const = default;
 };
 
@@ -57,6 +60,7 @@ public:
     STAVELIN_OPTIONAL_READER(backgroundColor)
     STAVELIN_OPTIONAL_READER(backgroundTopColor)
     static BoardPrefs fromJson(const JsonValue &json);
+    static BoardPrefs fromJson(const JsonElement &json);
     bool operator==(const BoardPrefs &) const = default;
 };
 
@@ -86,6 +90,7 @@ public:
     STAVELIN_OPTIONAL_READER(shortUrl)
     STAVELIN_OPTIONAL_READER(prefs)
     static TrelloBoard fromJson(const JsonValue &json);
+    static TrelloBoard fromJson(const JsonElement &json);
     bool operator==(const TrelloBoard &) const = default;
 };
 
@@ -104,6 +109,7 @@ public:
     double pos = 0;
 
     static TrelloList fromJson(const JsonValue &json);
+    static TrelloList fromJson(const JsonElement &json);
     bool operator==(const TrelloList &) const = default;
 };
 
@@ -118,6 +124,7 @@ public:
     qint64 comments = 0;
 
     static CardBadges fromJson(const JsonValue &json);
+    static CardBadges fromJson(const JsonElement &json);
     bool operator==(const CardBadges &) const = default;
 };
 
@@ -134,6 +141,7 @@ public:
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(color)
     static TrelloLabel fromJson(const JsonValue &json);
+    static TrelloLabel fromJson(const JsonElement &json);
     bool operator==(const TrelloLabel &) const = default;
 };
 
@@ -181,6 +189,7 @@ public:
     STAVELIN_OPTIONAL_READER(idMembers)
     STAVELIN_OPTIONAL_READER(badges)
     static TrelloCard fromJson(const JsonValue &json);
+    static TrelloCard fromJson(const JsonElement &json);
     bool operator==(const TrelloCard &) const = default;
 };
 
@@ -191,6 +200,7 @@ public:
     QString text;
 
     static CommentData fromJson(const JsonValue &json);
+    static CommentData fromJson(const JsonElement &json);
     bool operator==(const CommentData &) const = default;
 };
 
@@ -208,6 +218,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(memberCreator)
     static TrelloComment fromJson(const JsonValue &json);
+    static TrelloComment fromJson(const JsonElement &json);
     bool operator==(const TrelloComment &) const = default;
 };
 
@@ -225,6 +236,7 @@ public:
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(shortName)
     static ReactionEmoji fromJson(const JsonValue &json);
+    static ReactionEmoji fromJson(const JsonElement &json);
     bool operator==(const ReactionEmoji &) const = default;
 };
 
@@ -240,6 +252,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(emoji)
     static TrelloReaction fromJson(const JsonValue &json);
+    static TrelloReaction fromJson(const JsonElement &json);
     bool operator==(const TrelloReaction &) const = default;
 };
 
@@ -261,6 +274,8 @@ public:
     // checklist, whose id is passed as the fallback.
     static TrelloCheckItem fromJson(const JsonValue &json,
                                     const QString &checklistFallback = QString());
+    static TrelloCheckItem fromJson(const JsonElement &json,
+                                    const QString &checklistFallback = QString());
     bool operator==(const TrelloCheckItem &) const = default;
 };
 
@@ -279,6 +294,7 @@ public:
     QList<TrelloCheckItem> checkItems;
 
     static TrelloChecklist fromJson(const JsonValue &json);
+    static TrelloChecklist fromJson(const JsonElement &json);
     bool operator==(const TrelloChecklist &) const = default;
 };
 
@@ -299,6 +315,7 @@ public:
     STAVELIN_OPTIONAL_READER(date)
     STAVELIN_OPTIONAL_READER(isUpload)
     static TrelloAttachment fromJson(const JsonValue &json);
+    static TrelloAttachment fromJson(const JsonElement &json);
     bool operator==(const TrelloAttachment &) const = default;
 };
 
@@ -306,8 +323,14 @@ public:
 
 // Decodes a JSON array of records; one bad element fails the whole array.
 template <typename T> QList<T> decodeArray(const JsonValue &json);
+template <typename T> QList<T> decodeArray(const JsonElement &json);
+
+// Parses an answer and decodes it into T, a record or a QList of records. Throws DecodeError
+// when the text is not JSON or not of T's shape.
+template <typename T> T decodeJson(const QByteArray &text);
 
 // Parses the service's ISO 8601 instants ("2024-03-05T14:07:09.123Z", with or without the
 // fractional part, "Z" or a "+hh:mm" offset). Anything else, date-only text included, throws
 // DecodeError with "Unrecognized date format: " and the text.
 QDateTime parseServiceDate(const QString &text);
+QDateTime parseServiceDate(std::string_view utf8);
