@@ -211,10 +211,9 @@ QString JsonStringPool::take(std::string_view text)
     if (text.empty() || text.size() > maxLength) {
         return QString::fromUtf8(text.data(), qsizetype(text.size()));
     }
-    if (m_used * 2 >= m_entries.size()) {
-        if (m_used >= maxEntries) {
-            return QString::fromUtf8(text.data(), qsizetype(text.size()));
-        }
+    // At most half full, so that a probe soon meets a free slot; once it holds maxEntries
+    // strings, those are still shared but no others are added.
+    if (m_used * 2 >= m_entries.size() && m_used < maxEntries) {
         std::vector<Entry> old(std::max<std::size_t>(16, m_entries.size() * 2));
         old.swap(m_entries);
         for (Entry &entry : old) {
@@ -231,6 +230,9 @@ QString JsonStringPool::take(std::string_view text)
     while (true) {
         Entry &entry = m_entries[slot &= m_entries.size() - 1];
         if (entry.text.empty()) {
+            if (m_used >= maxEntries) {
+                return QString::fromUtf8(text.data(), qsizetype(text.size()));
+            }
             entry.text = text;
             entry.string = QString::fromUtf8(text.data(), qsizetype(text.size()));
             ++m_used;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Models.h"
 
-#include "JsonReader.h"
 #include "RecordReader.h"
 
 using namespace Qt::StringLiterals;
@@ -119,212 +118,6 @@ QDateTime parseServiceDate(std::string_view utf8)
                       QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
 }
 
-TrelloMember TrelloMember::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloMember");
-    TrelloMember m;
-    m.id = r.requiredString(key("id"));
-    m.username = r.requiredString(key("username"));
-    m.fullName = r.optionalString(key("fullName"));
-    m.avatarUrl = r.optionalString(key("avatarUrl"));
-    return m;
-}
-
-BoardPrefs BoardPrefs::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "BoardPrefs");
-    BoardPrefs p;
-    p.backgroundColor = r.optionalString(key("backgroundColor"));
-    p.backgroundTopColor = r.optionalString(key("backgroundTopColor"));
-    return p;
-}
-
-TrelloBoard TrelloBoard::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloBoard");
-    TrelloBoard b;
-    b.id = r.requiredString(key("id"));
-    b.name = r.requiredString(key("name"));
-    b.desc = r.optionalString(key("desc"));
-    b.closed = r.requiredBool(key("closed"));
-    b.starred = r.optionalBool(key("starred"));
-    b.url = r.optionalString(key("url"));
-    b.shortUrl = r.optionalString(key("shortUrl"));
-    if (const auto prefs = r.optionalValue(key("prefs"))) {
-        b.prefs = r.nested<BoardPrefs>(key("prefs"), *prefs,
-                                       qOverload<const JsonValue &>(&BoardPrefs::fromJson));
-    }
-    return b;
-}
-
-TrelloList TrelloList::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloList");
-    TrelloList l;
-    l.id = r.requiredString(key("id"));
-    l.name = r.requiredString(key("name"));
-    l.closed = r.requiredBool(key("closed"));
-    l.idBoard = r.requiredString(key("idBoard"));
-    l.pos = r.requiredDouble(key("pos"));
-    return l;
-}
-
-CardBadges CardBadges::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "CardBadges");
-    CardBadges b;
-    b.checkItems = r.requiredInteger(key("checkItems"));
-    b.checkItemsChecked = r.requiredInteger(key("checkItemsChecked"));
-    b.comments = r.requiredInteger(key("comments"));
-    return b;
-}
-
-TrelloLabel TrelloLabel::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloLabel");
-    TrelloLabel l;
-    l.id = r.requiredString(key("id"));
-    l.name = r.optionalString(key("name"));
-    l.color = r.optionalString(key("color"));
-    return l;
-}
-
-TrelloCard TrelloCard::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloCard");
-    TrelloCard c;
-    c.id = r.requiredString(key("id"));
-    c.name = r.requiredString(key("name"));
-    c.desc = r.optionalString(key("desc"));
-    c.closed = r.requiredBool(key("closed"));
-    c.idList = r.requiredString(key("idList"));
-    c.idBoard = r.requiredString(key("idBoard"));
-    c.due = r.optionalDate(key("due"));
-    c.dueComplete = r.optionalBool(key("dueComplete"));
-    c.url = r.optionalString(key("url"));
-    c.shortUrl = r.optionalString(key("shortUrl"));
-    c.pos = r.requiredDouble(key("pos"));
-    if (const auto labels = r.optionalValue(key("labels"))) {
-        c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const JsonValue &v) {
-            return decodeEach<TrelloLabel>(v, qOverload<const JsonValue &>(&TrelloLabel::fromJson));
-        });
-    }
-    c.idLabels = r.optionalStringList(key("idLabels"));
-    c.idMembers = r.optionalStringList(key("idMembers"));
-    if (const auto badges = r.optionalValue(key("badges"))) {
-        c.badges = r.nested<CardBadges>(key("badges"), *badges,
-                                        qOverload<const JsonValue &>(&CardBadges::fromJson));
-    }
-    return c;
-}
-
-CommentData CommentData::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "CommentData");
-    return CommentData{r.requiredString(key("text"))};
-}
-
-TrelloComment TrelloComment::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloComment");
-    TrelloComment c;
-    c.id = r.requiredString(key("id"));
-    c.date = r.requiredDate(key("date"));
-    if (const auto creator = r.optionalValue(key("memberCreator"))) {
-        c.memberCreator = r.nested<TrelloMember>(
-            key("memberCreator"), *creator, qOverload<const JsonValue &>(&TrelloMember::fromJson));
-    }
-    c.data = r.nested<CommentData>(key("data"), r.requiredValue(key("data")),
-                                   qOverload<const JsonValue &>(&CommentData::fromJson));
-    return c;
-}
-
-ReactionEmoji ReactionEmoji::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "ReactionEmoji");
-    ReactionEmoji e;
-    e.native = r.optionalString(key("native"));
-    e.name = r.optionalString(key("name"));
-    e.shortName = r.optionalString(key("shortName"));
-    return e;
-}
-
-TrelloReaction TrelloReaction::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloReaction");
-    TrelloReaction t;
-    t.id = r.requiredString(key("id"));
-    t.idMember = r.requiredString(key("idMember"));
-    if (const auto emoji = r.optionalValue(key("emoji"))) {
-        t.emoji = r.nested<ReactionEmoji>(key("emoji"), *emoji,
-                                          qOverload<const JsonValue &>(&ReactionEmoji::fromJson));
-    }
-    return t;
-}
-
-TrelloCheckItem TrelloCheckItem::fromJson(const JsonValue &json, const QString &checklistFallback)
-{
-    const JsonReader r(json, "TrelloCheckItem");
-    TrelloCheckItem i;
-    i.id = r.requiredString(key("id"));
-    i.name = r.requiredString(key("name"));
-    i.state = r.requiredString(key("state"));
-    const bool hasChecklist = r.contains(key("idChecklist"));
-    i.idChecklist = (hasChecklist || checklistFallback.isEmpty())
-                        ? r.requiredString(key("idChecklist"))
-                        : checklistFallback;
-    i.pos = r.requiredDouble(key("pos"));
-    return i;
-}
-
-TrelloChecklist TrelloChecklist::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloChecklist");
-    TrelloChecklist c;
-    c.id = r.requiredString(key("id"));
-    c.name = r.requiredString(key("name"));
-    c.idCard = r.requiredString(key("idCard"));
-    c.pos = r.requiredDouble(key("pos"));
-    const QString checklistID = c.id;
-    c.checkItems = r.nested<QList<TrelloCheckItem>>(
-        key("checkItems"), r.requiredValue(key("checkItems")), [&](const JsonValue &v) {
-            return decodeEach<TrelloCheckItem>(v, [&](const JsonValue &item) {
-                return TrelloCheckItem::fromJson(item, checklistID);
-            });
-        });
-    return c;
-}
-
-TrelloAttachment TrelloAttachment::fromJson(const JsonValue &json)
-{
-    const JsonReader r(json, "TrelloAttachment");
-    TrelloAttachment a;
-    a.id = r.requiredString(key("id"));
-    a.name = r.requiredString(key("name"));
-    a.url = r.requiredString(key("url"));
-    a.date = r.optionalDate(key("date"));
-    a.isUpload = r.optionalBool(key("isUpload"));
-    return a;
-}
-
-template <typename T> QList<T> decodeArray(const JsonValue &json)
-{
-    return decodeEach<T>(json, [](const JsonValue &v) { return T::fromJson(v); });
-}
-
-template QList<TrelloBoard> decodeArray<TrelloBoard>(const JsonValue &);
-template QList<TrelloList> decodeArray<TrelloList>(const JsonValue &);
-template QList<TrelloCard> decodeArray<TrelloCard>(const JsonValue &);
-template QList<TrelloLabel> decodeArray<TrelloLabel>(const JsonValue &);
-template QList<TrelloMember> decodeArray<TrelloMember>(const JsonValue &);
-template QList<TrelloComment> decodeArray<TrelloComment>(const JsonValue &);
-template QList<TrelloReaction> decodeArray<TrelloReaction>(const JsonValue &);
-template QList<TrelloChecklist> decodeArray<TrelloChecklist>(const JsonValue &);
-template QList<TrelloAttachment> decodeArray<TrelloAttachment>(const JsonValue &);
-
-// Decoding from simdjson's documents. Each record lists the keys it reads; the reader sorts an
-// object's members into them in one walk.
-
 TrelloMember TrelloMember::fromJson(const JsonElement &json)
 {
     static const FieldTable fields{"id", "username", "fullName", "avatarUrl"};
@@ -362,8 +155,7 @@ TrelloBoard TrelloBoard::fromJson(const JsonElement &json)
     b.url = r.optionalString(key("url"));
     b.shortUrl = r.optionalString(key("shortUrl"));
     if (const auto prefs = r.optionalValue(key("prefs"))) {
-        b.prefs = r.nested<BoardPrefs>(
-            key("prefs"), *prefs, [](const JsonElement &v) { return BoardPrefs::fromJson(v); });
+        b.prefs = r.nested<BoardPrefs>(key("prefs"), *prefs, &BoardPrefs::fromJson);
     }
     return b;
 }
@@ -423,15 +215,13 @@ TrelloCard TrelloCard::fromJson(const JsonElement &json)
     c.pos = r.requiredDouble(key("pos"));
     if (const auto labels = r.optionalValue(key("labels"))) {
         c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const JsonElement &v) {
-            return decodeEach<TrelloLabel>(
-                v, [](const JsonElement &label) { return TrelloLabel::fromJson(label); });
+            return decodeEach<TrelloLabel>(v, &TrelloLabel::fromJson);
         });
     }
     c.idLabels = r.optionalStringList(key("idLabels"), Text::Shared);
     c.idMembers = r.optionalStringList(key("idMembers"), Text::Shared);
     if (const auto badges = r.optionalValue(key("badges"))) {
-        c.badges = r.nested<CardBadges>(
-            key("badges"), *badges, [](const JsonElement &v) { return CardBadges::fromJson(v); });
+        c.badges = r.nested<CardBadges>(key("badges"), *badges, &CardBadges::fromJson);
     }
     return c;
 }
@@ -452,11 +242,10 @@ TrelloComment TrelloComment::fromJson(const JsonElement &json)
     c.date = r.requiredDate(key("date"));
     if (const auto creator = r.optionalValue(key("memberCreator"))) {
         c.memberCreator =
-            r.nested<TrelloMember>(key("memberCreator"), *creator,
-                                   [](const JsonElement &v) { return TrelloMember::fromJson(v); });
+            r.nested<TrelloMember>(key("memberCreator"), *creator, &TrelloMember::fromJson);
     }
-    c.data = r.nested<CommentData>(key("data"), r.requiredValue(key("data")),
-                                   [](const JsonElement &v) { return CommentData::fromJson(v); });
+    c.data =
+        r.nested<CommentData>(key("data"), r.requiredValue(key("data")), &CommentData::fromJson);
     return c;
 }
 
@@ -479,8 +268,7 @@ TrelloReaction TrelloReaction::fromJson(const JsonElement &json)
     t.id = r.requiredString(key("id"));
     t.idMember = r.requiredString(key("idMember"), Text::Shared);
     if (const auto emoji = r.optionalValue(key("emoji"))) {
-        t.emoji = r.nested<ReactionEmoji>(
-            key("emoji"), *emoji, [](const JsonElement &v) { return ReactionEmoji::fromJson(v); });
+        t.emoji = r.nested<ReactionEmoji>(key("emoji"), *emoji, &ReactionEmoji::fromJson);
     }
     return t;
 }
@@ -535,7 +323,7 @@ TrelloAttachment TrelloAttachment::fromJson(const JsonElement &json)
 
 template <typename T> QList<T> decodeArray(const JsonElement &json)
 {
-    return decodeEach<T>(json, [](const JsonElement &v) { return T::fromJson(v); });
+    return decodeEach<T>(json, &T::fromJson);
 }
 
 namespace {

@@ -17,7 +17,6 @@
 #include <optional>
 #include <string_view>
 
-class JsonValue;
 class JsonElement;
 
 namespace detail {
@@ -44,7 +43,6 @@ public:
 
     STAVELIN_OPTIONAL_READER(fullName)
     STAVELIN_OPTIONAL_READER(avatarUrl)
-    static TrelloMember fromJson(const JsonValue &json);
     static TrelloMember fromJson(const JsonElement &json);
     bool operator==(const TrelloMember &) const = default;
 };
@@ -59,7 +57,6 @@ public:
 
     STAVELIN_OPTIONAL_READER(backgroundColor)
     STAVELIN_OPTIONAL_READER(backgroundTopColor)
-    static BoardPrefs fromJson(const JsonValue &json);
     static BoardPrefs fromJson(const JsonElement &json);
     bool operator==(const BoardPrefs &) const = default;
 };
@@ -89,7 +86,6 @@ public:
     STAVELIN_OPTIONAL_READER(url)
     STAVELIN_OPTIONAL_READER(shortUrl)
     STAVELIN_OPTIONAL_READER(prefs)
-    static TrelloBoard fromJson(const JsonValue &json);
     static TrelloBoard fromJson(const JsonElement &json);
     bool operator==(const TrelloBoard &) const = default;
 };
@@ -108,7 +104,6 @@ public:
     QString idBoard;
     double pos = 0;
 
-    static TrelloList fromJson(const JsonValue &json);
     static TrelloList fromJson(const JsonElement &json);
     bool operator==(const TrelloList &) const = default;
 };
@@ -123,7 +118,6 @@ public:
     qint64 checkItemsChecked = 0;
     qint64 comments = 0;
 
-    static CardBadges fromJson(const JsonValue &json);
     static CardBadges fromJson(const JsonElement &json);
     bool operator==(const CardBadges &) const = default;
 };
@@ -140,7 +134,6 @@ public:
 
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(color)
-    static TrelloLabel fromJson(const JsonValue &json);
     static TrelloLabel fromJson(const JsonElement &json);
     bool operator==(const TrelloLabel &) const = default;
 };
@@ -188,7 +181,6 @@ public:
     STAVELIN_OPTIONAL_READER(idLabels)
     STAVELIN_OPTIONAL_READER(idMembers)
     STAVELIN_OPTIONAL_READER(badges)
-    static TrelloCard fromJson(const JsonValue &json);
     static TrelloCard fromJson(const JsonElement &json);
     bool operator==(const TrelloCard &) const = default;
 };
@@ -199,7 +191,6 @@ struct CommentData {
 public:
     QString text;
 
-    static CommentData fromJson(const JsonValue &json);
     static CommentData fromJson(const JsonElement &json);
     bool operator==(const CommentData &) const = default;
 };
@@ -217,7 +208,6 @@ public:
     CommentData data;
 
     STAVELIN_OPTIONAL_READER(memberCreator)
-    static TrelloComment fromJson(const JsonValue &json);
     static TrelloComment fromJson(const JsonElement &json);
     bool operator==(const TrelloComment &) const = default;
 };
@@ -235,7 +225,6 @@ public:
     STAVELIN_OPTIONAL_READER(native)
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(shortName)
-    static ReactionEmoji fromJson(const JsonValue &json);
     static ReactionEmoji fromJson(const JsonElement &json);
     bool operator==(const ReactionEmoji &) const = default;
 };
@@ -251,7 +240,6 @@ public:
     std::optional<ReactionEmoji> emoji;
 
     STAVELIN_OPTIONAL_READER(emoji)
-    static TrelloReaction fromJson(const JsonValue &json);
     static TrelloReaction fromJson(const JsonElement &json);
     bool operator==(const TrelloReaction &) const = default;
 };
@@ -272,8 +260,6 @@ public:
 
     // A checklist's nested items may leave out idChecklist; they then belong to that
     // checklist, whose id is passed as the fallback.
-    static TrelloCheckItem fromJson(const JsonValue &json,
-                                    const QString &checklistFallback = QString());
     static TrelloCheckItem fromJson(const JsonElement &json,
                                     const QString &checklistFallback = QString());
     bool operator==(const TrelloCheckItem &) const = default;
@@ -293,7 +279,6 @@ public:
     double pos = 0;
     QList<TrelloCheckItem> checkItems;
 
-    static TrelloChecklist fromJson(const JsonValue &json);
     static TrelloChecklist fromJson(const JsonElement &json);
     bool operator==(const TrelloChecklist &) const = default;
 };
@@ -314,7 +299,6 @@ public:
 
     STAVELIN_OPTIONAL_READER(date)
     STAVELIN_OPTIONAL_READER(isUpload)
-    static TrelloAttachment fromJson(const JsonValue &json);
     static TrelloAttachment fromJson(const JsonElement &json);
     bool operator==(const TrelloAttachment &) const = default;
 };
@@ -322,7 +306,6 @@ public:
 #undef STAVELIN_OPTIONAL_READER
 
 // Decodes a JSON array of records; one bad element fails the whole array.
-template <typename T> QList<T> decodeArray(const JsonValue &json);
 template <typename T> QList<T> decodeArray(const JsonElement &json);
 
 // Parses an answer and decodes it into T, a record or a QList of records. Throws DecodeError
