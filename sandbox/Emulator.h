@@ -68,6 +68,9 @@ public:
     void setRateLimit(int requestsPerToken);
     // From now on the token is refused with 401 "invalid token", as after the user revokes it.
     void revokeToken();
+    // A second account: requests with this token (and the same key) act as the seed's member
+    // of that username. False when the seed has no such member.
+    bool acceptToken(const std::string &token, const std::string &username);
 
     // The next `times` requests whose method and path match get `response` instead of their
     // real answer (0 = every one until cleared). The method "*" matches any; the pattern must
@@ -120,6 +123,7 @@ private:
     std::vector<Fault> m_faults;
     std::optional<RateLimiter> m_limiter;
     bool m_tokenRevoked = false;
+    std::vector<std::pair<std::string, std::string>> m_otherTokens; // token, member id
 };
 
 } // namespace sandbox

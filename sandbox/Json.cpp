@@ -77,8 +77,12 @@ QJsonObject pick(const QJsonObject &object, const std::optional<std::string> &fi
 
 const Emoji *findEmoji(const std::string &shortName)
 {
+    // The service also takes the common aliases of its primary short names.
+    const std::string &primary = shortName == "thumbsup"     ? std::string("+1")
+                                 : shortName == "thumbsdown" ? std::string("-1")
+                                                             : shortName;
     for (const Emoji &emoji : kEmoji) {
-        if (shortName == emoji.shortName) {
+        if (primary == emoji.shortName) {
             return &emoji;
         }
     }

@@ -130,9 +130,12 @@ Response addReaction(Call &call)
                                                          call.param("native").value_or(""));
         shortName = emoji ? emoji->shortName : "";
     }
-    if (!json::findEmoji(shortName)) {
+    const json::Emoji *named = json::findEmoji(shortName);
+    if (!named) {
         failText(400, "invalid value for shortName");
     }
+    // Kept and answered under the primary name, whichever alias was sent.
+    shortName = named->shortName;
     std::vector<std::string> distinct;
     for (const auto &[id, reaction] : call.store.reactions) {
         if (reaction.idAction != comment.id) {

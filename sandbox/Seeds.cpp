@@ -321,6 +321,34 @@ void large(store::Store &store, int lists, int cardsPerList)
             store.cards[card.id] = card;
         }
     }
+
+    // One card with everything the editor shows, in numbers: 200 comments (every fourth with
+    // reactions), 10 checklists of 20 items and 20 attachments.
+    auto &busy = b.board("Busy Card Board", "One card with a long history.", 20,
+                         preset("green", "#519839"), {marco, priya});
+    auto &plans = b.list(busy, "Plans");
+    auto &card = b.card(plans, "Release plan", 20);
+    card.desc = "Everything about the release, discussed at length.";
+    for (int i = 0; i < 200; ++i) {
+        const std::string &author = members[static_cast<size_t>(i) % members.size()];
+        const std::string text = "Comment " + std::to_string(i + 1) + " on the release plan.";
+        if (i % 4 == 0) {
+            b.comment(card, author, text, 19.0 - i * 0.09, {{marco, "thumbsup"}, {priya, "tada"}});
+        } else {
+            b.comment(card, author, text, 19.0 - i * 0.09);
+        }
+    }
+    for (int c = 0; c < 10; ++c) {
+        const auto &checklist = store.addChecklist(card.id, "Stage " + std::to_string(c + 1));
+        for (int i = 0; i < 20; ++i) {
+            store.addCheckItem(checklist.id, "Step " + std::to_string(i + 1), {}).complete =
+                (i + c) % 3 == 0;
+        }
+    }
+    for (int a = 0; a < 20; ++a) {
+        b.link(card, "Reference " + std::to_string(a + 1),
+               "https://example.com/release/" + std::to_string(a + 1));
+    }
 }
 
 } // namespace sandbox::seeds

@@ -18,7 +18,8 @@ const char *const kUsage =
     "                   printed alone on the first line of output\n"
     "  --seed NAME      sample (default), empty or large\n"
     "  --key KEY        the API key to accept (default: the demo key)\n"
-    "  --token TOKEN    the token to accept (default: the demo token)\n"
+    "  --token TOKEN    the token to accept (default: the demo token); \"-\" reads it from\n"
+    "                   the first line of standard input, off the command line\n"
     "  --latency-ms N   wait this long before every answer\n"
     "  --rate-limit N   the service's limits (300 requests per key and 10 s, 100 per\n"
     "                   900 s on /1/members/...) with N per token and 10 s; 100 is the\n"
@@ -70,6 +71,9 @@ int main(int argc, char **argv)
             good = !options.apiKey.empty();
         } else if (arg == "--token") {
             options.token = value;
+            if (options.token == "-") {
+                std::getline(std::cin, options.token);
+            }
             good = !options.token.empty();
         } else if (arg == "--latency-ms") {
             good = number(value, 0, 600000, n);

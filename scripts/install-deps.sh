@@ -14,12 +14,24 @@ packages=(
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
+  # the file dialog's own QML form, used where the desktop offers no native one
+  qml6-module-qt-labs-folderlistmodel
   # coroutines, keyring, hot key, JSON parser, loopback HTTP server, benchmarks
   qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev libsimdjson-dev
   libcpp-httplib-dev libbenchmark-dev
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer
   at-spi2-core xdg-utils imagemagick fonts-dejavu-core libgl1-mesa-dri python3-dbus python3-gi
+  # the settings portal that tells the desktop's light/dark preference, with dconf behind it
+  xdg-desktop-portal xdg-desktop-portal-gtk dconf-service dconf-gsettings-backend
+  gsettings-desktop-schemas libglib2.0-bin
+  # the Debian package (CPack's dependency scan needs file and dpkg-shlibdeps) and its checks;
+  # desktop-file-utils also validates the entry that gio uses to hand over stavelin: URLs
+  dpkg-dev file lintian desktop-file-utils appstream
+  # the StatusNotifierItem tray test: a window manager, the standalone watcher and tray bar
+  openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
+  # the reactions of the demo and its screenshots are emoji
+  fonts-noto-color-emoji
 )
 
 missing=()

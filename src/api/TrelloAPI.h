@@ -33,7 +33,9 @@ public:
                        QObject *parent = nullptr);
 
     QUrl baseURL() const { return m_baseURL; }
+    QNetworkAccessManager *network() const { return m_network; }
     void setCredentials(const QString &apiKey, const QString &token);
+    std::chrono::milliseconds timeout() const { return m_timeout; }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     // How long until this many requests (so many of them to the member routes) can go out

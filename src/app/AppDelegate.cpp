@@ -36,6 +36,12 @@ QUrl viewUrl(const QString &name)
 // just hidden itself, and the click must not show it again.
 constexpr qint64 ClickAfterFocusLossMs = 400;
 
+// Some D-Bus tray hosts activate the icon twice for the second click of a double click (for
+// the press, and again for the double click it completes), a few milliseconds apart. No hand
+// clicks that fast, so there a second activation within this time is the same click. (Qt
+// reports each click on an XEmbed icon once.)
+constexpr qint64 SameClickMs = 50;
+
 } // namespace
 
 AppDelegate::AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent)
@@ -58,6 +64,7 @@ void AppDelegate::start()
     connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
     m_tray->show();
     Q_EMIT trayIconShown();
+    exportTrayMenu();
     qApp->installEventFilter(this); // palette changes
     // The panel is built as soon as the tray host has the icon, so that building it does not
     // hold up the icon's first paint. Anything that needs it earlier builds it at once.
@@ -73,6 +80,7 @@ void AppDelegate::ensurePanel()
     m_panel = std::make_unique<PanelWindow>(m_engine, viewUrl(QStringLiteral("MenuBarRootView.qml")),
                                             m_state->isExpanded());
     connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
+    connect(m_panel.get(), &QWindow::visibleChanged, this, &AppDelegate::syncTrayMenu);
     connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
         if (m_showPending) {
             m_showPending = false;
@@ -146,6 +154,17 @@ void AppDelegate::updateTrayIcon()
     }
 }
 
+// The window Qt puts the icon in for an XEmbed tray; a D-Bus tray host draws the icon itself.
+static QWidget *xembedIconWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QSystemTrayIconSys")) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
 // Where the tray host shows the icon, once it has taken the icon's window in; only then can
 // it be clicked. Without X11 the icon counts as ready once it has a geometry.
 static std::optional<QRect> embeddedTrayIcon(const QRect &geometry)
@@ -156,11 +175,9 @@ static std::optional<QRect> embeddedTrayIcon(const QRect &geometry)
     if (!x11::isAvailable()) {
         return geometry;
     }
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->inherits("QSystemTrayIconSys")) {
-            const std::optional<QPoint> at = x11::embeddedPosition(widget->winId());
-            return at ? std::optional<QRect>(QRect(*at, geometry.size())) : std::nullopt;
-        }
+    if (QWidget *window = xembedIconWindow()) {
+        const std::optional<QPoint> at = x11::embeddedPosition(window->winId());
+        return at ? std::optional<QRect>(QRect(*at, geometry.size())) : std::nullopt;
     }
     return geometry;
 }
@@ -208,10 +225,21 @@ void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Context:
-        showStatusMenu();
+        if (!m_trayMenu) {
+            showStatusMenu();
+        } else if (!m_trayMenu->isVisible()) {
+            // A D-Bus host that draws no menus asks us to; an XEmbed tray that came after the
+            // start has shown the exported menu already.
+            m_trayMenu->popup(QCursor::pos());
+        }
         break;
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::DoubleClick: // every click toggles, however quick the second one
+        if (const bool hostedOverDBus = m_trayMenu != nullptr;
+            hostedOverDBus && m_lastClick.isValid() && m_lastClick.elapsed() < SameClickMs) {
+            break;
+        }
+        m_lastClick.start();
         if (panelVisible()) {
             hidePanel();
         } else if (!m_autoHidden.isValid() || m_autoHidden.elapsed() > ClickAfterFocusLossMs) {
@@ -306,11 +334,9 @@ void AppDelegate::onApplicationStateChanged(Qt::ApplicationState state)
     }
 }
 
-void AppDelegate::showStatusMenu()
+QMenu *AppDelegate::buildStatusMenu()
 {
-    // Built fresh each time, so the first item follows the panel.
     auto *menu = new QMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
     const bool visible = panelVisible();
     menu->addAction(visible ? tr("Hide Stavelin") : tr("Show Stavelin"),
                     this, &AppDelegate::togglePanel);
@@ -320,6 +346,41 @@ void AppDelegate::showStatusMenu()
     menu->addSeparator();
     QAction *quit = menu->addAction(tr("Quit Stavelin"), qApp, &QCoreApplication::quit);
     quit->setShortcut(QKeySequence::Quit);
+    return menu;
+}
+
+void AppDelegate::exportTrayMenu()
+{
+    // A D-Bus (StatusNotifierItem) tray host shows the menu the program exports, and many of
+    // them never ask the program to show one of its own: without it a right click there opens
+    // an empty menu. Qt makes a window for the icon only for an XEmbed tray, which leaves the
+    // menu to us.
+    if (xembedIconWindow()) {
+        return;
+    }
+    m_trayMenu.reset(buildStatusMenu());
+    connect(m_trayMenu.get(), &QMenu::aboutToShow, this, [this] {
+        syncTrayMenu();
+        Q_EMIT statusMenuShown(m_trayMenu->actions().constFirst()->text());
+    });
+    m_tray->setContextMenu(m_trayMenu.get());
+}
+
+// The exported menu lives as long as the program, so its first item follows the panel: the
+// host may show it without telling us first.
+void AppDelegate::syncTrayMenu()
+{
+    if (m_trayMenu) {
+        m_trayMenu->actions().constFirst()->setText(panelVisible() ? tr("Hide Stavelin")
+                                                                   : tr("Show Stavelin"));
+    }
+}
+
+void AppDelegate::showStatusMenu()
+{
+    // Built fresh each time, so the first item follows the panel.
+    QMenu *menu = buildStatusMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
 
     const QRect icon = m_tray->geometry();
     QPoint at = QCursor::pos();

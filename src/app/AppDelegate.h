@@ -16,6 +16,7 @@ class AboutWindow;
 class AppState;
 class GlobalHotKey;
 class PanelWindow;
+class QMenu;
 class QQmlEngine;
 class QQuickView;
 
@@ -79,6 +80,9 @@ private:
     void showPanelFrom(Anchor anchor);
     void placePanel();
     void showStatusMenu();
+    QMenu *buildStatusMenu();
+    void exportTrayMenu();
+    void syncTrayMenu();
     void updateTrayIcon();
     void connectShell();
     void resizeForExpanded();
@@ -95,8 +99,11 @@ private:
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<QQuickView> m_settings;
     std::unique_ptr<AboutWindow> m_about;
+    // The menu a D-Bus tray host shows; none with an XEmbed tray, where it is built per click.
+    std::unique_ptr<QMenu> m_trayMenu;
     std::optional<QPoint> m_pointer; // where the click that showed the panel happened
     QElapsedTimer m_autoHidden;       // since the panel hid because the program lost focus
+    QElapsedTimer m_lastClick;        // since the last click on the icon
     bool m_darkIcon = false;
     bool m_registersUrlScheme = true;
     bool m_trayReady = false;

@@ -103,7 +103,35 @@ TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
             [] { trace(QStringLiteral("callback received")); });
     connect(state->session(), &SessionArea::authDidComplete, this,
             [] { trace(QStringLiteral("authorization complete")); });
+    connect(state->session(), &SessionArea::callbackAccountChanged, this, [state] {
+        if (state->session()->callbackAccount()) {
+            trace(QStringLiteral("asked to connect another account"));
+        }
+    });
 }
+
+namespace {
+// The first visible item of that name beneath `item`, breadth first, through the visual tree:
+// views' delegates are not QObject children of the view.
+QQuickItem *findVisible(QQuickItem *item, const QString &name)
+{
+    QList<QQuickItem *> pending;
+    if (item) {
+        pending = item->childItems();
+    }
+    while (!pending.isEmpty()) {
+        QQuickItem *candidate = pending.takeFirst();
+        if (!candidate->isVisible()) {
+            continue;
+        }
+        if (candidate->objectName() == name) {
+            return candidate;
+        }
+        pending.append(candidate->childItems());
+    }
+    return nullptr;
+}
+} // namespace
 
 TestCommands::TestCommands(AppDelegate *delegate, AppState *state, Shell *shell,
                            QObject *parent)
@@ -157,25 +185,14 @@ void TestCommands::run(const QString &command)
         const bool focus = command.startsWith(QLatin1String("focus "));
         const QString path = command.section(QLatin1Char(' '), 1);
         m_delegate->ensurePanel();
+        // From the root view; a dialog's items live beside it, over the whole window.
         QQuickItem *item = m_delegate->panel()->rootView();
-        for (const QString &name : path.split(QLatin1Char('/'))) {
-            // Through the visual tree: views' delegates are not QObject children of the view.
-            QQuickItem *found = nullptr;
-            QList<QQuickItem *> pending;
-            if (item) {
-                pending = item->childItems();
-            }
-            while (!pending.isEmpty() && !found) {
-                QQuickItem *candidate = pending.takeFirst();
-                if (!candidate->isVisible()) {
-                    continue;
-                }
-                if (candidate->objectName() == name) {
-                    found = candidate;
-                }
-                pending.append(candidate->childItems());
-            }
-            item = found;
+        const QStringList names = path.split(QLatin1Char('/'));
+        if (!names.isEmpty() && !findVisible(item, names.constFirst())) {
+            item = m_delegate->panel()->contentItem();
+        }
+        for (const QString &name : names) {
+            item = findVisible(item, name);
         }
         if (!item) {
             hooks::trace(QStringLiteral("not found: ") + path);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Stavelin: a tray companion for Trello boards.
 #include "AppDelegate.h"
+#include "Appearance.h"
 #include "DemoSession.h"
+#include "DesktopActivation.h"
 #include "Screenshots.h"
 #include "SingleInstance.h"
 #include "TestHooks.h"
@@ -91,6 +93,17 @@ int main(int argc, char *argv[])
     }
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/shell/icons/stavelin.svg")));
+    // Light or dark as the desktop prefers, and its changes while we run.
+    Appearance appearance;
+    if (hooks::enabled()) {
+        QObject::connect(&appearance, &Appearance::applied, [](auto preference) {
+            hooks::trace(QStringLiteral("appearance %1").arg(
+                preference == ColorSchemeWatcher::Preference::Dark    ? QStringLiteral("dark")
+                : preference == ColorSchemeWatcher::Preference::Light ? QStringLiteral("light")
+                                                                       : QStringLiteral("platform")));
+        });
+    }
+    appearance.start();
     QCoro::Qml::registerTypes();
 
     std::unique_ptr<DemoSession> demoSession;
@@ -134,6 +147,25 @@ int main(int argc, char *argv[])
     QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
     if (!arguments.isEmpty()) {
         delegate.openArguments(arguments);
+    }
+    // Callback URLs from a desktop that opens them through D-Bus: no second start, and no
+    // command line carrying the token. The demo leaves the name to the real program.
+    std::unique_ptr<DesktopActivation> activation;
+    if (!demo) {
+        activation = std::make_unique<DesktopActivation>();
+        QObject::connect(activation.get(), &DesktopActivation::activated, &delegate,
+                         &AppDelegate::showPanel);
+        QObject::connect(activation.get(), &DesktopActivation::opened, &delegate,
+                         [&delegate](const QStringList &uris) {
+                             hooks::trace(QStringLiteral("opened through D-Bus"));
+                             delegate.openArguments(uris);
+                         });
+        QString unavailable;
+        if (activation->publish(QDBusConnection::sessionBus(), &unavailable)) {
+            hooks::trace(QStringLiteral("on the session bus as ") + DesktopActivation::ApplicationId);
+        } else {
+            hooks::trace(QStringLiteral("not on the session bus: ") + unavailable);
+        }
     }
 
     std::unique_ptr<TestCommands> commands;

@@ -147,6 +147,7 @@ void SessionArea::setLaunchAtLoginValue(bool enabled)
 QCoro::Task<std::optional<TrelloMember>> SessionArea::connect(QString apiKey, QString token)
 {
     const quint64 connection = ++m_connection;
+    dropCallbackAccount(); // the user chose a pair: an earlier question is answered
     m_apiKey = apiKey;
     m_token = token;
     // The client has the pair before the keyring is asked: a refresh that starts while the
@@ -244,6 +245,7 @@ Operation SessionArea::saveCredentials(const QString &apiKey, const QString &tok
 void SessionArea::clearCredentials()
 {
     ++m_connection;
+    dropCallbackAccount();
     m_apiKey.clear();
     m_token.clear();
     m_context.api().setCredentials(QString(), QString());
@@ -336,7 +338,90 @@ QCoro::Task<> SessionArea::doHandleAuthCallback(QString url)
             ErrorLog::Kind::Authorization, u"handleAuthCallback"_s,
             u"Trello authorization did not return a token."_s));
     }
-    co_await doFinishAuth(*token);
+    if (m_pendingAuthKey) {
+        co_await doFinishAuth(*token); // the answer to the authorization the user started
+    } else {
+        co_await askToConnect(*token);
+    }
+}
+
+// Any web page can send the browser to the callback address, with a token of an account of
+// its choosing. A callback that nobody here asked for (none is under way; after a restart,
+// say) therefore connects nothing by itself: the token is checked without being used or
+// stored, and the panel asks whether to connect that account.
+QCoro::Task<> SessionArea::askToConnect(QString token)
+{
+    const QString key = browserAuthKey().value_or(m_apiKey);
+    if (key.isEmpty()) {
+        throw ReportedFailure(m_context.errors().record(
+            ErrorLog::Kind::Authorization, u"handleAuthCallback"_s,
+            u"No API key to go with the token from the browser."_s));
+    }
+    const quint64 callback = ++m_callbacks;
+    // A client of its own: the pair in use stays in use, for every request meanwhile too.
+    TrelloAPI probe(m_context.api().network(), m_context.api().baseURL());
+    probe.setTimeout(m_context.api().timeout());
+    probe.setCredentials(key, token);
+    setValidating(true);
+    std::optional<TrelloMember> member;
+    std::optional<QString> failure;
+    try {
+        member = co_await probe.validateCredentials();
+    } catch (const std::exception &error) {
+        // Unless a later callback or connect took over meanwhile, say why nothing is asked.
+        if (callback == m_callbacks) {
+            failure = m_context.errors().record(u"handleAuthCallback"_s, error);
+        }
+    }
+    setValidating(false);
+    if (callback != m_callbacks) {
+        co_return;
+    }
+    if (failure) {
+        setStatus(failure, true);
+        throw ReportedFailure(*failure);
+    }
+    m_callbackAccount = CallbackAccount{key, token, *member};
+    Q_EMIT callbackAccountChanged();
+}
+
+std::optional<TrelloMember> SessionArea::callbackAccount() const
+{
+    return m_callbackAccount ? std::optional(m_callbackAccount->member) : std::nullopt;
+}
+
+QVariant SessionArea::callbackAccountValue() const
+{
+    return m_callbackAccount ? QVariant::fromValue(m_callbackAccount->member) : QVariant();
+}
+
+void SessionArea::dropCallbackAccount()
+{
+    ++m_callbacks; // and a check still under way asks nothing when it ends
+    if (m_callbackAccount) {
+        m_callbackAccount.reset();
+        Q_EMIT callbackAccountChanged();
+    }
+}
+
+Operation SessionArea::confirmCallbackAccount()
+{
+    if (!m_callbackAccount) {
+        return m_context.refuse(u"confirmCallbackAccount"_s,
+                                u"No account from the browser is waiting to be connected."_s);
+    }
+    const CallbackAccount account = *m_callbackAccount;
+    return m_context.run(u"confirmCallbackAccount"_s,
+                         connectWithStatus(u"confirmCallbackAccount"_s, account.apiKey,
+                                           account.token, true));
+}
+
+void SessionArea::cancelCallbackAccount()
+{
+    if (m_callbackAccount) {
+        m_callbackAccount.reset();
+        Q_EMIT callbackAccountChanged();
+    }
 }
 
 Operation SessionArea::finishAuth(const QString &token)

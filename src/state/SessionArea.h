@@ -30,6 +30,9 @@ class SessionArea : public QObject {
     Q_PROPERTY(bool isValidatingCredentials READ isValidatingCredentials NOTIFY isValidatingCredentialsChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QString browserAuthKey READ browserAuthKeyText NOTIFY credentialsDraftKeyChanged)
+    // The account of a callback that came while no authorization was under way, waiting for
+    // the user to connect it or not (a TrelloMember), or undefined.
+    Q_PROPERTY(QVariant callbackAccount READ callbackAccountValue NOTIFY callbackAccountChanged)
     // For the settings form: its layout depends on whether the program has its own key, and its
     // links lead to the service's authorization and developer key pages.
     Q_PROPERTY(bool hasBuiltInAppKey READ hasBuiltInAppKey CONSTANT)
@@ -63,6 +66,8 @@ public:
     bool isValidatingCredentials() const { return m_isValidating; }
     bool launchAtLogin() const { return m_launchAtLogin; }
     std::optional<QString> pendingAuthKey() const { return m_pendingAuthKey; }
+    std::optional<TrelloMember> callbackAccount() const;
+    QVariant callbackAccountValue() const;
 
     std::optional<QString> browserAuthKey() const;
     QString browserAuthKeyText() const { return browserAuthKey().value_or(QString()); }
@@ -83,6 +88,9 @@ public:
     // own scheme, spelled exactly, is accepted.
     Q_INVOKABLE Operation handleAuthCallback(const QString &url);
     Operation finishAuth(const QString &token);
+    // The user's answer about the callback's account: only Connect stores and uses it.
+    Q_INVOKABLE Operation confirmCallbackAccount();
+    Q_INVOKABLE void cancelCallbackAccount();
     Q_INVOKABLE void setLaunchAtLogin(bool enabled);
 
     // Said when the keyring does not take the credentials.
@@ -103,6 +111,7 @@ Q_SIGNALS:
     void browserAuthWillOpen();
     // The user disconnected: everything of the account that left must go.
     void disconnected();
+    void callbackAccountChanged();
 
 private:
     // Uses a pair at once, stores it and validates it. The member when it was accepted, nothing
@@ -112,6 +121,8 @@ private:
                                     bool fromBrowser);
     QCoro::Task<> doHandleAuthCallback(QString url);
     QCoro::Task<> doFinishAuth(QString token);
+    QCoro::Task<> askToConnect(QString token);
+    void dropCallbackAccount();
 
     void setMember(std::optional<TrelloMember> member);
     void setStatus(const std::optional<QString> &status, bool isError);
@@ -137,4 +148,13 @@ private:
     bool m_isValidating = false;
     bool m_launchAtLogin = false;
     std::optional<QString> m_pendingAuthKey;
+
+    // A callback's pair waiting for the user's word, and the account it belongs to.
+    struct CallbackAccount {
+        QString apiKey;
+        QString token;
+        TrelloMember member;
+    };
+    std::optional<CallbackAccount> m_callbackAccount;
+    quint64 m_callbacks = 0; // counts unasked-for callbacks: only the latest one asks
 };

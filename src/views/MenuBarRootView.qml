@@ -360,6 +360,11 @@ FocusScope {
         }
     }
 
+    // An account from a callback nobody asked for waits here for the user's word.
+    AccountConfirmationDialog {
+        objectName: "accountConfirmation"
+    }
+
     // The screens over the home screen, made when they are opened. They are wired up where
     // they are pushed: a component's objects do not see this file's ids.
     Component {

@@ -172,6 +172,95 @@ QString shortTimeFormat(const QLocale &locale)
     return locale.timeFormat(QLocale::ShortFormat).remove(seconds);
 }
 
+namespace {
+struct PaletteColors {
+    QColor window, windowText, base, alternateBase, text, button, buttonText, placeholder,
+        highlight, highlightedText, light, midlight, mid, dark, shadow, link, linkVisited,
+        toolTipBase, toolTipText, disabledText;
+};
+
+QPalette paletteFrom(const PaletteColors &c)
+{
+    QPalette palette;
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool off = group == QPalette::Disabled;
+        palette.setColor(group, QPalette::Window, c.window);
+        palette.setColor(group, QPalette::WindowText, off ? c.disabledText : c.windowText);
+        palette.setColor(group, QPalette::Base, off ? c.window : c.base);
+        palette.setColor(group, QPalette::AlternateBase, c.alternateBase);
+        palette.setColor(group, QPalette::Text, off ? c.disabledText : c.text);
+        palette.setColor(group, QPalette::Button, c.button);
+        palette.setColor(group, QPalette::ButtonText, off ? c.disabledText : c.buttonText);
+        palette.setColor(group, QPalette::BrightText, Qt::white);
+        palette.setColor(group, QPalette::PlaceholderText, c.placeholder);
+        palette.setColor(group, QPalette::Highlight, off ? c.mid : c.highlight);
+        palette.setColor(group, QPalette::HighlightedText, c.highlightedText);
+        palette.setColor(group, QPalette::Light, c.light);
+        palette.setColor(group, QPalette::Midlight, c.midlight);
+        palette.setColor(group, QPalette::Mid, c.mid);
+        palette.setColor(group, QPalette::Dark, c.dark);
+        palette.setColor(group, QPalette::Shadow, c.shadow);
+        palette.setColor(group, QPalette::Link, c.link);
+        palette.setColor(group, QPalette::LinkVisited, c.linkVisited);
+        palette.setColor(group, QPalette::ToolTipBase, c.toolTipBase);
+        palette.setColor(group, QPalette::ToolTipText, c.toolTipText);
+    }
+    return palette;
+}
+} // namespace
+
+QPalette lightPalette()
+{
+    return paletteFrom({
+        .window = QColor(0xef, 0xef, 0xf1),
+        .windowText = QColor(0x1d, 0x1d, 0x1f),
+        .base = Qt::white,
+        .alternateBase = QColor(0xf5, 0xf5, 0xf7),
+        .text = QColor(0x1d, 0x1d, 0x1f),
+        .button = QColor(0xf6, 0xf6, 0xf8),
+        .buttonText = QColor(0x1d, 0x1d, 0x1f),
+        .placeholder = QColor(0x8a, 0x8a, 0x8e),
+        .highlight = QColor(0x00, 0x6b, 0xd6),
+        .highlightedText = Qt::white,
+        .light = Qt::white,
+        .midlight = QColor(0xe3, 0xe3, 0xe6),
+        .mid = QColor(0xb8, 0xb8, 0xbd),
+        .dark = QColor(0x9a, 0x9a, 0x9f),
+        .shadow = QColor(0x76, 0x76, 0x7a),
+        .link = QColor(0x00, 0x66, 0xcc),
+        .linkVisited = QColor(0x7a, 0x3d, 0xb8),
+        .toolTipBase = QColor(0xff, 0xff, 0xf0),
+        .toolTipText = QColor(0x1d, 0x1d, 0x1f),
+        .disabledText = QColor(0xa0, 0xa0, 0xa5),
+    });
+}
+
+QPalette darkPalette()
+{
+    return paletteFrom({
+        .window = QColor(0x2b, 0x2b, 0x2e),
+        .windowText = QColor(0xee, 0xee, 0xf0),
+        .base = QColor(0x1e, 0x1e, 0x20),
+        .alternateBase = QColor(0x33, 0x33, 0x36),
+        .text = QColor(0xee, 0xee, 0xf0),
+        .button = QColor(0x3a, 0x3a, 0x3e),
+        .buttonText = QColor(0xee, 0xee, 0xf0),
+        .placeholder = QColor(0x8e, 0x8e, 0x93),
+        .highlight = QColor(0x0a, 0x84, 0xff),
+        .highlightedText = Qt::white,
+        .light = QColor(0x5a, 0x5a, 0x5e),
+        .midlight = QColor(0x48, 0x48, 0x4c),
+        .mid = QColor(0x40, 0x40, 0x44),
+        .dark = QColor(0x1c, 0x1c, 0x1e),
+        .shadow = Qt::black,
+        .link = QColor(0x4d, 0xa3, 0xff),
+        .linkVisited = QColor(0xbf, 0x8a, 0xf0),
+        .toolTipBase = QColor(0x3a, 0x3a, 0x3e),
+        .toolTipText = QColor(0xee, 0xee, 0xf0),
+        .disabledText = QColor(0x70, 0x70, 0x75),
+    });
+}
+
 QString dueText(const QDateTime &due, const QDateTime &now, const QLocale &locale)
 {
     // Calendar days, not 24-hour spans, so days of 23 or 25 hours count right.

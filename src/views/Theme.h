@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLocale>
 #include <QObject>
+#include <QPalette>
 #include <QString>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -43,6 +44,11 @@ QString mediumDateFormat(const QLocale &locale);
 
 // The locale's short time pattern, hours and minutes only.
 QString shortTimeFormat(const QLocale &locale);
+
+// Complete palettes for a desktop that prefers light or dark: every role of every colour group,
+// so stock controls (text fields, switches, menus) follow along with our own views.
+QPalette lightPalette();
+QPalette darkPalette();
 
 // "Today 3:07 PM", "Tomorrow", "Yesterday" or the medium date, comparing calendar days in
 // local time. `now` is passed in so callers (and tests) decide what today is.

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The real program on a virtual desktop: tray clicks, the hot key, the menu, Escape, a
-callback URL handed over by a second start (directly and through xdg-open), the panel
+callback URL handed over by a second start (directly and through xdg-open; the panel asks
+before it connects the account of a callback nobody started), the panel
 staying on screen when it grows at the right edge, and Ctrl+, for the Settings window.
 
 Usage: shell_e2e.py path/to/stavelin   (needs DISPLAY with a tray host, xdotool, xwininfo)
@@ -255,9 +256,15 @@ def main():
         check(token not in second.stderr + second.stdout, "the token was printed")
         program.expect(r"callback received")
         program.expect(r"panel shown .*")
+        # Nobody started an authorization here: the panel asks before it connects the account.
+        program.expect(r"asked to connect another account")
+        check(on_screen() is not None, "the callback did not show the panel")
+        program.command("locate connectAccountButton")
+        x, y, w, h = map(int, program.expect(
+            r"located connectAccountButton (-?\d+),(-?\d+) (\d+)x(\d+)").groups())
+        xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
         program.expect(r"authorization complete")
         check(all(token not in line for line in program.log), "the token was printed")
-        check(on_screen() is not None, "the callback did not show the panel")
         xdotool("key", "ctrl+alt+t")
         program.expect(r"panel hidden")
 

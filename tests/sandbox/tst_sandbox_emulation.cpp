@@ -192,6 +192,10 @@ void TestSandboxEmulation::sideEffects()
     const std::string action = str(comment[u"id"_s]);
     QCOMPARE(call(e, "POST", "actions/" + action + "/reactions", "shortName=%2B1").status, 200);
     QCOMPARE(call(e, "GET", "actions/" + action + "/reactions").json().toArray().size(), 1);
+    // An alias names the same emoji: the same reaction, under the primary name.
+    const auto alias = object(call(e, "POST", "actions/" + action + "/reactions", "shortName=thumbsup"));
+    QCOMPARE(alias[u"emoji"_s].toObject()[u"shortName"_s].toString(), u"+1"_s);
+    QCOMPARE(call(e, "GET", "actions/" + action + "/reactions").json().toArray().size(), 1);
     const Reply deleted = call(e, "DELETE", "actions/" + action);
     QCOMPARE(deleted.body, R"({"_value":null})");
     QCOMPARE(badges()[u"comments"_s].toInt(), 2);

@@ -37,6 +37,7 @@ struct StoreOptions {
     QString settingsFile; // shared between two stores to test a restart
     std::shared_ptr<CredentialStore> credentials; // a memory store when absent
     std::chrono::milliseconds timeout = TrelloAPI::defaultTimeout;
+    std::optional<QString> builtInAppKey; // the build's own when absent
 };
 
 // A credential store that answers late, as a real keyring does (D-Bus round trips, an unlock
@@ -89,6 +90,9 @@ inline std::unique_ptr<AppState> makeStore(const StoreOptions &options, const QT
                                                  QStringLiteral("/usr/bin/stavelin"));
     deps.baseURL = QUrl(options.baseUrl);
     deps.requestTimeout = options.timeout;
+    if (options.builtInAppKey) {
+        deps.builtInAppKey = *options.builtInAppKey;
+    }
     auto state = std::make_unique<AppState>(std::move(deps));
     await(state->startup());
     return state;

@@ -31,7 +31,7 @@ private slots:
     void beginWithAndWithoutKey();
     void callbacks_data();
     void callbacks();
-    void refusedTokenAndIdleCallback();
+    void refusedToken();
     void loginItem();
 
 private:
@@ -181,12 +181,13 @@ void TestAuth::callbacks()
     QCOMPARE(completed.size(), 0);
 }
 
-void TestAuth::refusedTokenAndIdleCallback()
+void TestAuth::refusedToken()
 {
-    // No authorization was started: the built-in key is used. The service refuses the token.
+    // The service refuses the token that answers the authorization the user started.
     auto rig = makeRig(BuiltInKey, /*accept=*/false);
     QSignalSpy completed(rig->state->session(), &SessionArea::authDidComplete);
     QSignalSpy validating(rig->state->session(), &SessionArea::isValidatingCredentialsChanged);
+    rig->state->session()->beginBrowserAuth();
     await(rig->state->session()->handleAuthCallback(u"stavelin://auth#token=revoked"_s));
     QCOMPARE(rig->state->session()->apiKey(), BuiltInKey);
     QVERIFY(rig->state->errorMessage().contains(u"invalid token"_s));

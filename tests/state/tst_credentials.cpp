@@ -5,6 +5,7 @@
 #include "StoreHarness.h"
 #include "sandbox/Emulator.h"
 
+#include <QDesktopServices>
 #include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
@@ -12,7 +13,12 @@ using namespace harness;
 
 class TestCredentials : public QObject {
     Q_OBJECT
+public slots:
+    void openInBrowser(const QUrl &) {} // the authorization page: the browser is not needed
+
 private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler(u"https"_s, this, "openInBrowser"); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(u"https"_s); }
     void init();
     void stores_data();
     void newPairIsUsedAtOnce_data() { stores_data(); }
@@ -117,9 +123,11 @@ void TestCredentials::refusedTokenIsNotSuccess()
     QVERIFY(!state->session()->member().has_value());
     QCOMPARE(state->errorMessage(), typed.error);
 
-    // The same through the browser: no completion, nobody signed in.
+    // The same through the browser, answering an authorization started here: no completion,
+    // nobody signed in.
     await(state->session()->saveCredentials(q(m_service->apiKey()), q(m_service->token())));
     QVERIFY(state->session()->member().has_value());
+    state->session()->beginBrowserAuth();
     const Outcome browser = await(state->session()->handleAuthCallback(u"stavelin://auth#token=refused"_s));
     QVERIFY(!browser.ok);
     QVERIFY(!state->session()->credentialsStatus().startsWith(u"Connected"_s));

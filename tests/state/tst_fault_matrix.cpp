@@ -166,7 +166,8 @@ std::vector<Op> operations()
          [](AppState &a, const Ids &, E e) { return a.session()->saveCredentials(q(e.apiKey()), q(e.token())); }},
         {"saveDraftCredentials", "saveDraftCredentials", "GET", fixed("/1/members/me"), true,
          [](AppState &a, const Ids &, E) { return a.session()->saveDraftCredentials(); }},
-        {"handleAuthCallback", "finishAuth", "GET", fixed("/1/members/me"), true,
+        // Unasked for (none was started): the token is checked before anything is asked.
+        {"handleAuthCallback", "handleAuthCallback", "GET", fixed("/1/members/me"), true,
          [](AppState &a, const Ids &, E e) {
              return a.session()->handleAuthCallback(u"stavelin://auth#token="_s + q(e.token()));
          }},

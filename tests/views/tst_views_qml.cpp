@@ -9,14 +9,17 @@
 #include "platform/LoginItem.h"
 #include "sandbox/Emulator.h"
 #include "state/AppState.h"
+#include "views/Theme.h"
 
 #include <QCoroQml>
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPalette>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -71,6 +74,12 @@ public:
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
 
+    // A second account: this token (with the same key) signs in as the member of that username.
+    Q_INVOKABLE bool acceptToken(const QString &token, const QString &username)
+    {
+        return m_emulator->acceptToken(token.toStdString(), username.toStdString());
+    }
+
     // A change made elsewhere (on the service's web site, say): one request of our own to the
     // sandbox, past the store. Waits for the answer; true on a 2xx status.
     Q_INVOKABLE bool send(const QString &method, const QString &path, const QVariantMap &items)
@@ -112,10 +121,27 @@ public:
         return found;
     }
 
+    // A file of the test's own on disk, to upload; its URL (empty if it cannot be written).
+    Q_INVOKABLE QUrl writeFile(const QString &name, const QString &contents)
+    {
+        QFile file(m_files.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents.toUtf8()) < 0) {
+            return {};
+        }
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
 private:
     bool start(sandbox::Seed seed)
     {
         const int port = m_emulator ? m_emulator->port() : 0;
+        // The store's idle keep-alive connections would hold the old server's workers for
+        // their whole time-out (seconds per reset): close them first.
+        if (m_store) {
+            for (auto *network : m_store->findChildren<QNetworkAccessManager *>())
+                network->clearConnectionCache();
+            QCoreApplication::processEvents();
+        }
         m_emulator.reset();
         sandbox::Options options;
         options.seed = seed;
@@ -125,6 +151,10 @@ private:
 
     std::unique_ptr<sandbox::Emulator> m_emulator;
     QString m_seed = u"sample"_s;
+    QTemporaryDir m_files;
+
+public:
+    QPointer<QObject> m_store; // the store under test, whose connections a reset closes
 };
 
 class Setup : public QObject {
@@ -134,7 +164,7 @@ public slots:
     {
         QCoro::Qml::registerTypes();
         if (qEnvironmentVariable("STAVELIN_TEST_PALETTE") == u"dark"_s) {
-            QGuiApplication::setPalette(darkPalette());
+            QGuiApplication::setPalette(theme::darkPalette());
         }
 
         m_sandbox = new SandboxControl(this);
@@ -156,7 +186,10 @@ public slots:
         dependencies.loginItem =
             std::make_unique<LoginItem>(m_dir.filePath(u"autostart"_s), u"/usr/bin/true"_s);
         dependencies.baseURL = QUrl(m_sandbox->baseUrl());
+        // The program's own key is the one the sandbox knows, as in the demo.
+        dependencies.builtInAppKey = m_sandbox->apiKey();
         m_state = new AppState(std::move(dependencies), this);
+        m_sandbox->m_store = m_state;
         AppState::setInstance(m_state);
         QCoro::waitFor(m_state->startup());
     }
@@ -166,25 +199,6 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(u"qrc:/"_s); }
 
 private:
-    static QPalette darkPalette()
-    {
-        QPalette palette;
-        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
-        palette.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
-        palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
-        palette.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-        palette.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-        palette.setColor(QPalette::HighlightedText, Qt::white);
-        palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
-        palette.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4a));
-        palette.setColor(QPalette::Dark, QColor(0x1c, 0x1c, 0x1e));
-        palette.setColor(QPalette::Light, QColor(0x5a, 0x5a, 0x5e));
-        palette.setColor(QPalette::Shadow, Qt::black);
-        return palette;
-    }
 
     QTemporaryDir m_dir;
     SandboxControl *m_sandbox = nullptr;

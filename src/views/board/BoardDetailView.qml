@@ -119,12 +119,52 @@ PanelScreen {
         })
     }
     function openCard(cardID: string): void {
+        const card = findCard(cardID)
+        if (card === null)
+            return
+        editorSlot.shownCard = card
         editCardID = cardID
         mode = "editCard"
     }
     function closeEditor(): void {
+        if (mode !== "editCard")
+            return
         mode = "kanban"
+        editorSlot.shownCard = null
         detail.defer(function () { detail.focusCard(detail.editCardID) })
+    }
+
+    // The edited card as the store holds it now, found again whenever a list's cards change (a
+    // save, a section's change, a refresh); null when it is gone. A card that is gone once the
+    // events at hand are handled (a move takes it out of one list before it enters the other)
+    // closes the editor.
+    property int cardsRevision: 0
+    readonly property var editedCard: cardsRevision >= 0 && mode === "editCard" ? findCard(editCardID) : null
+    onEditedCardChanged: {
+        if (editedCard !== null)
+            editorSlot.shownCard = editedCard
+        else if (mode === "editCard")
+            detail.defer(function () {
+                if (detail.findCard(detail.editCardID) === null)
+                    detail.closeEditor()
+            })
+    }
+    Repeater {
+        model: detail.mode === "editCard" ? detail.lists : null
+        // qmllint disable unqualified
+        delegate: Item {
+            id: watcher
+            required property var record
+            Connections {
+                target: AppState.cards.cardsModel(watcher.record.id)
+                function onDataChanged(): void { ++detail.cardsRevision }
+                function onRowsInserted(): void { ++detail.cardsRevision }
+                function onRowsRemoved(): void { ++detail.cardsRevision }
+                function onRowsMoved(): void { ++detail.cardsRevision }
+                function onModelReset(): void { ++detail.cardsRevision }
+            }
+        }
+        // qmllint enable unqualified
     }
 
     // The card as the store holds it now, wherever it is, or null.
@@ -534,53 +574,23 @@ PanelScreen {
         Item { Layout.fillHeight: true }
     }
 
-    // The card's editor. Until the full editor is built: its name and description, read-only.
+    // The card's editor, on the card as the store holds it now.
     Loader {
+        id: editorSlot
         objectName: "cardEditorSlot"
         anchors.fill: parent
         active: detail.mode === "editCard"
+        focus: active
+        // The last copy found: a card that has just gone keeps its editor whole until it closes.
+        property var shownCard: null
         // qmllint disable unqualified
-        sourceComponent: ColumnLayout {
-            readonly property var card: detail.findCard(detail.editCardID)
-            spacing: 8
-            // A card that a refresh removed takes the editor with it.
-            onCardChanged: if (card === null) detail.defer(detail.closeEditor)
-            Component.onCompleted: if (card === null) detail.defer(detail.closeEditor)
-
-            RowLayout {
-                Layout.margins: 12
-                PlainButton {
-                    objectName: "editorBackButton"
-                    focus: true
-                    text: qsTr("Back")
-                    symbol: "chevron.left"
-                    onClicked: detail.closeEditor()
-                }
-                Item { Layout.fillWidth: true }
-            }
-            Text {
-                objectName: "editorCardName"
-                text: parent.card ? parent.card.name : ""
-                textFormat: Text.PlainText
-                font: Theme.title3Font
-                color: Theme.primary
-                wrapMode: Text.Wrap
-                Layout.fillWidth: true
-                Layout.leftMargin: 12
-                Layout.rightMargin: 12
-            }
-            Text {
-                text: parent.card && parent.card.desc ? parent.card.desc : ""
-                textFormat: Text.PlainText
-                font: Theme.bodyFont
-                color: Theme.secondary
-                wrapMode: Text.Wrap
-                Layout.fillWidth: true
-                Layout.leftMargin: 12
-                Layout.rightMargin: 12
-            }
-            Item { Layout.fillHeight: true }
+        sourceComponent: CardEditView {
+            focus: true
+            card: editorSlot.shownCard
+            lists: detail.lists
+            onDismissed: detail.closeEditor()
         }
         // qmllint enable unqualified
+        onLoaded: editorSlot.forceActiveFocus()
     }
 }

@@ -124,6 +124,7 @@ FocusScope {
                     required property var record
                     required property int index
 
+                    objectName: "board:" + record.name // found by name in end-to-end tests
                     board: record
                     width: ListView.view.width
                     onClicked: Shell.openBoard(record.id)

@@ -1,9 +1,115 @@
 // SPDX-License-Identifier: MIT
+// The card editor's checklists: one ChecklistView per checklist of the card, in the store's
+// order, and the row that adds a checklist.
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
+import Stavelin
 
-// One section of the card editor; placeholder until it is built.
 ColumnLayout {
+    id: section
+
     // The store's current copy of the card (as KeyedListModel.get returns it).
     required property var card
+
+    property bool addingChecklist: false
+    property string newChecklistName
+    // A create call is under way: the row keeps its text until it returns, and a second
+    // Return does not create the checklist twice.
+    property bool creating: false
+
+    readonly property var checklists: AppState.details.checklistsModel(card.id)
+    readonly property bool loading: AppState.details.loadingChecklists.indexOf(card.id) >= 0
+    readonly property bool canSubmit: newChecklistName.trim() !== "" && !creating
+
+    function startAdding(): void {
+        newChecklistName = ""
+        addingChecklist = true
+    }
+    function cancelAdding(): void {
+        addingChecklist = false
+        newChecklistName = ""
+    }
+    function submit(): void {
+        const name = newChecklistName.trim()
+        if (!canSubmit)
+            return
+        creating = true
+        AppState.details.createChecklist(card.id, name).then(section, function () {
+            // Closed whatever the outcome; a failure is the store's to report.
+            section.creating = false
+            section.newChecklistName = ""
+            section.addingChecklist = false
+        })
+    }
+
+    spacing: 8
+
+    RowLayout {
+        spacing: 6
+        SectionHeader { title: qsTr("Checklists") }
+        Spinner {
+            objectName: "checklistsSpinner"
+            visible: section.loading
+            implicitWidth: 12
+            implicitHeight: 12
+        }
+    }
+
+    Repeater {
+        objectName: "checklists"
+        model: section.checklists
+
+        // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+        // qmllint disable unqualified
+        delegate: ChecklistView {
+            required property var record
+            objectName: "checklist:" + record.name
+            card: section.card
+            checklist: record
+            Layout.fillWidth: true
+        }
+        // qmllint enable unqualified
+    }
+
+    PlainButton {
+        objectName: "addChecklistButton"
+        visible: !section.addingChecklist
+        symbol: "plus"
+        text: qsTr("Add checklist")
+        textColor: Theme.secondary
+        textFont: Theme.calloutFont
+        onClicked: section.startAdding()
+    }
+
+    RowLayout {
+        visible: section.addingChecklist
+        spacing: 6
+        Layout.fillWidth: true
+
+        TextField {
+            id: nameField
+            objectName: "newChecklistField"
+            placeholderText: qsTr("Checklist name")
+            text: section.newChecklistName
+            selectByMouse: true
+            Layout.fillWidth: true
+            Accessible.name: qsTr("Checklist name")
+            onTextEdited: section.newChecklistName = text
+            onAccepted: section.submit()
+            onVisibleChanged: if (visible) forceActiveFocus()
+        }
+        ActionButton {
+            objectName: "addChecklistConfirmButton"
+            label: qsTr("Add")
+            prominent: true
+            enabled: section.canSubmit
+            onClicked: section.submit()
+        }
+        PlainButton {
+            objectName: "cancelChecklistButton"
+            text: qsTr("Cancel")
+            onClicked: section.cancelAdding()
+        }
+    }
 }

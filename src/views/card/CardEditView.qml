@@ -1,19 +1,454 @@
 // SPDX-License-Identifier: MIT
+// The card editor: the card's title, description, list, due date and completion, written with
+// one update when the user saves; its members, labels, checklists, attachments and comments,
+// whose sections act on the store at once; archive and delete.
+//
+// The edits are taken from the card once, when the editor opens; later copies of the card
+// (after a section's change, say) do not overwrite them, and a save compares against the copy
+// of that moment. Return saves from anywhere in the form except where Return means something
+// else: a new line in the description, a press of the focused button, sending a comment.
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
+import Stavelin
 
-// The card editor; placeholder until it is built.
-ColumnLayout {
+FocusScope {
     id: editor
+
     // The store's current copy of the card (as KeyedListModel.get returns it).
     required property var card
     // The board's lists (a KeyedListModel) for the list picker.
     required property var lists
+
+    // The editor is done: saved, archived, deleted or cancelled.
     signal dismissed()
 
-    CardMembersSection { card: editor.card }
-    CardLabelsSection { card: editor.card }
-    CardChecklistsSection { card: editor.card }
-    CardAttachmentsSection { card: editor.card }
-    CommentsSection { card: editor.card }
+    // The edits.
+    property string name
+    property string desc
+    property bool dueEnabled
+    property date dueDate
+    property bool dueComplete
+    property string selectedListID
+
+    property bool isSaving: false
+    property bool isRemoving: false
+    property string saveError
+
+    readonly property bool canSave: !isSaving && name.trim() !== ""
+    readonly property bool commentFocused: comments.commentFocused
+    readonly property string webURL: {
+        const url = card.url
+        return typeof url === "string" && /^https?:\/\/\S+$/i.test(url) ? url : ""
+    }
+    // Bumped by every change of the lists, which the list picker's index follows.
+    property int listsRevision: 0
+
+    function hasDue(record: var): bool {
+        return record.due !== undefined && record.due !== null
+    }
+
+    Component.onCompleted: {
+        name = card.name
+        desc = typeof card.desc === "string" ? card.desc : ""
+        dueEnabled = hasDue(card)
+        dueDate = dueEnabled ? card.due : new Date(Date.now() + 86400 * 1000)
+        dueComplete = card.dueComplete === true
+        selectedListID = card.idList
+        loadMissing()
+    }
+
+    // Starts the loads of what the store does not hold yet, side by side. Something loaded
+    // but empty is held.
+    function loadMissing(): void {
+        const id = card.id
+        const boardID = card.idBoard
+        if (!AppState.details.commentsModel(id).loaded)
+            AppState.details.refreshComments(id)
+        if (!AppState.details.checklistsModel(id).loaded)
+            AppState.details.refreshChecklists(id)
+        if (!AppState.details.attachmentsModel(id).loaded)
+            AppState.details.refreshAttachments(id)
+        if (!AppState.boards.labelsModel(boardID).loaded || !AppState.boards.membersModel(boardID).loaded)
+            AppState.boards.loadBoardMeta(boardID)
+    }
+
+    // One update with what changed; the due date and completion go along whenever a due date
+    // is set. The editor closes once the service has taken it, and otherwise stays with every
+    // edit and says why.
+    function save(): void {
+        const title = name.trim()
+        if (title === "" || isSaving)
+            return
+        isSaving = true
+        saveError = ""
+        const current = card
+        const currentDesc = typeof current.desc === "string" ? current.desc : ""
+        AppState.cards.updateCard(current.id,
+                                  title !== current.name ? title : null,
+                                  desc !== currentDesc ? desc : null,
+                                  dueEnabled ? dueDate : null,
+                                  !dueEnabled && hasDue(current),
+                                  dueEnabled ? dueComplete : null,
+                                  selectedListID !== current.idList ? selectedListID : null)
+            .then(editor, function (outcome) {
+                editor.isSaving = false
+                if (outcome.ok)
+                    editor.dismissed()
+                else
+                    editor.saveError = outcome.error !== "" ? outcome.error : AppState.errorMessage
+            })
+    }
+    // Whatever the outcome: a failure is in the error banner.
+    function archive(): void {
+        isRemoving = true
+        AppState.cards.archiveCard(card.id).then(editor, function () { editor.dismissed() })
+    }
+    function deleteCard(): void {
+        isRemoving = true
+        AppState.cards.deleteCard(card.id).then(editor, function () { editor.dismissed() })
+    }
+    function confirmDelete(): void {
+        const dialog = deleteComponent.createObject(editor)
+        dialog.closed.connect(function () { dialog.destroy() })
+        dialog.open()
+    }
+
+    // Keeps the focused field in view as Tab walks through the form.
+    function reveal(item: Item): void {
+        for (let up = item; up !== null; up = up.parent) {
+            if (up === form) {
+                const top = item.mapToItem(form, 0, 0).y + form.y
+                const bottom = top + item.height
+                if (top < scroller.contentY)
+                    scroller.contentY = Math.max(0, top - 12)
+                else if (bottom > scroller.contentY + scroller.height)
+                    scroller.contentY = Math.min(scroller.contentHeight - scroller.height,
+                                                 bottom - scroller.height + 12)
+                return
+            }
+        }
+    }
+    Connections {
+        target: editor.Window.window
+        function onActiveFocusItemChanged(): void {
+            const item = editor.Window.window.activeFocusItem
+            if (item !== null)
+                editor.reveal(item)
+        }
+    }
+
+    Connections {
+        target: editor.lists
+        function onRowsInserted(): void { ++editor.listsRevision }
+        function onRowsRemoved(): void { ++editor.listsRevision }
+        function onRowsMoved(): void { ++editor.listsRevision }
+        function onModelReset(): void { ++editor.listsRevision }
+    }
+
+    // Return, where nothing inside took it (a text field passes it on; the description, buttons
+    // and the comment field keep it).
+    Keys.onPressed: (event) => {
+        if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                && (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
+                && !editor.commentFocused) {
+            editor.save()
+            event.accepted = true
+        }
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: backButton.implicitHeight + 16
+
+            PlainButton {
+                id: backButton
+                objectName: "editorBackButton"
+                x: 12
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Back")
+                symbol: "chevron.left"
+                onClicked: editor.dismissed()
+            }
+            Text {
+                anchors.centerIn: parent
+                text: qsTr("Edit Card")
+                font: Theme.headlineFont
+                color: Theme.primary
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+        }
+
+        Rectangle {
+            color: Theme.separator
+            implicitHeight: 1
+            Layout.fillWidth: true
+        }
+
+        Flickable {
+            id: scroller
+            objectName: "editorForm"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            contentWidth: width
+            contentHeight: form.implicitHeight + 24
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+            ColumnLayout {
+                id: form
+                x: 12
+                y: 12
+                width: scroller.width - 24
+                spacing: 12
+
+                ColumnLayout {
+                    spacing: 4
+                    Layout.fillWidth: true
+                    SectionHeader {
+                        title: qsTr("Title")
+                        Layout.fillWidth: true
+                    }
+                    TextField {
+                        id: titleField
+                        objectName: "editorTitleField"
+                        focus: true
+                        placeholderText: qsTr("Card title")
+                        text: editor.name
+                        font: Theme.bodyFont
+                        selectByMouse: true
+                        Layout.fillWidth: true
+                        Accessible.name: qsTr("Title")
+                        onTextEdited: editor.name = text
+                    }
+                }
+
+                ColumnLayout {
+                    spacing: 4
+                    Layout.fillWidth: true
+                    SectionHeader {
+                        title: qsTr("Description")
+                        Layout.fillWidth: true
+                    }
+                    // The frame stays put while the text scrolls inside it.
+                    Rectangle {
+                        Layout.fillWidth: true
+                        Layout.preferredHeight: Math.min(140, Math.max(80, descField.implicitHeight + 2))
+                        radius: 7
+                        color: Theme.textBackground
+                        border.width: descField.activeFocus ? 2 : 1
+                        border.color: descField.activeFocus ? Theme.accent
+                                                            : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.12)
+
+                        ScrollView {
+                            anchors.fill: parent
+                            anchors.margins: 1
+
+                            TextArea {
+                                id: descField
+                                objectName: "editorDescriptionField"
+                                text: editor.desc
+                                font: Theme.bodyFont
+                                color: Theme.primary
+                                selectionColor: Theme.accent
+                                selectedTextColor: Theme.accentText
+                                padding: 4
+                                wrapMode: TextEdit.Wrap
+                                selectByMouse: true
+                                background: null
+                                Accessible.name: qsTr("Description")
+                                onTextChanged: if (text !== editor.desc) editor.desc = text
+                                // Return starts a new line here; Tab leaves the field.
+                                KeyNavigation.priority: KeyNavigation.BeforeItem
+                                KeyNavigation.tab: listPicker
+                                KeyNavigation.backtab: titleField
+                            }
+                        }
+                    }
+                }
+
+                ColumnLayout {
+                    spacing: 4
+                    Layout.fillWidth: true
+                    SectionHeader {
+                        title: qsTr("List")
+                        Layout.fillWidth: true
+                    }
+                    ComboBox {
+                        id: listPicker
+                        objectName: "listPicker"
+                        model: editor.lists
+                        textRole: "name"
+                        valueRole: "recordId"
+                        currentIndex: editor.listsRevision >= 0 && editor.lists
+                                      ? editor.lists.indexOf(editor.selectedListID) : -1
+                        font: Theme.bodyFont
+                        Layout.fillWidth: true
+                        Accessible.name: qsTr("List")
+                        onActivated: editor.selectedListID = currentValue
+                    }
+                }
+
+                ColumnLayout {
+                    spacing: 4
+                    Layout.fillWidth: true
+                    SectionHeader {
+                        title: qsTr("Due Date")
+                        Layout.fillWidth: true
+                    }
+                    Switch {
+                        objectName: "dueSwitch"
+                        text: qsTr("Set due date")
+                        checked: editor.dueEnabled
+                        font: Theme.bodyFont
+                        onToggled: editor.dueEnabled = checked
+                    }
+                    // Built only while a due date is set.
+                    Loader {
+                        active: editor.dueEnabled
+                        visible: active
+                        // qmllint disable unqualified
+                        sourceComponent: DateTimePicker {
+                            objectName: "duePicker"
+                            value: editor.dueDate
+                            Accessible.name: qsTr("Due")
+                            onEdited: editor.dueDate = value
+                        }
+                        // qmllint enable unqualified
+                    }
+                    Switch {
+                        objectName: "dueCompleteSwitch"
+                        visible: editor.dueEnabled
+                        text: qsTr("Marked complete")
+                        checked: editor.dueComplete
+                        font: Theme.bodyFont
+                        onToggled: editor.dueComplete = checked
+                    }
+                }
+
+                Divider {}
+                CardMembersSection {
+                    card: editor.card
+                    Layout.fillWidth: true
+                }
+                Divider {}
+                CardLabelsSection {
+                    card: editor.card
+                    Layout.fillWidth: true
+                }
+                Divider {}
+                CardChecklistsSection {
+                    card: editor.card
+                    Layout.fillWidth: true
+                }
+                Divider {}
+                CardAttachmentsSection {
+                    card: editor.card
+                    Layout.fillWidth: true
+                }
+
+                LinkButton {
+                    objectName: "openInBrowserLink"
+                    visible: editor.webURL !== ""
+                    text: qsTr("Open in %1").arg(Theme.webAddress)
+                    url: editor.webURL
+                }
+
+                Text {
+                    objectName: "saveError"
+                    visible: editor.saveError !== ""
+                    text: editor.saveError
+                    textFormat: Text.PlainText
+                    font: Theme.captionFont
+                    color: Theme.red
+                    wrapMode: Text.Wrap
+                    Layout.fillWidth: true
+                    Accessible.role: Accessible.AlertMessage
+                    Accessible.name: text
+                }
+
+                Divider {}
+                CommentsSection {
+                    id: comments
+                    card: editor.card
+                    Layout.fillWidth: true
+                }
+            }
+        }
+
+        Rectangle {
+            color: Theme.separator
+            implicitHeight: 1
+            Layout.fillWidth: true
+        }
+
+        RowLayout {
+            spacing: 8
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.topMargin: 8
+            Layout.bottomMargin: 8
+
+            ActionButton {
+                objectName: "archiveCardButton"
+                label: qsTr("Archive")
+                enabled: !editor.isRemoving
+                ToolTip.text: qsTr("Archive this card — recoverable on %1").arg(Theme.webAddress)
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                Accessible.description: ToolTip.text
+                onClicked: editor.archive()
+            }
+            ActionButton {
+                objectName: "deleteCardButton"
+                label: qsTr("Delete…")
+                destructive: true
+                enabled: !editor.isRemoving
+                onClicked: editor.confirmDelete()
+            }
+            Item { Layout.fillWidth: true }
+            ActionButton {
+                objectName: "cancelEditButton"
+                label: qsTr("Cancel")
+                onClicked: editor.dismissed()
+            }
+            ActionButton {
+                objectName: "saveCardButton"
+                label: qsTr("Save")
+                prominent: true
+                enabled: editor.canSave
+                onClicked: editor.save()
+            }
+        }
+    }
+
+    // Qt 6.4's linter cannot see ids from inside a Component.
+    // qmllint disable unqualified
+    Component {
+        id: deleteComponent
+        ConfirmationDialog {
+            objectName: "deleteCardDialog"
+            // The name as stored, not as being edited.
+            title: qsTr("Delete “%1”?").arg(editor.card.name)
+            message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
+            actionText: qsTr("Delete Permanently")
+            onConfirmed: editor.deleteCard()
+        }
+    }
+    // qmllint enable unqualified
+
+    component Divider: Rectangle {
+        color: Theme.separator
+        implicitHeight: 1
+        Layout.fillWidth: true
+        Layout.topMargin: 4
+        Layout.bottomMargin: 4
+    }
 }

@@ -1,12 +1,232 @@
 // SPDX-License-Identifier: MIT
+// The card editor's comments: a header with the load state and a refresh, the field that
+// writes a new comment, and the card's comments, newest first, each with its reactions.
+//
+// Return in the field sends, Alt+Return (or Shift+Return) starts a new line, and Ctrl+Return
+// sends from anywhere else in the editor. A comment the service refused stays in the field.
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
+import Stavelin
 
-// The card editor's comments; placeholder until it is built.
 ColumnLayout {
+    id: section
+
     // The store's current copy of the card (as KeyedListModel.get returns it).
     required property var card
     // True while the comment field has keyboard focus: Return then sends the comment instead
     // of saving the card.
-    readonly property bool commentFocused: false
+    readonly property bool commentFocused: composeField.activeFocus
+
+    readonly property string cardID: card ? card.id : ""
+    readonly property KeyedListModel comments: cardID !== "" ? AppState.details.commentsModel(cardID) : null
+    readonly property var loadingCardIDs: AppState.details.loadingComments
+    readonly property bool loading: cardID !== "" && loadingCardIDs.indexOf(cardID) >= 0
+    property bool isSendingComment: false
+    readonly property bool canSend: !isSendingComment && composeField.text.trim() !== ""
+
+    // What counts as now for the rows' relative dates: one clock for all of them, running only
+    // while the section can be seen.
+    property date now: new Date()
+
+    spacing: 8
+
+    function submitComment(): void {
+        const text = composeField.text.trim()
+        if (text === "" || isSendingComment)
+            return
+        isSendingComment = true
+        AppState.details.addComment(cardID, text).then(section, function (outcome) {
+            section.isSendingComment = false
+            // Only a comment the service took is cleared: a refused one stays, to send again.
+            if (outcome.ok)
+                composeField.clear()
+        })
+    }
+
+    Timer {
+        interval: 15000
+        repeat: true
+        triggeredOnStart: true
+        running: section.visible && section.Window.window !== null && section.Window.window.visible
+                 && section.comments !== null && section.comments.count > 0
+        onTriggered: section.now = new Date()
+    }
+
+    // Ctrl+Return sends while the focus is elsewhere in the editor; in the field, plain Return does.
+    Shortcut {
+        sequences: ["Ctrl+Return", "Ctrl+Enter"]
+        enabled: section.visible && !section.commentFocused && section.canSend
+        onActivated: section.submitComment()
+    }
+
+    RowLayout {
+        spacing: 6
+        Layout.fillWidth: true
+        SectionHeader {
+            title: qsTr("Comments")
+        }
+        Spinner {
+            objectName: "commentsLoading"
+            visible: section.loading
+            implicitWidth: 11
+            implicitHeight: 11
+        }
+        Item { Layout.fillWidth: true }
+        IconButton {
+            objectName: "refreshCommentsButton"
+            symbol: "arrow.clockwise"
+            toolTip: qsTr("Refresh comments")
+            implicitWidth: 22
+            implicitHeight: 22
+            symbolSize: 12
+            onClicked: AppState.details.refreshComments(section.cardID)
+        }
+    }
+
+    RowLayout {
+        spacing: 6
+        Layout.fillWidth: true
+
+        // The frame stays put while a long comment scrolls inside it: one line to start
+        // with, growing to four.
+        Rectangle {
+            objectName: "commentFrame"
+            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignBottom
+            Layout.preferredHeight: Math.min(composeField.implicitHeight,
+                                             4 * composeMetrics.lineSpacing + composeField.topPadding
+                                             + composeField.bottomPadding) + 2
+            radius: 6
+            color: Theme.textBackground
+            border.width: composeField.activeFocus ? 2 : 1
+            border.color: composeField.activeFocus ? Theme.accent
+                                                   : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.2)
+
+            ScrollView {
+                anchors.fill: parent
+                anchors.margins: 1
+
+                TextArea {
+                    id: composeField
+                    objectName: "commentField"
+                    placeholderText: qsTr("Add a comment…")
+                    wrapMode: TextEdit.Wrap
+                    selectByMouse: true
+                    // What is being sent stays as it was until the service has answered.
+                    readOnly: section.isSendingComment
+                    font: Theme.bodyFont
+                    color: Theme.primary
+                    placeholderTextColor: Theme.secondary
+                    topPadding: 5
+                    bottomPadding: 5
+                    leftPadding: 7
+                    rightPadding: 7
+                    background: null
+                    Accessible.name: qsTr("Comment")
+
+                    Keys.onPressed: (event) => {
+                        if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
+                            // The keyboard leaves the field; a tab is no part of a comment.
+                            const next = composeField.nextItemInFocusChain(event.key === Qt.Key_Tab
+                                                                           && !(event.modifiers & Qt.ShiftModifier))
+                            if (next)
+                                next.forceActiveFocus(Qt.TabFocusReason)
+                            event.accepted = true
+                            return
+                        }
+                        if (event.key !== Qt.Key_Return && event.key !== Qt.Key_Enter)
+                            return
+                        event.accepted = true
+                        if (event.modifiers & (Qt.AltModifier | Qt.ShiftModifier)) {
+                            if (!composeField.readOnly) {
+                                composeField.remove(composeField.selectionStart, composeField.selectionEnd)
+                                composeField.insert(composeField.cursorPosition, "\n")
+                            }
+                        } else {
+                            section.submitComment()
+                        }
+                    }
+                }
+            }
+        }
+        FontMetrics {
+            id: composeMetrics
+            font: composeField.font
+        }
+
+        AbstractButton {
+            id: sendButton
+            objectName: "sendCommentButton"
+            readonly property string toolTipText: section.commentFocused
+                                                  ? qsTr("Send (Enter) — Alt+Enter for a new line")
+                                                  : qsTr("Send (Ctrl+Enter)")
+            enabled: section.canSend
+            hoverEnabled: true
+            focusPolicy: Qt.StrongFocus
+            implicitWidth: 30
+            implicitHeight: 28
+            padding: 8
+            Layout.alignment: Qt.AlignBottom
+            Layout.bottomMargin: 1
+
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Send comment")
+            Accessible.description: toolTipText
+            Accessible.onPressAction: sendButton.clicked()
+            ToolTip.text: toolTipText
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+
+            Keys.onReturnPressed: if (enabled) clicked()
+            Keys.onEnterPressed: if (enabled) clicked()
+            onClicked: section.submitComment()
+
+            contentItem: Symbol {
+                name: "paperplane.fill"
+                color: Theme.accentText
+            }
+            background: Rectangle {
+                radius: 6
+                opacity: sendButton.enabled ? 1 : 0.45
+                color: sendButton.pressed ? Qt.darker(Theme.accent, 1.15)
+                     : sendButton.hovered ? Qt.lighter(Theme.accent, 1.08) : Theme.accent
+                border.width: sendButton.visualFocus ? 2 : 0
+                border.color: Qt.lighter(Theme.accent, 1.5)
+            }
+        }
+    }
+
+    // The first rows are made at once, the others a few at a time between frames, so that a
+    // card with hundreds of comments opens without a pause; they lie below the fold anyway.
+    // Qt 6.4's linter cannot see this file's ids from inside the delegate.
+    // qmllint disable unqualified
+    Repeater {
+        model: section.comments
+        delegate: Loader {
+            id: slot
+            required property var record
+            required property int index
+            objectName: "commentSlot"
+            asynchronous: index >= 10
+            Layout.fillWidth: true
+            sourceComponent: CommentRow {
+                objectName: "commentRow"
+                comment: slot.record
+                now: section.now
+            }
+        }
+    }
+    // qmllint enable unqualified
+
+    Text {
+        objectName: "noComments"
+        visible: !section.loading && (section.comments === null || section.comments.count === 0)
+        text: qsTr("No comments yet.")
+        textFormat: Text.PlainText
+        font: Theme.captionFont
+        color: Theme.secondary
+        topPadding: 4
+        bottomPadding: 4
+    }
 }

@@ -11,7 +11,8 @@ Canvas {
     // chevron.right, chevron.down, star.fill, gearshape, key.fill, tray, arrow.clockwise,
     // rectangle.split.3x1.fill, list.bullet.rectangle, arrow.up.left.and.arrow.down.right,
     // arrow.up.right.and.arrow.down.left, ellipsis, clock, checkmark, checkmark.circle.fill,
-    // text.bubble, checklist, line.3.horizontal, plus.rectangle.on.rectangle
+    // text.bubble, checklist, line.3.horizontal, plus.rectangle.on.rectangle, paperclip, trash,
+    // arrow.up.doc, paperplane.fill, face.smiling
     required property string name
     property color color: Theme.primary
     property real lineWidth: 1.6
@@ -226,12 +227,65 @@ Canvas {
             line(ctx, [9.5, 4.5, 9.5, 8.5])
             line(ctx, [7.5, 6.5, 11.5, 6.5])
             break
+        case "paperclip":
+            // One wire: down the outer right side, round the bottom, up the left, over the
+            // top and down the inner loop.
+            ctx.beginPath()
+            ctx.moveTo(12, 5)
+            ctx.lineTo(12, 11)
+            ctx.arc(8, 11, 4, 0, Math.PI)
+            ctx.lineTo(4, 4.5)
+            ctx.arc(6.5, 4.5, 2.5, Math.PI, 2 * Math.PI)
+            ctx.lineTo(9, 10.5)
+            ctx.arc(8, 10.5, 1, 0, Math.PI)
+            ctx.lineTo(7, 5.5)
+            ctx.stroke()
+            break
+        case "trash":
+            line(ctx, [2.5, 4, 13.5, 4])
+            line(ctx, [6, 4, 6, 2.2, 10, 2.2, 10, 4])
+            line(ctx, [3.8, 4, 4.6, 14, 11.4, 14, 12.2, 4])
+            line(ctx, [6.6, 6.5, 6.8, 11.5])
+            line(ctx, [9.4, 6.5, 9.2, 11.5])
+            break
+        case "arrow.up.doc":
+            line(ctx, [9.5, 1.8, 4, 1.8, 3, 2.8, 3, 13.2, 4, 14.2, 12, 14.2, 13, 13.2, 13, 5.3, 9.5, 1.8])
+            line(ctx, [9.5, 1.8, 9.5, 5.3, 13, 5.3])
+            line(ctx, [8, 12, 8, 7])
+            line(ctx, [5.8, 9.2, 8, 7, 10.2, 9.2])
+            break
         case "ellipsis":
             for (let i = 0; i < 3; ++i) {
                 ctx.beginPath()
                 ctx.arc(3.5 + i * 4.5, 8, 1.3, 0, 2 * Math.PI)
                 ctx.fill()
             }
+            break
+        case "paperplane.fill":
+            ctx.beginPath()
+            ctx.moveTo(1.5, 7.4)
+            ctx.lineTo(14.5, 1.5)
+            ctx.lineTo(9.2, 14.5)
+            ctx.lineTo(7.3, 8.7)
+            ctx.closePath()
+            ctx.fill()
+            // The fold, cut out of the wing.
+            ctx.globalCompositeOperation = "destination-out"
+            ctx.lineWidth = 1.1
+            line(ctx, [7.3, 8.7, 14.5, 1.5])
+            break
+        case "face.smiling":
+            ctx.beginPath()
+            ctx.arc(8, 8, 6.3, 0, 2 * Math.PI)
+            ctx.stroke()
+            for (const x of [5.9, 10.1]) {
+                ctx.beginPath()
+                ctx.arc(x, 6.4, 0.95, 0, 2 * Math.PI)
+                ctx.fill()
+            }
+            ctx.beginPath()
+            ctx.arc(8, 8.2, 3.3, 0.2 * Math.PI, 0.8 * Math.PI)
+            ctx.stroke()
             break
         }
     }

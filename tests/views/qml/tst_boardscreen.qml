@@ -180,7 +180,7 @@ Item {
             // Return opens the focused card.
             child(screen, "card:" + moving.name).forceActiveFocus()
             keyClick(Qt.Key_Return)
-            compare(child(screen, "editorCardName").text, moving.name)
+            compare(child(screen, "editorTitleField").text, moving.name)
             compare(AppState.errorMessage, "")
         }
     }

@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: MIT
+// One comment of a card: who wrote it and how long ago, its text, and its reactions. The
+// member's own comments carry a menu to edit them in place or delete them.
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Stavelin
+
+Rectangle {
+    id: row
+
+    // The comment as the store holds it (a TrelloComment).
+    required property var comment
+    // What counts as now for the relative date; the comments section ticks it for all rows.
+    property date now: new Date()
+
+    // Editing in place: the edit buffer, and whether its save is under way.
+    property bool isEditing: false
+    property string editText: ""
+    property bool isSavingEdit: false
+
+    readonly property var author: comment.memberCreator !== undefined && comment.memberCreator !== null
+                                  ? comment.memberCreator : null
+    readonly property bool isOwn: {
+        const me = AppState.session.member
+        return me !== undefined && me !== null && author !== null && me.id === author.id
+    }
+    // The full name whenever the service gave one, even an empty one.
+    readonly property string authorName: author === null ? qsTr("Unknown")
+                                       : author.fullName !== undefined && author.fullName !== null
+                                         ? author.fullName : author.username
+    readonly property string elapsed: elapsedText(comment.date, now)
+
+    // How long before `current` the instant `when` was, in words: "just now", "5 minutes ago",
+    // "3 days ago" …
+    function elapsedText(when: var, current: date): string {
+        if (!when || isNaN(when.getTime()))
+            return ""
+        const minutes = Math.floor(Math.max(0, current.getTime() - when.getTime()) / 60000)
+        const hours = Math.floor(minutes / 60)
+        const days = Math.floor(hours / 24)
+        if (minutes < 1)
+            return qsTr("just now")
+        if (hours < 1)
+            return minutes === 1 ? qsTr("1 minute ago") : qsTr("%1 minutes ago").arg(minutes)
+        if (days < 1)
+            return hours === 1 ? qsTr("1 hour ago") : qsTr("%1 hours ago").arg(hours)
+        if (days < 7)
+            return days === 1 ? qsTr("1 day ago") : qsTr("%1 days ago").arg(days)
+        if (days < 30) {
+            const weeks = Math.floor(days / 7)
+            return weeks === 1 ? qsTr("1 week ago") : qsTr("%1 weeks ago").arg(weeks)
+        }
+        if (days < 365) {
+            const months = Math.max(1, Math.floor(days / 30))
+            return months === 1 ? qsTr("1 month ago") : qsTr("%1 months ago").arg(months)
+        }
+        const years = Math.floor(days / 365)
+        return years === 1 ? qsTr("1 year ago") : qsTr("%1 years ago").arg(years)
+    }
+
+    function beginEdit(): void {
+        editText = comment.data.text
+        isEditing = true
+    }
+
+    function cancelEdit(): void {
+        leaveEdit()
+    }
+
+    function saveEdit(): void {
+        const text = editText.trim()
+        if (text === "" || isSavingEdit)
+            return
+        isSavingEdit = true
+        // The field stays until the service has answered; the text shown then is the store's.
+        AppState.details.editComment(comment.id, text).then(row, function () {
+            row.isSavingEdit = false
+            row.leaveEdit()
+        })
+    }
+
+    function leaveEdit(): void {
+        const hadFocus = editor.activeFocus
+        isEditing = false
+        if (hadFocus && menuSlot.item !== null)
+            menuSlot.forceActiveFocus() // the Loader hands it on to its button
+    }
+
+    function deleteComment(): void {
+        AppState.details.deleteComment(comment.id)
+    }
+
+    function openMenu(): void {
+        const menu = menuComponent.createObject(row)
+        menu.closed.connect(function () { menu.destroy() })
+        menu.popup(menuSlot, 0, menuSlot.height)
+    }
+
+    implicitHeight: content.height + 16
+    radius: 7
+    color: Theme.textBackground
+    border.width: 1
+    border.color: Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.08)
+
+    Accessible.role: Accessible.ListItem
+    Accessible.name: qsTr("%1, %2").arg(authorName).arg(elapsed)
+    Accessible.description: comment.data.text
+
+    // Plain positioners rather than layouts: a card may show hundreds of these rows.
+    Column {
+        id: content
+        x: 8
+        y: 8
+        width: parent.width - 16
+        spacing: 4
+
+        Item {
+            width: parent.width
+            height: Math.max(16, authorText.implicitHeight)
+            Text {
+                id: authorText
+                objectName: "commentAuthor"
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, parent.width - dateText.implicitWidth - 6 - 22)
+                text: row.authorName
+                textFormat: Text.PlainText
+                font: Theme.withWeight(Theme.captionFont, Font.Bold)
+                color: Theme.primary
+                elide: Text.ElideRight
+            }
+            Text {
+                id: dateText
+                objectName: "commentDate"
+                anchors.left: authorText.right
+                anchors.leftMargin: 6
+                anchors.verticalCenter: parent.verticalCenter
+                text: row.elapsed
+                textFormat: Text.PlainText
+                font: Theme.captionFont
+                color: Theme.secondary
+                ToolTip.text: row.comment.date ? row.comment.date.toLocaleString(Qt.locale(), Locale.ShortFormat) : ""
+                ToolTip.visible: dateHover.hovered && ToolTip.text !== ""
+                ToolTip.delay: 600
+                HoverHandler { id: dateHover }
+            }
+            // Only the member's own comments have the menu; the others make no button at all.
+            Loader {
+                id: menuSlot
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                active: row.isOwn
+                visible: !row.isEditing
+                // qmllint disable unqualified
+                sourceComponent: IconButton {
+                    objectName: "commentMenuButton"
+                    focus: true
+                    symbol: "ellipsis"
+                    toolTip: qsTr("Comment actions")
+                    implicitWidth: 16
+                    implicitHeight: 16
+                    symbolSize: 12
+                    onClicked: row.openMenu()
+                }
+                // qmllint enable unqualified
+            }
+        }
+
+        // The text is plain until the pointer comes to it, and selectable for copying from then
+        // on: a selectable text costs several times as much to make, and most rows are never
+        // pointed at.
+        Text {
+            id: bodyText
+            objectName: "commentText"
+            visible: !row.isEditing && !selectableText.active
+            width: parent.width
+            text: row.comment.data.text
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font: Theme.calloutFont
+            color: Theme.primary
+            HoverHandler {
+                onHoveredChanged: if (hovered) selectableText.active = true
+            }
+        }
+        Loader {
+            id: selectableText
+            active: false
+            visible: active && !row.isEditing
+            width: parent.width
+            // qmllint disable unqualified
+            sourceComponent: TextEdit {
+                objectName: "selectableCommentText"
+                text: row.comment.data.text
+                textFormat: TextEdit.PlainText
+                readOnly: true
+                selectByMouse: true
+                // Selectable for copying, but no stop for the Tab key.
+                activeFocusOnPress: false
+                wrapMode: TextEdit.Wrap
+                font: bodyText.font
+                color: Theme.primary
+                selectionColor: Theme.accent
+                selectedTextColor: Theme.accentText
+            }
+            // qmllint enable unqualified
+        }
+
+        Loader {
+            id: editor
+            active: row.isEditing
+            visible: active
+            width: parent.width
+            // qmllint disable unqualified
+            sourceComponent: FocusScope {
+                implicitHeight: editColumn.implicitHeight
+                Component.onCompleted: editField.forceActiveFocus()
+
+                ColumnLayout {
+                    id: editColumn
+                    width: parent.width
+                    spacing: 6
+
+                    // One line to start with, growing to six; longer text scrolls.
+                    Rectangle {
+                        Layout.fillWidth: true
+                        Layout.preferredHeight: Math.min(editField.implicitHeight,
+                                                         6 * editMetrics.lineSpacing + editField.topPadding
+                                                         + editField.bottomPadding) + 2
+                        radius: 6
+                        color: Theme.textBackground
+                        border.width: editField.activeFocus ? 2 : 1
+                        border.color: editField.activeFocus ? Theme.accent
+                                                            : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.2)
+                        ScrollView {
+                            anchors.fill: parent
+                            anchors.margins: 1
+                            TextArea {
+                                id: editField
+                                objectName: "commentEditField"
+                                placeholderText: qsTr("Comment")
+                                wrapMode: TextEdit.Wrap
+                                selectByMouse: true
+                                readOnly: row.isSavingEdit
+                                font: Theme.calloutFont
+                                color: Theme.primary
+                                placeholderTextColor: Theme.secondary
+                                topPadding: 5
+                                bottomPadding: 5
+                                leftPadding: 7
+                                rightPadding: 7
+                                background: null
+                                Accessible.name: qsTr("Comment")
+                                Component.onCompleted: {
+                                    text = row.editText
+                                    cursorPosition = length
+                                }
+                                onTextChanged: row.editText = text
+                                // Ctrl+Return saves, Escape leaves without saving; Tab moves on.
+                                // Ctrl+Return is taken before the comments section's own
+                                // shortcut, which would send the new comment instead.
+                                Keys.onShortcutOverride: (event) => {
+                                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                                            && (event.modifiers & Qt.ControlModifier))
+                                        event.accepted = true
+                                }
+                                Keys.onPressed: (event) => {
+                                    if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
+                                        const next = editField.nextItemInFocusChain(event.key === Qt.Key_Tab
+                                                                                    && !(event.modifiers & Qt.ShiftModifier))
+                                        if (next)
+                                            next.forceActiveFocus(Qt.TabFocusReason)
+                                        event.accepted = true
+                                    } else if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                                               && (event.modifiers & Qt.ControlModifier)) {
+                                        row.saveEdit()
+                                        event.accepted = true
+                                    } else if (event.key === Qt.Key_Escape) {
+                                        row.cancelEdit()
+                                        event.accepted = true
+                                    }
+                                }
+                            }
+                        }
+                    }
+                    FontMetrics {
+                        id: editMetrics
+                        font: editField.font
+                    }
+
+                    RowLayout {
+                        spacing: 6
+                        Layout.fillWidth: true
+                        Item { Layout.fillWidth: true }
+                        PlainButton {
+                            objectName: "cancelEditButton"
+                            text: qsTr("Cancel")
+                            onClicked: row.cancelEdit()
+                        }
+                        ActionButton {
+                            objectName: "saveEditButton"
+                            label: qsTr("Save")
+                            prominent: true
+                            enabled: !row.isSavingEdit && row.editText.trim() !== ""
+                            onClicked: row.saveEdit()
+                        }
+                    }
+                }
+            }
+            // qmllint enable unqualified
+        }
+
+        ReactionsBar {
+            objectName: "reactionsBar"
+            commentID: row.comment.id
+            width: parent.width
+        }
+    }
+
+    // The menu is made when asked for: a card may show hundreds of comments.
+    // qmllint disable unqualified
+    Component {
+        id: menuComponent
+        Menu {
+            objectName: "commentMenu"
+            MenuItem {
+                objectName: "editCommentItem"
+                text: qsTr("Edit")
+                onTriggered: row.beginEdit()
+            }
+            MenuItem {
+                objectName: "deleteCommentItem"
+                text: qsTr("Delete")
+                palette.windowText: Theme.red
+                onTriggered: row.deleteComment()
+            }
+        }
+    }
+    // qmllint enable unqualified
+}

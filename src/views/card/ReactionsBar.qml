@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: MIT
+// The emoji reactions on one comment: one chip per emoji, in the order each was first given,
+// with how many gave it; the chips the member reacted with are marked. A chip, or an emoji
+// from the add-reaction menu, switches the member's own reaction with that emoji on or off.
+import QtQuick
+import QtQuick.Controls
+import Stavelin
+
+Flow {
+    id: bar
+
+    required property string commentID
+
+    // The emoji the add-reaction menu offers, in this order.
+    readonly property var quickReactions: [
+        { shortName: "thumbsup", native: "👍" },
+        { shortName: "heart", native: "❤️" },
+        { shortName: "joy", native: "😂" },
+        { shortName: "tada", native: "🎉" },
+        { shortName: "eyes", native: "👀" },
+        { shortName: "rocket", native: "🚀" }
+    ]
+
+    readonly property KeyedListModel reactions: commentID !== "" ? AppState.details.reactionsModel(commentID) : null
+    readonly property string memberID: {
+        const me = AppState.session.member
+        return me !== undefined && me !== null ? me.id : ""
+    }
+    // The chips: [{id, shortName, native, count, mine}], worked out again after every change.
+    property var groups: []
+
+    // Groups the reactions by their emoji character(s), in order of first appearance. A
+    // reaction without an emoji, or whose emoji has no character, is left out; a group is
+    // sent under the short name of its first reaction.
+    function groupReactions(model: KeyedListModel, member: string): var {
+        const found = []
+        const byKey = new Map()
+        for (let i = 0; model !== null && i < model.count; ++i) {
+            const reaction = model.get(i)
+            const emoji = reaction.emoji
+            if (emoji === undefined || emoji === null || !emoji.native)
+                continue
+            let group = byKey.get(emoji.native)
+            if (group === undefined) {
+                group = { id: emoji.native, native: emoji.native,
+                          shortName: emoji.shortName ? emoji.shortName : emoji.native,
+                          count: 0, mine: false }
+                byKey.set(emoji.native, group)
+                found.push(group)
+            }
+            group.count += 1
+            if (member !== "" && reaction.idMember === member)
+                group.mine = true
+        }
+        return found
+    }
+
+    // The chips are made again from the new groups; a chip that had the keyboard focus hands
+    // it to its successor (or, when its emoji is gone, to the add button).
+    function regroup(): void {
+        const fresh = groupReactions(reactions, memberID)
+        if (JSON.stringify(fresh) === JSON.stringify(groups))
+            return
+        let focusedID = null
+        for (let i = 0; i < chips.count; ++i) {
+            const chip = chips.itemAt(i)
+            if (chip !== null && chip.activeFocus)
+                focusedID = groups[i].id
+        }
+        groups = fresh
+        if (focusedID === null)
+            return
+        const index = fresh.findIndex(function (group) { return group.id === focusedID })
+        const successor = index >= 0 ? chips.itemAt(index) : null
+        if (successor !== null)
+            successor.forceActiveFocus()
+        else
+            addButton.forceActiveFocus()
+    }
+    // One reload changes the model in several steps; the chips are made again once.
+    function scheduleRegroup(): void {
+        Qt.callLater(bar.regroup) // qmllint disable type
+    }
+
+    function toggle(shortName: string, character: string): void {
+        AppState.details.toggleReaction(commentID, shortName, character)
+    }
+
+    // The add-reaction menu's items: "👍  :thumbsup:", and what choosing one does.
+    function quickTitle(index: int): string {
+        const quick = quickReactions[index]
+        return quick.native + "  :" + quick.shortName + ":"
+    }
+    function quickToggle(index: int): void {
+        toggle(quickReactions[index].shortName, quickReactions[index].native)
+    }
+
+    function openMenu(): void {
+        const menu = menuComponent.createObject(bar)
+        menu.closed.connect(function () { menu.destroy() })
+        menu.popup(addButton, 0, addButton.height)
+    }
+
+    spacing: 4
+    topPadding: 2
+
+    Component.onCompleted: regroup()
+    onReactionsChanged: scheduleRegroup()
+    onMemberIDChanged: scheduleRegroup()
+
+    Connections {
+        target: bar.reactions
+        function onRowsInserted(): void { bar.scheduleRegroup() }
+        function onRowsRemoved(): void { bar.scheduleRegroup() }
+        function onRowsMoved(): void { bar.scheduleRegroup() }
+        function onDataChanged(): void { bar.scheduleRegroup() }
+        function onModelReset(): void { bar.scheduleRegroup() }
+    }
+
+    // qmllint disable unqualified
+    Repeater {
+        id: chips
+        model: bar.groups
+        delegate: AbstractButton {
+            id: chip
+            required property var modelData
+            objectName: "reactionChip"
+            hoverEnabled: true
+            focusPolicy: Qt.StrongFocus
+            leftPadding: 6
+            rightPadding: 6
+            topPadding: 2
+            bottomPadding: 2
+
+            Accessible.role: Accessible.Button
+            Accessible.name: modelData.native + " " + modelData.count
+            Accessible.description: modelData.mine ? qsTr("Take back your reaction") : qsTr("React with this emoji")
+            Accessible.onPressAction: chip.clicked()
+            ToolTip.text: ":" + modelData.shortName + ":"
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+            onClicked: bar.toggle(modelData.shortName, modelData.native)
+
+            contentItem: Row {
+                spacing: 3
+                Text {
+                    objectName: "reactionEmoji"
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: chip.modelData.native
+                    textFormat: Text.PlainText
+                    font: Theme.calloutFont
+                    color: Theme.primary
+                }
+                Text {
+                    objectName: "reactionCount"
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: String(chip.modelData.count)
+                    textFormat: Text.PlainText
+                    font: Theme.captionFont
+                    color: Theme.secondary
+                }
+            }
+            background: Rectangle {
+                radius: height / 2
+                color: chip.modelData.mine
+                       ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, chip.pressed ? 0.3 : 0.2)
+                       : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b,
+                                 chip.pressed ? 0.14 : chip.hovered ? 0.1 : 0.06)
+                border.width: chip.visualFocus ? 2 : chip.modelData.mine ? 1 : 0
+                border.color: Theme.accent
+            }
+        }
+    }
+    // qmllint enable unqualified
+
+    IconButton {
+        id: addButton
+        objectName: "addReactionButton"
+        symbol: "face.smiling"
+        toolTip: qsTr("Add reaction")
+        implicitWidth: 22
+        implicitHeight: 20
+        symbolSize: 14
+        onClicked: bar.openMenu()
+    }
+
+    // The menu is made when asked for, as every comment has one.
+    // qmllint disable unqualified
+    Component {
+        id: menuComponent
+        Menu {
+            objectName: "addReactionMenu"
+            MenuItem {
+                text: bar.quickTitle(0)
+                onTriggered: bar.quickToggle(0)
+            }
+            MenuItem {
+                text: bar.quickTitle(1)
+                onTriggered: bar.quickToggle(1)
+            }
+            MenuItem {
+                text: bar.quickTitle(2)
+                onTriggered: bar.quickToggle(2)
+            }
+            MenuItem {
+                text: bar.quickTitle(3)
+                onTriggered: bar.quickToggle(3)
+            }
+            MenuItem {
+                text: bar.quickTitle(4)
+                onTriggered: bar.quickToggle(4)
+            }
+            MenuItem {
+                text: bar.quickTitle(5)
+                onTriggered: bar.quickToggle(5)
+            }
+        }
+    }
+    // qmllint enable unqualified
+}

@@ -1,0 +1,28 @@
+# SPDX-License-Identifier: MIT
+# Installs the build into a scratch prefix, as `cmake --install` would on a live system, and
+# checks what a desktop needs to hand a stavelin: URL over D-Bus: the entry, the D-Bus service
+# file naming the installed binary under that prefix, and the index of scheme handlers.
+# Expects BUILD_DIR and SCRATCH.
+file(REMOVE_RECURSE "${SCRATCH}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${SCRATCH}"
+    RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+    message(FATAL_ERROR "cmake --install failed")
+endif()
+set(id com.fennelworks.StavelinTrello)
+file(READ "${SCRATCH}/share/applications/${id}.desktop" entry)
+file(READ "${SCRATCH}/share/dbus-1/services/${id}.service" service)
+if(NOT entry MATCHES "\nDBusActivatable=true\n")
+    message(FATAL_ERROR "the installed entry is not D-Bus activatable")
+endif()
+if(NOT service MATCHES "\nName=${id}\nExec=${SCRATCH}/bin/stavelin\n")
+    message(FATAL_ERROR "the service file does not start the installed program:\n${service}")
+endif()
+find_program(update_desktop_database update-desktop-database)
+if(update_desktop_database)
+    file(READ "${SCRATCH}/share/applications/mimeinfo.cache" index)
+    if(NOT index MATCHES "x-scheme-handler/stavelin=${id}.desktop;")
+        message(FATAL_ERROR "the scheme handler is not indexed:\n${index}")
+    endif()
+endif()
+file(REMOVE_RECURSE "${SCRATCH}")

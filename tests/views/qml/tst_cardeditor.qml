@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: MIT
+// The card editor against the sandbox, its request log as the oracle: what a save sends for
+// each kind of edit, a refused save, Return, archive and delete, what opening loads, the editor
+// in the board screen, and the date picker by keyboard and in two locales.
+import QtQuick
+import QtTest
+import Stavelin
+import StavelinTest
+
+Item {
+    id: host
+    width: 460
+    height: 1000
+
+    Component { id: editorComponent; CardEditView { anchors.fill: parent } }
+    Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
+    Component { id: pickerComponent; DateTimePicker {} }
+    Component { id: spyComponent; SignalSpy { signalName: "dismissed" } }
+
+    TestCase {
+        id: test
+        name: "CardEditor"
+        when: windowShown
+
+        property string boardID
+        property var lists: null
+        // Dismissals of the editor opened last.
+        property SignalSpy spy: null
+
+        function waitFor(operation) {
+            let done = false
+            operation.then(test, function () { done = true })
+            tryVerify(function () { return done }, 5000, "the store operation returned")
+        }
+        function initTestCase() {
+            waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
+            const name = "Editor board " + Date.now()
+            waitFor(AppState.boards.createBoard(name, ""))
+            const boards = AppState.boards.model
+            for (let i = 0; i < boards.count; ++i) {
+                if (boards.get(i).name === name)
+                    boardID = boards.get(i).id
+            }
+            waitFor(AppState.boards.refreshLists(boardID))
+            lists = AppState.boards.listsModel(boardID)
+            verify(lists.count >= 2)
+            waitFor(AppState.cards.refreshCards(lists.get(1).id))
+        }
+
+        // A new card in the first list, as the store holds it.
+        function makeCard(name, desc, due) {
+            const listID = lists.get(0).id
+            waitFor(AppState.cards.createCard(listID, name, desc, due))
+            waitFor(AppState.cards.refreshCards(listID))
+            const cards = AppState.cards.cardsModel(listID)
+            for (let i = 0; i < cards.count; ++i) {
+                if (cards.get(i).name === name)
+                    return cards.get(i)
+            }
+            fail("card not created: " + name)
+        }
+        function open(card) {
+            const editor = createTemporaryObject(editorComponent, host, { card: card, lists: lists })
+            editor.forceActiveFocus()
+            spy = createTemporaryObject(spyComponent, test, { target: editor })
+            return editor
+        }
+        function part(item, objectName) {
+            const found = findChild(item, objectName)
+            verify(found !== null, objectName)
+            return found
+        }
+        function puts(card) {
+            return Sandbox.requests("PUT", "/1/cards/" + card.id)
+        }
+        // Saves with the button; the update's query.
+        function save(editor, card) {
+            const before = puts(card).length
+            mouseClick(part(editor, "saveCardButton"))
+            tryVerify(function () { return puts(card).length === before + 1 })
+            return puts(card)[before]
+        }
+        // How the service is sent a date: UTC, whole seconds.
+        function iso(date) {
+            return new Date(Math.floor(date.getTime() / 1000) * 1000).toISOString().replace(".000Z", "Z")
+        }
+        function typeText(text) {
+            for (const ch of text)
+                keyClick(ch)
+        }
+        function retitle(editor, text) {
+            const title = part(editor, "editorTitleField")
+            title.forceActiveFocus()
+            title.selectAll()
+            typeText(text)
+        }
+
+        function test_saveArguments_data() {
+            const due = new Date(2031, 4, 6, 17, 30)
+            return [
+                // Nothing changed: only the due fields, and only while a due date is set.
+                { tag: "unchanged", due: null, edit: "", sent: {} },
+                { tag: "unchanged with due", due: due, edit: "", sent: { due: iso(due), dueComplete: "false" } },
+                // Off: cleared when there was one, and no completion either way.
+                { tag: "due off", due: due, edit: "dueSwitch", sent: { due: "" } },
+                // On: 24 hours from the opening.
+                { tag: "due on", due: null, edit: "dueSwitch", sent: { due: "+24h", dueComplete: "false" } },
+                { tag: "due on, complete", due: null, edit: "dueSwitch dueCompleteSwitch",
+                  sent: { due: "+24h", dueComplete: "true" } },
+                // A trimmed new title, the other list; a description typed and taken back is not sent.
+                { tag: "title, list, description back", due: null, edit: "title list desc",
+                  sent: { name: "Renamed", idList: 1 } },
+            ]
+        }
+        function test_saveArguments(data) {
+            const card = makeCard("Saved " + data.tag, "Words", data.due)
+            const opened = Date.now()
+            const editor = open(card)
+            for (const edit of data.edit.split(" ")) {
+                if (edit === "title") {
+                    retitle(editor, "  Renamed  ")
+                } else if (edit === "list") {
+                    part(editor, "listPicker").forceActiveFocus()
+                    keyClick(Qt.Key_Down)
+                } else if (edit === "desc") {
+                    const desc = part(editor, "editorDescriptionField")
+                    desc.forceActiveFocus()
+                    desc.cursorPosition = desc.length
+                    typeText("!!")
+                    keyClick(Qt.Key_Backspace)
+                    keyClick(Qt.Key_Backspace)
+                } else if (edit !== "") {
+                    mouseClick(part(editor, edit))
+                }
+            }
+            const sent = save(editor, card)
+            for (const key of ["name", "desc", "due", "dueComplete", "idList"]) {
+                const wanted = data.sent[key]
+                if (wanted === undefined)
+                    verify(!(key in sent), key + " sent")
+                else if (wanted === "+24h")
+                    verify(Date.parse(sent.due) >= Math.floor(opened / 1000) * 1000 + 86400000
+                           && Date.parse(sent.due) <= Date.now() + 86400000, sent.due)
+                else if (key === "idList")
+                    compare(sent.idList, lists.get(wanted).id)
+                else
+                    compare(sent[key], wanted, key)
+            }
+            tryCompare(spy, "count", 1)
+        }
+
+        function test_refusedSaveKeepsEdits() {
+            const card = makeCard("Refused card", "", null)
+            const editor = open(card)
+            retitle(editor, "Better name")
+            const desc = part(editor, "editorDescriptionField")
+            desc.forceActiveFocus()
+            typeText("Why")
+            mouseClick(part(editor, "dueSwitch"))
+            const picker = part(editor, "listPicker")
+            picker.forceActiveFocus()
+            keyClick(Qt.Key_Down)
+
+            Sandbox.failNext("PUT", "/1/cards/" + card.id, 503, "Down for maintenance")
+            const refused = save(editor, card)
+            const error = part(editor, "saveError")
+            tryVerify(function () { return error.visible })
+            verify(error.text.indexOf("Down for maintenance") >= 0, error.text)
+            compare(spy.count, 0)
+            compare(part(editor, "editorTitleField").text, "Better name")
+            compare(desc.text, "Why")
+            verify(part(editor, "dueSwitch").checked)
+            compare(picker.currentValue, lists.get(1).id)
+            verify(part(editor, "saveCardButton").enabled)
+            // The retry sends the same and closes; the old error goes first.
+            const retried = save(editor, card)
+            verify(!error.visible)
+            compare(JSON.stringify(retried), JSON.stringify(refused))
+            tryCompare(spy, "count", 1)
+        }
+
+        function test_return() {
+            const card = makeCard("Returned card", "", null)
+            let editor = open(card)
+            verify(part(editor, "editorTitleField").activeFocus)
+            // A title of spaces: Save is off and Return does nothing.
+            retitle(editor, "   ")
+            verify(!part(editor, "saveCardButton").enabled)
+            keyClick(Qt.Key_Return)
+            wait(200)
+            // In the description Return is a new line; on a focused button, that button's.
+            typeText("Named")
+            const desc = part(editor, "editorDescriptionField")
+            desc.forceActiveFocus()
+            keyClick(Qt.Key_Return)
+            compare(desc.text, "\n")
+            part(editor, "cancelEditButton").forceActiveFocus()
+            keyClick(Qt.Key_Return)
+            tryCompare(spy, "count", 1)
+            compare(puts(card).length, 0)
+
+            // In a text field it saves, the comment field not being focused.
+            editor = open(card)
+            verify(!editor.commentFocused)
+            keyClick(Qt.Key_Return)
+            tryCompare(spy, "count", 1)
+            compare(puts(card).length, 1)
+        }
+
+        function test_archiveAndDelete() {
+            const archived = makeCard("Archived card", "", null)
+            let editor = open(archived)
+            mouseClick(part(editor, "archiveCardButton"))
+            tryCompare(spy, "count", 1)
+            compare(puts(archived)[0].closed, "true")
+
+            // The confirmation names the card as stored, not as edited.
+            const deleted = makeCard("Deleted card", "", null)
+            editor = open(deleted)
+            retitle(editor, "Edited name")
+            const overlay = host.Window.window.contentItem
+            mouseClick(part(editor, "deleteCardButton"))
+            let confirm = null
+            tryVerify(function () { confirm = findChild(overlay, "confirmButton"); return confirm !== null && confirm.visible })
+            compare(findChild(overlay, "message").text,
+                    "Deleting can't be undone. Archiving keeps the card recoverable on " + Theme.webAddress + ".")
+            verify(hasText(overlay, "Delete “Deleted card”?"))
+            compare(confirm.text, "Delete Permanently")
+            mouseClick(confirm)
+            tryCompare(spy, "count", 1)
+            compare(Sandbox.requests("DELETE", "/1/cards/" + deleted.id).length, 1)
+        }
+        function hasText(item, text) {
+            if (item.text === text)
+                return true
+            for (let i = 0; i < item.children.length; ++i) {
+                if (hasText(item.children[i], text))
+                    return true
+            }
+            return false
+        }
+
+        function test_openingLoadsWhatIsMissing() {
+            const made = makeCard("Loaded card", "", null)
+            // The board's labels and members let go too, as when the board closes.
+            AppState.boards.releaseBoard(boardID)
+            waitFor(AppState.boards.refreshLists(boardID))
+            lists = AppState.boards.listsModel(boardID)
+            waitFor(AppState.cards.refreshCards(lists.get(0).id))
+            waitFor(AppState.cards.refreshCards(lists.get(1).id))
+            const cards = AppState.cards.cardsModel(lists.get(0).id)
+            const card = cards.get(cards.indexOf(made.id))
+            const paths = ["/1/cards/" + card.id + "/actions", "/1/cards/" + card.id + "/checklists",
+                           "/1/cards/" + card.id + "/attachments", "/1/boards/" + boardID + "/labels",
+                           "/1/boards/" + boardID + "/members"]
+            const counts = function () { return paths.map(function (path) { return Sandbox.requests("GET", path).length }) }
+            const once = counts().map(function (n) { return n + 1 })
+
+            let editor = open(card)
+            tryVerify(function () {
+                return AppState.details.commentsModel(card.id).loaded && AppState.details.checklistsModel(card.id).loaded
+                    && AppState.details.attachmentsModel(card.id).loaded && AppState.boards.labelsModel(boardID).loaded
+                    && AppState.boards.membersModel(boardID).loaded
+            })
+            compare(counts(), once)
+            editor.destroy()
+            // Loaded, even if empty: nothing again.
+            editor = open(card)
+            wait(300)
+            compare(counts(), once)
+        }
+
+        function test_inTheBoardScreen() {
+            const card = makeCard("Followed card", "", null)
+            const boards = AppState.boards.model
+            const screen = createTemporaryObject(screenComponent, host,
+                                                 { board: boards.get(boards.indexOf(boardID)) })
+            const slot = part(screen, "cardEditorSlot")
+            screen.openCard(card.id)
+            tryVerify(function () { return slot.item !== null })
+            const title = part(slot.item, "editorTitleField")
+            tryVerify(function () { return title.activeFocus })
+            typeText(" (edited)")
+            // A change made meanwhile reaches the editor's card; the edits stay.
+            waitFor(AppState.details.addComment(card.id, "Noted"))
+            tryVerify(function () { return slot.item.card.badges && slot.item.card.badges.comments === 1 })
+            compare(title.text, "Followed card (edited)")
+            // A move keeps the editor, on the moved card; a card that goes closes it.
+            waitFor(AppState.cards.moveCard(card.id, lists.get(1).id, ""))
+            wait(50)
+            compare(slot.item.card.idList, lists.get(1).id)
+            waitFor(AppState.cards.archiveCard(card.id))
+            tryCompare(screen, "mode", "kanban")
+            verify(slot.item === null)
+            // Saved: back on the board.
+            const other = makeCard("Saved from the board", "", null)
+            screen.openCard(other.id)
+            tryVerify(function () { return slot.item !== null })
+            mouseClick(part(slot.item, "saveCardButton"))
+            tryCompare(screen, "mode", "kanban")
+            compare(puts(other).length, 1)
+        }
+
+        function test_datePickerByKeyboard() {
+            const card = makeCard("Picked card", "", new Date(2030, 0, 31, 10, 15))
+            const editor = open(card)
+            part(editor, "dayGrid").forceActiveFocus()
+            const keys = [Qt.Key_PageDown,  // 28 February: the month is shorter
+                          Qt.Key_Right,     // 1 March
+                          Qt.Key_Down,      // 8 March
+                          Qt.Key_Left,      // 7 March
+                          Qt.Key_Up,        // 28 February
+                          Qt.Key_Home,      // 1 February
+                          Qt.Key_End,       // 28 February
+                          Qt.Key_Left,      // 27 February
+                          Qt.Key_PageUp]    // 27 January
+            for (const key of keys)
+                keyClick(key)
+            keyClick(Qt.Key_Tab)
+            verify(part(editor, "hourField").activeFocus)
+            keyClick(Qt.Key_Up)             // 11:15
+            keyClick(Qt.Key_Tab)
+            verify(part(editor, "minuteField").activeFocus)
+            keyClick(Qt.Key_Down)           // 11:14
+            compare(save(editor, card).due, iso(new Date(2030, 0, 27, 11, 14)))
+        }
+
+        function test_pickerLocales() {
+            // A 24-hour clock and German month names.
+            const german = createTemporaryObject(pickerComponent, host,
+                { locale: Qt.locale("de_DE"), value: new Date(2030, 0, 15, 15, 30) })
+            compare(part(german, "monthTitle").text, "Januar 2030")
+            compare(part(german, "hourField").displayText, "15")
+            verify(!part(german, "meridiemField").visible)
+
+            // A 12-hour clock: the hour steps within the afternoon, AM or PM switches it.
+            const american = createTemporaryObject(pickerComponent, host,
+                { locale: Qt.locale("en_US"), value: new Date(2030, 0, 15, 15, 30) })
+            compare(part(american, "hourField").displayText, "03")
+            const meridiem = part(american, "meridiemField")
+            verify(meridiem.visible)
+            compare(meridiem.currentText, Qt.locale("en_US").pmText)
+            part(american, "hourField").forceActiveFocus()
+            keyClick(Qt.Key_Down)
+            compare(american.value.getHours(), 14)
+            meridiem.forceActiveFocus()
+            keyClick(Qt.Key_Up)
+            compare(american.value.getHours(), 2)
+            // The month buttons turn the page; the value stays.
+            mouseClick(part(american, "nextMonthButton"))
+            compare(part(american, "monthTitle").text, "February 2030")
+            compare(american.value.getMonth(), 0)
+        }
+    }
+}
