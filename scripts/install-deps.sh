@@ -16,8 +16,8 @@ packages=(
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
   # the file dialog's own QML form, used where the desktop offers no native one
   qml6-module-qt-labs-folderlistmodel
-  # coroutines, keyring, hot key, loopback HTTP server, benchmarks
-  qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev
+  # coroutines, keyring, hot key, JSON parser, loopback HTTP server, benchmarks
+  qcoro-qt6-dev qtkeychain-qt6-dev libxcb1-dev libxcb-keysyms1-dev libsimdjson-dev
   libcpp-httplib-dev libbenchmark-dev
   # headless desktop for the keyring, tray and end-to-end tests and the demo
   xvfb xauth xdotool x11-utils dbus gnome-keyring libsecret-tools trayer

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "TrelloAPI.h"
 
-#include "model/JsonTape.h"
-
 #include <QCoroFuture>
 #include <QCoroNetworkReply>
 #include <QNetworkReply>
@@ -15,13 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-template <typename T> struct RecordDecoder {
-    static T decode(const JsonValue &json) { return T::fromJson(json); }
-};
-template <typename T> struct RecordDecoder<QList<T>> {
-    static QList<T> decode(const JsonValue &json) { return decodeArray<T>(json); }
-};
-
 QString percentEncoded(const QString &text)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(text));
@@ -69,15 +60,8 @@ template <typename T> T TrelloAPI::decode(const QByteArray &body)
     if (body.isEmpty()) {
         throw TrelloAPIError::decodingFailed(u"the answer is empty"_s);
     }
-    JsonTape::ParseError parseError;
-    const std::optional<JsonTape> tape = JsonTape::parse(body, &parseError);
-    if (!tape) {
-        throw TrelloAPIError::decodingFailed(u"the answer is not valid JSON ("_s +
-                                             parseError.reason + u" at offset "_s +
-                                             QString::number(parseError.offset) + u")"_s);
-    }
     try {
-        return RecordDecoder<T>::decode(JsonValue(&*tape, 0));
+        return decodeJson<T>(body);
     } catch (const DecodeError &error) {
         throw TrelloAPIError::decodingFailed(error.message());
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Models.h"
 
-#include "JsonReader.h"
+#include "RecordReader.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,15 +11,23 @@ QLatin1StringView key(const char *name)
     return QLatin1StringView(name);
 }
 
-// Reads a run of exactly `count` ASCII digits at `pos`; -1 when they are not all digits.
-int digits(const QString &text, qsizetype pos, int count)
+// One code unit of the text, or 0 past its end; the date is ASCII whatever the encoding.
+char16_t unitAt(QStringView text, qsizetype pos)
 {
-    if (pos + count > text.size()) {
-        return -1;
-    }
+    return pos < text.size() ? text[pos].unicode() : u'\0';
+}
+
+char16_t unitAt(std::string_view text, qsizetype pos)
+{
+    return std::size_t(pos) < text.size() ? char16_t(static_cast<unsigned char>(text[pos])) : u'\0';
+}
+
+// Reads a run of exactly `count` ASCII digits at `pos`; -1 when they are not all digits.
+template <typename Text> int digits(Text text, qsizetype pos, int count)
+{
     int value = 0;
     for (int i = 0; i < count; ++i) {
-        const char16_t c = text.at(pos + i).unicode();
+        const char16_t c = unitAt(text, pos + i);
         if (c < u'0' || c > u'9') {
             return -1;
         }
@@ -28,18 +36,14 @@ int digits(const QString &text, qsizetype pos, int count)
     return value;
 }
 
-bool charAt(const QString &text, qsizetype pos, char16_t expected)
+template <typename Text> bool charAt(Text text, qsizetype pos, char16_t expected)
 {
-    return pos < text.size() && text.at(pos).unicode() == expected;
+    return unitAt(text, pos) == expected;
 }
-} // namespace
 
-QDateTime parseServiceDate(const QString &text)
+// yyyy-MM-ddTHH:mm:ss[.f+](Z|±HH:MM), parsed by hand: it is on the hot path of every card.
+template <typename Text> std::optional<QDateTime> parseDate(Text text)
 {
-    // yyyy-MM-ddTHH:mm:ss[.f+](Z|±HH:MM), parsed by hand: it is on the hot path of every card.
-    const auto fail = [&text]() -> QDateTime {
-        throw DecodeError(u"Unrecognized date format: "_s + text);
-    };
     const int year = digits(text, 0, 4);
     const int month = digits(text, 5, 2);
     const int day = digits(text, 8, 2);
@@ -49,22 +53,21 @@ QDateTime parseServiceDate(const QString &text)
     if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 ||
         !charAt(text, 4, u'-') || !charAt(text, 7, u'-') || !charAt(text, 10, u'T') ||
         !charAt(text, 13, u':') || !charAt(text, 16, u':')) {
-        return fail();
+        return std::nullopt;
     }
     qsizetype pos = 19;
     int millis = 0;
     if (charAt(text, pos, u'.')) {
         ++pos;
         int fractionDigits = 0;
-        while (pos < text.size() && text.at(pos).isDigit() && text.at(pos).unicode() < 128) {
+        for (char16_t c = unitAt(text, pos); c >= u'0' && c <= u'9'; c = unitAt(text, ++pos)) {
             if (fractionDigits < 3) {
-                millis = millis * 10 + (text.at(pos).unicode() - u'0');
+                millis = millis * 10 + (c - u'0');
             }
             ++fractionDigits;
-            ++pos;
         }
         if (fractionDigits == 0) {
-            return fail();
+            return std::nullopt;
         }
         for (int i = fractionDigits; i < 3; ++i) {
             millis *= 10;
@@ -74,52 +77,75 @@ QDateTime parseServiceDate(const QString &text)
     if (charAt(text, pos, u'Z')) {
         ++pos;
     } else if (charAt(text, pos, u'+') || charAt(text, pos, u'-')) {
-        const int sign = text.at(pos) == u'-' ? -1 : 1;
+        const int sign = charAt(text, pos, u'-') ? -1 : 1;
         const int offsetHours = digits(text, pos + 1, 2);
         const int offsetMinutes = digits(text, pos + 4, 2);
         if (offsetHours < 0 || offsetMinutes < 0 || !charAt(text, pos + 3, u':') ||
             offsetHours > 23 || offsetMinutes > 59) {
-            return fail();
+            return std::nullopt;
         }
         offsetSeconds = sign * (offsetHours * 3600 + offsetMinutes * 60);
         pos += 6;
     } else {
-        return fail();
+        return std::nullopt;
     }
-    if (pos != text.size()) {
-        return fail();
+    if (pos != qsizetype(text.size())) {
+        return std::nullopt;
     }
     const QDate date(year, month, day);
     const QTime time(hour, minute, second, millis);
     if (!date.isValid() || !time.isValid()) {
-        return fail();
+        return std::nullopt;
     }
     return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
 }
+} // namespace
 
-TrelloMember TrelloMember::fromJson(const JsonValue &json)
+QDateTime parseServiceDate(const QString &text)
 {
-    const JsonReader r(json, "TrelloMember");
+    if (const auto date = parseDate(QStringView(text))) {
+        return *date;
+    }
+    throw DecodeError(u"Unrecognized date format: "_s + text);
+}
+
+QDateTime parseServiceDate(std::string_view utf8)
+{
+    if (const auto date = parseDate(utf8)) {
+        return *date;
+    }
+    throw DecodeError(u"Unrecognized date format: "_s +
+                      QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}
+
+TrelloMember TrelloMember::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"id", "username", "fullName", "avatarUrl"};
+    const RecordReader r(json, "TrelloMember", fields);
     TrelloMember m;
-    m.id = r.requiredString(key("id"));
-    m.username = r.requiredString(key("username"));
-    m.fullName = r.optionalString(key("fullName"));
-    m.avatarUrl = r.optionalString(key("avatarUrl"));
+    // Shared: the same few members write most comments.
+    m.id = r.requiredString(key("id"), Text::Shared);
+    m.username = r.requiredString(key("username"), Text::Shared);
+    m.fullName = r.optionalString(key("fullName"), Text::Shared);
+    m.avatarUrl = r.optionalString(key("avatarUrl"), Text::Shared);
     return m;
 }
 
-BoardPrefs BoardPrefs::fromJson(const JsonValue &json)
+BoardPrefs BoardPrefs::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "BoardPrefs");
+    static const FieldTable fields{"backgroundColor", "backgroundTopColor"};
+    const RecordReader r(json, "BoardPrefs", fields);
     BoardPrefs p;
-    p.backgroundColor = r.optionalString(key("backgroundColor"));
-    p.backgroundTopColor = r.optionalString(key("backgroundTopColor"));
+    p.backgroundColor = r.optionalString(key("backgroundColor"), Text::Shared);
+    p.backgroundTopColor = r.optionalString(key("backgroundTopColor"), Text::Shared);
     return p;
 }
 
-TrelloBoard TrelloBoard::fromJson(const JsonValue &json)
+TrelloBoard TrelloBoard::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloBoard");
+    static const FieldTable fields{"id",      "name", "desc",     "closed",
+                                   "starred", "url",  "shortUrl", "prefs"};
+    const RecordReader r(json, "TrelloBoard", fields);
     TrelloBoard b;
     b.id = r.requiredString(key("id"));
     b.name = r.requiredString(key("name"));
@@ -134,21 +160,23 @@ TrelloBoard TrelloBoard::fromJson(const JsonValue &json)
     return b;
 }
 
-TrelloList TrelloList::fromJson(const JsonValue &json)
+TrelloList TrelloList::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloList");
+    static const FieldTable fields{"id", "name", "closed", "idBoard", "pos"};
+    const RecordReader r(json, "TrelloList", fields);
     TrelloList l;
     l.id = r.requiredString(key("id"));
     l.name = r.requiredString(key("name"));
     l.closed = r.requiredBool(key("closed"));
-    l.idBoard = r.requiredString(key("idBoard"));
+    l.idBoard = r.requiredString(key("idBoard"), Text::Shared);
     l.pos = r.requiredDouble(key("pos"));
     return l;
 }
 
-CardBadges CardBadges::fromJson(const JsonValue &json)
+CardBadges CardBadges::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "CardBadges");
+    static const FieldTable fields{"checkItems", "checkItemsChecked", "comments"};
+    const RecordReader r(json, "CardBadges", fields);
     CardBadges b;
     b.checkItems = r.requiredInteger(key("checkItems"));
     b.checkItemsChecked = r.requiredInteger(key("checkItemsChecked"));
@@ -156,53 +184,59 @@ CardBadges CardBadges::fromJson(const JsonValue &json)
     return b;
 }
 
-TrelloLabel TrelloLabel::fromJson(const JsonValue &json)
+TrelloLabel TrelloLabel::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloLabel");
+    static const FieldTable fields{"id", "name", "color"};
+    const RecordReader r(json, "TrelloLabel", fields);
     TrelloLabel l;
-    l.id = r.requiredString(key("id"));
-    l.name = r.optionalString(key("name"));
-    l.color = r.optionalString(key("color"));
+    l.id = r.requiredString(key("id"), Text::Shared);
+    l.name = r.optionalString(key("name"), Text::Shared);
+    l.color = r.optionalString(key("color"), Text::Shared);
     return l;
 }
 
-TrelloCard TrelloCard::fromJson(const JsonValue &json)
+TrelloCard TrelloCard::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloCard");
+    static const FieldTable fields{"id",      "name",   "desc",        "closed",    "idList",
+                                   "idBoard", "due",    "dueComplete", "url",       "shortUrl",
+                                   "pos",     "labels", "idLabels",    "idMembers", "badges"};
+    const RecordReader r(json, "TrelloCard", fields);
     TrelloCard c;
     c.id = r.requiredString(key("id"));
     c.name = r.requiredString(key("name"));
     c.desc = r.optionalString(key("desc"));
     c.closed = r.requiredBool(key("closed"));
-    c.idList = r.requiredString(key("idList"));
-    c.idBoard = r.requiredString(key("idBoard"));
+    c.idList = r.requiredString(key("idList"), Text::Shared);
+    c.idBoard = r.requiredString(key("idBoard"), Text::Shared);
     c.due = r.optionalDate(key("due"));
     c.dueComplete = r.optionalBool(key("dueComplete"));
     c.url = r.optionalString(key("url"));
     c.shortUrl = r.optionalString(key("shortUrl"));
     c.pos = r.requiredDouble(key("pos"));
     if (const auto labels = r.optionalValue(key("labels"))) {
-        c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const JsonValue &v) {
+        c.labels = r.nested<QList<TrelloLabel>>(key("labels"), *labels, [](const JsonElement &v) {
             return decodeEach<TrelloLabel>(v, &TrelloLabel::fromJson);
         });
     }
-    c.idLabels = r.optionalStringList(key("idLabels"));
-    c.idMembers = r.optionalStringList(key("idMembers"));
+    c.idLabels = r.optionalStringList(key("idLabels"), Text::Shared);
+    c.idMembers = r.optionalStringList(key("idMembers"), Text::Shared);
     if (const auto badges = r.optionalValue(key("badges"))) {
         c.badges = r.nested<CardBadges>(key("badges"), *badges, &CardBadges::fromJson);
     }
     return c;
 }
 
-CommentData CommentData::fromJson(const JsonValue &json)
+CommentData CommentData::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "CommentData");
+    static const FieldTable fields{"text"};
+    const RecordReader r(json, "CommentData", fields);
     return CommentData{r.requiredString(key("text"))};
 }
 
-TrelloComment TrelloComment::fromJson(const JsonValue &json)
+TrelloComment TrelloComment::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloComment");
+    static const FieldTable fields{"id", "date", "memberCreator", "data"};
+    const RecordReader r(json, "TrelloComment", fields);
     TrelloComment c;
     c.id = r.requiredString(key("id"));
     c.date = r.requiredDate(key("date"));
@@ -215,64 +249,69 @@ TrelloComment TrelloComment::fromJson(const JsonValue &json)
     return c;
 }
 
-ReactionEmoji ReactionEmoji::fromJson(const JsonValue &json)
+ReactionEmoji ReactionEmoji::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "ReactionEmoji");
+    static const FieldTable fields{"native", "name", "shortName"};
+    const RecordReader r(json, "ReactionEmoji", fields);
     ReactionEmoji e;
-    e.native = r.optionalString(key("native"));
-    e.name = r.optionalString(key("name"));
-    e.shortName = r.optionalString(key("shortName"));
+    e.native = r.optionalString(key("native"), Text::Shared);
+    e.name = r.optionalString(key("name"), Text::Shared);
+    e.shortName = r.optionalString(key("shortName"), Text::Shared);
     return e;
 }
 
-TrelloReaction TrelloReaction::fromJson(const JsonValue &json)
+TrelloReaction TrelloReaction::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloReaction");
+    static const FieldTable fields{"id", "idMember", "emoji"};
+    const RecordReader r(json, "TrelloReaction", fields);
     TrelloReaction t;
     t.id = r.requiredString(key("id"));
-    t.idMember = r.requiredString(key("idMember"));
+    t.idMember = r.requiredString(key("idMember"), Text::Shared);
     if (const auto emoji = r.optionalValue(key("emoji"))) {
         t.emoji = r.nested<ReactionEmoji>(key("emoji"), *emoji, &ReactionEmoji::fromJson);
     }
     return t;
 }
 
-TrelloCheckItem TrelloCheckItem::fromJson(const JsonValue &json, const QString &checklistFallback)
+TrelloCheckItem TrelloCheckItem::fromJson(const JsonElement &json, const QString &checklistFallback)
 {
-    const JsonReader r(json, "TrelloCheckItem");
+    static const FieldTable fields{"id", "name", "state", "idChecklist", "pos"};
+    const RecordReader r(json, "TrelloCheckItem", fields);
     TrelloCheckItem i;
     i.id = r.requiredString(key("id"));
     i.name = r.requiredString(key("name"));
-    i.state = r.requiredString(key("state"));
+    i.state = r.requiredString(key("state"), Text::Shared);
     const bool hasChecklist = r.contains(key("idChecklist"));
     i.idChecklist = (hasChecklist || checklistFallback.isEmpty())
-                        ? r.requiredString(key("idChecklist"))
+                        ? r.requiredString(key("idChecklist"), Text::Shared)
                         : checklistFallback;
     i.pos = r.requiredDouble(key("pos"));
     return i;
 }
 
-TrelloChecklist TrelloChecklist::fromJson(const JsonValue &json)
+TrelloChecklist TrelloChecklist::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloChecklist");
+    static const FieldTable fields{"id", "name", "idCard", "pos", "checkItems"};
+    const RecordReader r(json, "TrelloChecklist", fields);
     TrelloChecklist c;
     c.id = r.requiredString(key("id"));
     c.name = r.requiredString(key("name"));
-    c.idCard = r.requiredString(key("idCard"));
+    c.idCard = r.requiredString(key("idCard"), Text::Shared);
     c.pos = r.requiredDouble(key("pos"));
     const QString checklistID = c.id;
     c.checkItems = r.nested<QList<TrelloCheckItem>>(
-        key("checkItems"), r.requiredValue(key("checkItems")), [&](const JsonValue &v) {
-            return decodeEach<TrelloCheckItem>(v, [&](const JsonValue &item) {
+        key("checkItems"), r.requiredValue(key("checkItems")), [&](const JsonElement &v) {
+            return decodeEach<TrelloCheckItem>(v, [&](const JsonElement &item) {
                 return TrelloCheckItem::fromJson(item, checklistID);
             });
         });
     return c;
 }
 
-TrelloAttachment TrelloAttachment::fromJson(const JsonValue &json)
+TrelloAttachment TrelloAttachment::fromJson(const JsonElement &json)
 {
-    const JsonReader r(json, "TrelloAttachment");
+    static const FieldTable fields{"id", "name", "url", "date", "isUpload"};
+    const RecordReader r(json, "TrelloAttachment", fields);
     TrelloAttachment a;
     a.id = r.requiredString(key("id"));
     a.name = r.requiredString(key("name"));
@@ -282,17 +321,37 @@ TrelloAttachment TrelloAttachment::fromJson(const JsonValue &json)
     return a;
 }
 
-template <typename T> QList<T> decodeArray(const JsonValue &json)
+template <typename T> QList<T> decodeArray(const JsonElement &json)
 {
-    return decodeEach<T>(json, [](const JsonValue &v) { return T::fromJson(v); });
+    return decodeEach<T>(json, &T::fromJson);
 }
 
-template QList<TrelloBoard> decodeArray<TrelloBoard>(const JsonValue &);
-template QList<TrelloList> decodeArray<TrelloList>(const JsonValue &);
-template QList<TrelloCard> decodeArray<TrelloCard>(const JsonValue &);
-template QList<TrelloLabel> decodeArray<TrelloLabel>(const JsonValue &);
-template QList<TrelloMember> decodeArray<TrelloMember>(const JsonValue &);
-template QList<TrelloComment> decodeArray<TrelloComment>(const JsonValue &);
-template QList<TrelloReaction> decodeArray<TrelloReaction>(const JsonValue &);
-template QList<TrelloChecklist> decodeArray<TrelloChecklist>(const JsonValue &);
-template QList<TrelloAttachment> decodeArray<TrelloAttachment>(const JsonValue &);
+namespace {
+template <typename T> struct RecordDecoder {
+    static T decode(const JsonElement &json) { return T::fromJson(json); }
+};
+template <typename T> struct RecordDecoder<QList<T>> {
+    static QList<T> decode(const JsonElement &json) { return decodeArray<T>(json); }
+};
+} // namespace
+
+template <typename T> T decodeJson(const QByteArray &text)
+{
+    const JsonDocument document(text);
+    return RecordDecoder<T>::decode(document.root());
+}
+
+#define STAVELIN_DECODERS(T)                                                                       \
+    template QList<T> decodeArray<T>(const JsonElement &);                                         \
+    template T decodeJson<T>(const QByteArray &);                                                  \
+    template QList<T> decodeJson<QList<T>>(const QByteArray &);
+STAVELIN_DECODERS(TrelloBoard)
+STAVELIN_DECODERS(TrelloList)
+STAVELIN_DECODERS(TrelloCard)
+STAVELIN_DECODERS(TrelloLabel)
+STAVELIN_DECODERS(TrelloMember)
+STAVELIN_DECODERS(TrelloComment)
+STAVELIN_DECODERS(TrelloReaction)
+STAVELIN_DECODERS(TrelloChecklist)
+STAVELIN_DECODERS(TrelloAttachment)
+#undef STAVELIN_DECODERS

@@ -15,8 +15,9 @@
 #include <QVariant>
 
 #include <optional>
+#include <string_view>
 
-class JsonValue;
+class JsonElement;
 
 namespace detail {
 template <typename T> QVariant optionalVariant(const std::optional<T> &value)
@@ -42,7 +43,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(fullName)
     STAVELIN_OPTIONAL_READER(avatarUrl)
-    static TrelloMember fromJson(const JsonValue &json);
+    static TrelloMember fromJson(const JsonElement &json);
     bool operator==(const TrelloMember &) const = default;
 };
 
@@ -56,7 +57,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(backgroundColor)
     STAVELIN_OPTIONAL_READER(backgroundTopColor)
-    static BoardPrefs fromJson(const JsonValue &json);
+    static BoardPrefs fromJson(const JsonElement &json);
     bool operator==(const BoardPrefs &) const = default;
 };
 
@@ -85,7 +86,7 @@ public:
     STAVELIN_OPTIONAL_READER(url)
     STAVELIN_OPTIONAL_READER(shortUrl)
     STAVELIN_OPTIONAL_READER(prefs)
-    static TrelloBoard fromJson(const JsonValue &json);
+    static TrelloBoard fromJson(const JsonElement &json);
     bool operator==(const TrelloBoard &) const = default;
 };
 
@@ -103,7 +104,7 @@ public:
     QString idBoard;
     double pos = 0;
 
-    static TrelloList fromJson(const JsonValue &json);
+    static TrelloList fromJson(const JsonElement &json);
     bool operator==(const TrelloList &) const = default;
 };
 
@@ -117,7 +118,7 @@ public:
     qint64 checkItemsChecked = 0;
     qint64 comments = 0;
 
-    static CardBadges fromJson(const JsonValue &json);
+    static CardBadges fromJson(const JsonElement &json);
     bool operator==(const CardBadges &) const = default;
 };
 
@@ -133,7 +134,7 @@ public:
 
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(color)
-    static TrelloLabel fromJson(const JsonValue &json);
+    static TrelloLabel fromJson(const JsonElement &json);
     bool operator==(const TrelloLabel &) const = default;
 };
 
@@ -180,7 +181,7 @@ public:
     STAVELIN_OPTIONAL_READER(idLabels)
     STAVELIN_OPTIONAL_READER(idMembers)
     STAVELIN_OPTIONAL_READER(badges)
-    static TrelloCard fromJson(const JsonValue &json);
+    static TrelloCard fromJson(const JsonElement &json);
     bool operator==(const TrelloCard &) const = default;
 };
 
@@ -190,7 +191,7 @@ struct CommentData {
 public:
     QString text;
 
-    static CommentData fromJson(const JsonValue &json);
+    static CommentData fromJson(const JsonElement &json);
     bool operator==(const CommentData &) const = default;
 };
 
@@ -207,7 +208,7 @@ public:
     CommentData data;
 
     STAVELIN_OPTIONAL_READER(memberCreator)
-    static TrelloComment fromJson(const JsonValue &json);
+    static TrelloComment fromJson(const JsonElement &json);
     bool operator==(const TrelloComment &) const = default;
 };
 
@@ -224,7 +225,7 @@ public:
     STAVELIN_OPTIONAL_READER(native)
     STAVELIN_OPTIONAL_READER(name)
     STAVELIN_OPTIONAL_READER(shortName)
-    static ReactionEmoji fromJson(const JsonValue &json);
+    static ReactionEmoji fromJson(const JsonElement &json);
     bool operator==(const ReactionEmoji &) const = default;
 };
 
@@ -239,7 +240,7 @@ public:
     std::optional<ReactionEmoji> emoji;
 
     STAVELIN_OPTIONAL_READER(emoji)
-    static TrelloReaction fromJson(const JsonValue &json);
+    static TrelloReaction fromJson(const JsonElement &json);
     bool operator==(const TrelloReaction &) const = default;
 };
 
@@ -259,7 +260,7 @@ public:
 
     // A checklist's nested items may leave out idChecklist; they then belong to that
     // checklist, whose id is passed as the fallback.
-    static TrelloCheckItem fromJson(const JsonValue &json,
+    static TrelloCheckItem fromJson(const JsonElement &json,
                                     const QString &checklistFallback = QString());
     bool operator==(const TrelloCheckItem &) const = default;
 };
@@ -278,7 +279,7 @@ public:
     double pos = 0;
     QList<TrelloCheckItem> checkItems;
 
-    static TrelloChecklist fromJson(const JsonValue &json);
+    static TrelloChecklist fromJson(const JsonElement &json);
     bool operator==(const TrelloChecklist &) const = default;
 };
 
@@ -298,16 +299,21 @@ public:
 
     STAVELIN_OPTIONAL_READER(date)
     STAVELIN_OPTIONAL_READER(isUpload)
-    static TrelloAttachment fromJson(const JsonValue &json);
+    static TrelloAttachment fromJson(const JsonElement &json);
     bool operator==(const TrelloAttachment &) const = default;
 };
 
 #undef STAVELIN_OPTIONAL_READER
 
 // Decodes a JSON array of records; one bad element fails the whole array.
-template <typename T> QList<T> decodeArray(const JsonValue &json);
+template <typename T> QList<T> decodeArray(const JsonElement &json);
+
+// Parses an answer and decodes it into T, a record or a QList of records. Throws DecodeError
+// when the text is not JSON or not of T's shape.
+template <typename T> T decodeJson(const QByteArray &text);
 
 // Parses the service's ISO 8601 instants ("2024-03-05T14:07:09.123Z", with or without the
 // fractional part, "Z" or a "+hh:mm" offset). Anything else, date-only text included, throws
 // DecodeError with "Unrecognized date format: " and the text.
 QDateTime parseServiceDate(const QString &text);
+QDateTime parseServiceDate(std::string_view utf8);

@@ -167,6 +167,22 @@ void TestAnswers::jsonSyntax_data()
     QTest::newRow("huge exponent") << QByteArray(R"([{"pos":1e999}])") << QString();
     QTest::newRow("truncated literal") << QByteArray(R"([{"closed":tru}])") << QString();
     QTest::newRow("nested 100000 deep") << QByteArray(100000, '[') << QString();
+    // The whole answer is checked, values no record reads included.
+    QTest::newRow("bad literal in a skipped value")
+        << card(R"("x","cover":{"size":tru})") << QString();
+    QTest::newRow("invalid UTF-8 in a skipped key") << card("\"x\",\"c\xc3\":1") << QString();
+    QTest::newRow("control character in a skipped value")
+        << card("\"x\",\"email\":\"a\x01\"") << QString();
+    // Valid JSON that JavaScript writes: integers past 64 bits (numbers below 1e21 have no
+    // exponent) and half a surrogate pair, which is read as U+FFFD.
+    QTest::newRow("integers past 64 bits")
+        << card(R"("x","idShort":123456789012345678901234567890,"n":-9223372036854775809)")
+        << u"x"_s;
+    QTest::newRow("lone surrogate escapes")
+        << card(R"("a\ud800b\udc00\ud83d\ude00")") << u"a\ufffdb\ufffd😀"_s;
+    QTest::newRow("lone surrogate beside a bad escape") << card(R"("\ud800\x41")") << QString();
+    QTest::newRow("big integer beside a bad number")
+        << card(R"("x","a":123456789012345678901234567890,"b":1e999)") << QString();
 }
 
 void TestAnswers::jsonSyntax()

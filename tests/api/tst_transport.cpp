@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -134,8 +135,8 @@ void TestTransport::answersOvertakingEachOther()
     QCOMPARE(finished, (QStringList{u"C"_s, u"B"_s, u"A"_s}));
 }
 
-// A big answer is decoded while the event loop keeps turning: a 5 ms timer never stalls for
-// anything like the time a decode on this thread takes.
+// A big answer is decoded on a worker thread while the event loop keeps turning: a 5 ms timer
+// sees a worker busy and never stalls for as long as a decode on this thread takes.
 void TestTransport::largeAnswerKeepsTheEventLoopRunning()
 {
     const QByteArray body = largeanswers::cardsAnswer(10000);
@@ -148,16 +149,19 @@ void TestTransport::largeAnswerKeepsTheEventLoopRunning()
     rig.server->route("GET", ".*", sandbox::Response::json(body.toStdString()));
     qint64 last = 0;
     qint64 longestStall = 0;
+    int busyWorkers = 0;
     QTimer ticker;
     ticker.setInterval(5);
     connect(&ticker, &QTimer::timeout, this, [&] {
         const qint64 now = clock.elapsed();
         longestStall = std::max(longestStall, now - last);
         last = now;
+        busyWorkers = std::max(busyWorkers, QThreadPool::globalInstance()->activeThreadCount());
     });
     last = clock.elapsed();
     ticker.start();
     const auto outcome = await(rig.api->fetchCards(u"l1"_s));
+    longestStall = std::max(longestStall, clock.elapsed() - last); // up to the answer, too
     ticker.stop();
 
     QVERIFY2(outcome.ok(), qPrintable(outcome.error));
@@ -166,7 +170,10 @@ void TestTransport::largeAnswerKeepsTheEventLoopRunning()
     const QString timings =
         u"decode here: %1 ms, longest stall: %2 ms"_s.arg(onThisThread).arg(longestStall);
     qInfo("%s", qPrintable(timings));
-    QVERIFY2(longestStall * 2 < onThisThread, qPrintable(timings));
+    QVERIFY2(busyWorkers > 0, "no worker thread decoded the answer");
+    // Reading the 15.8 MB body takes this thread 10 ms and more; with two shared cores the
+    // stall may come near half a decode, which simdjson makes short.
+    QVERIFY2(longestStall < onThisThread, qPrintable(timings));
 }
 
 QTEST_GUILESS_MAIN(TestTransport)

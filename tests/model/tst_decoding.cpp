@@ -13,6 +13,8 @@ private slots:
     void table_data();
     void table();
     void values();
+    void manyRecords();
+    void bufferEdges();
     void dates_data();
     void dates();
 };
@@ -72,6 +74,11 @@ void TestDecoding::table_data()
     QTest::newRow("card, label without id")
         << u"cards"_s << "[" + fullCard(R"(,"labels":[{"name":"x"}])") + "]"
         << u"TrelloCard.labels: [0] TrelloLabel.id"_s;
+    QTest::newRow("card, badge count with a fraction")
+        << u"cards"_s
+        << "[" + fullCard(R"(,"badges":{"checkItems":2.0,"checkItemsChecked":0,"comments":2.5})") +
+               "]"
+        << u"TrelloCard.badges: CardBadges.comments: expected an integer, found 2.5"_s;
     QTest::newRow("card, closed null")
         << u"cards"_s << "[" + fullCard(R"(,"closed":null)") + "]"
         << u"TrelloCard.closed: required value is null"_s;
@@ -222,10 +229,70 @@ void TestDecoding::values()
     QVERIFY(!board[0].prefs->backgroundColor.has_value());
     QVERIFY(!board[0].starred.has_value());
 
+    // JavaScript writes numbers below 1e21 without an exponent, past what 64 bits hold.
+    const auto list = TrelloAPI::decode<QList<TrelloList>>(
+        R"([{"id":"l","name":"n","closed":false,"idBoard":"b","pos":18446744073709552000}])");
+    QCOMPARE(list[0].pos, 18446744073709552000.0);
+    const auto counted = TrelloAPI::decode<QList<TrelloCard>>(
+        "[" + fullCard(R"(,"badges":{"checkItems":3.0,"checkItemsChecked":1e1,"comments":0})") +
+        "]");
+    QCOMPARE(counted[0].badges->checkItems, 3);
+    QCOMPARE(counted[0].badges->checkItemsChecked, 10);
+
     // Same id, different content: different values.
     TrelloCard renamed = card;
     renamed.name = u"Other"_s;
     QVERIFY(!(renamed == card));
+}
+
+// An answer of many records, with strings that repeat (the list, the board, a few colours)
+// and more distinct ids than are converted once and shared: every record holds its own values.
+void TestDecoding::manyRecords()
+{
+    const int count = 12000;
+    QByteArray json = "[";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        json += QByteArray(i ? "," : "") + R"({"id":"c)" + n +
+                R"(","name":"n","closed":false,"idList":"list)" + QByteArray::number(i % 7) +
+                R"(","idBoard":"board","pos":)" + n + R"(,"labels":[{"id":"label)" + n +
+                R"(","color":"c)" + QByteArray::number(i % 5) + R"("}],"idLabels":["label)" + n +
+                R"("]})";
+    }
+    json += "]";
+    const auto cards = TrelloAPI::decode<QList<TrelloCard>>(json);
+    QCOMPARE(cards.size(), count);
+    for (int i = 0; i < count; ++i) {
+        const TrelloCard &card = cards[i];
+        const QString n = QString::number(i);
+        QCOMPARE(card.id, u"c"_s + n);
+        QCOMPARE(card.idList, u"list"_s + QString::number(i % 7));
+        QCOMPARE(card.idBoard, u"board"_s);
+        QCOMPARE(card.labels->at(0).id, u"label"_s + n);
+        QCOMPARE(card.labels->at(0).color, u"c"_s + QString::number(i % 5));
+        QCOMPARE(card.idLabels, QStringList{u"label"_s + n});
+    }
+    // Converted once: the records share the text.
+    QCOMPARE(cards[0].idBoard.constData(), cards[count - 1].idBoard.constData());
+}
+
+// The parser reads past the end of the text: an answer that fills its buffer exactly, and one
+// whose buffer holds stray bytes after it, read as the text alone.
+void TestDecoding::bufferEdges()
+{
+    const QByteArray text = "[" + fullCard() + "]";
+    const auto expected = TrelloAPI::decode<QList<TrelloCard>>(text);
+    QCOMPARE(expected.size(), 1);
+
+    const QByteArray exact = QByteArray::fromRawData(text.constData(), text.size());
+    QCOMPARE(TrelloAPI::decode<QList<TrelloCard>>(exact), expected);
+
+    QByteArray stray = text;
+    stray.resize(text.size() + 200, ',');
+    stray.resize(text.size() - 1); // the closing bracket is gone, the commas are still there
+    QVERIFY_THROWS_EXCEPTION(TrelloAPIError, TrelloAPI::decode<QList<TrelloCard>>(stray));
+    stray += ']';
+    QCOMPARE(TrelloAPI::decode<QList<TrelloCard>>(stray), expected);
 }
 
 void TestDecoding::dates_data()
