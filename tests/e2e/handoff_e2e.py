@@ -14,14 +14,14 @@ private session bus of its own, with its own keyring, and the service's sandbox.
 import os
 import re
 import secrets
-import shutil
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
-from shell_e2e import SKIP, Failure, Program, check, hidden, on_screen, run, xdotool
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import (SKIP, Failure, Run, check, click, hidden, main, needs,  # noqa: E402
+                     on_screen, run)
 
 APP_ID = "com.fennelworks.StavelinTrello"
 OBJECT_PATH = "/com/fennelworks/StavelinTrello"
@@ -136,52 +136,52 @@ def check_only_gio(gio_pid, scanner):
         f"{pid}: {line[:80]}" for pid, line in others.items()))
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__, file=sys.stderr)
-        return 2
-    binary = os.path.abspath(sys.argv[1])
-    app_key = sys.argv[2]
+def end(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+
+
+def kill(pid):
+    if pid is not None:
+        try:
+            os.kill(pid, 15)
+        except ProcessLookupError:
+            pass
+
+
+def test(args):
+    binary = os.path.abspath(args[0])
+    app_key = args[1]
     share = os.path.join(os.path.dirname(os.path.dirname(binary)), "share")
     sandbox = os.path.join(os.path.dirname(binary), "stavelin-sandbox")
-    tools = ["gio", "gdbus", "dbus-daemon", "gnome-keyring-daemon", "secret-tool", "xdotool"]
-    missing = [tool for tool in tools if not shutil.which(tool)]
-    if not os.environ.get("DISPLAY") or missing:
-        print(f"SKIP: needs an X display and {', '.join(missing) or 'nothing else'}")
+    if reason := needs("gio", "gdbus", "dbus-daemon", "gnome-keyring-daemon", "secret-tool", "xdotool"):
+        print(reason)
         return SKIP
     if not app_key:
         print("SKIP: this build has no application key of its own")
         return SKIP
-    check(os.path.exists(os.path.join(share, "applications", APP_ID + ".desktop")),
-          "no desktop entry in " + share)
-    check(os.path.exists(os.path.join(share, "dbus-1", "services", APP_ID + ".service")),
-          "no D-Bus service file in " + share)
+    e2e = Run("handoff")
+    step = e2e.step
 
-    scratch = tempfile.mkdtemp(prefix="stavelin-handoff-")
-    home = os.path.join(scratch, "home")
-    runtime = os.path.join(scratch, "runtime")
-    os.mkdir(home)
-    os.mkdir(runtime, 0o700)
-    token = "ATTA" + secrets.token_hex(30)
-    started = []  # processes to end, last first
-    steps = []
-    program = None
-    daemon_lines = None
-    activated = None  # the program the bus started
-    keyring_pid = None
-    env = None
-    daemon = None
+    def scenario():
+        check(os.path.exists(os.path.join(share, "applications", APP_ID + ".desktop")),
+              "no desktop entry in " + share)
+        check(os.path.exists(os.path.join(share, "dbus-1", "services", APP_ID + ".service")),
+              "no D-Bus service file in " + share)
+        home = os.path.join(e2e.scratch, "home")
+        runtime = e2e.runtime
+        os.mkdir(home)
+        token = "ATTA" + secrets.token_hex(30)
 
-    def step(name):
-        steps.append(name)
-        print(f"-- {name}", flush=True)
-
-    try:
         step("setup: the service's sandbox, a private session bus and keyring")
         service = subprocess.Popen([sandbox, "--port", "0", "--key", app_key, "--token", "-"],
                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                    stderr=subprocess.DEVNULL, text=True)
-        started.append(service)
+        e2e.cleanups.append(lambda: end(service))
         service.stdin.write(token + "\n")
         service.stdin.close()
         port = int(service.stdout.readline())
@@ -202,20 +202,22 @@ def main():
         daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus,
                                    "--print-address=1"], env=env, stdout=subprocess.PIPE,
                                   stderr=subprocess.PIPE, text=True)
-        started.append(daemon)
+        e2e.cleanups.append(lambda: end(daemon))
         daemon.stdout.readline()
         daemon_lines = Lines(daemon.stderr)
+        e2e.logs.append(("bus output", daemon_lines.log))
+        # Whatever the bus started for us is found by its name, and ended before the bus.
+        e2e.cleanups.append(lambda: kill(name_owner_pid(env)) if daemon.poll() is None else None)
         # Unlocked from the start, so no job waits for a password prompt; it ends with the bus.
         keyring = subprocess.run(["gnome-keyring-daemon", "--unlock", "--components=secrets"],
                                  env=env, input="throwaway-password", capture_output=True,
                                  text=True, timeout=10)
         check(keyring.returncode == 0, "gnome-keyring-daemon did not start: " + keyring.stderr)
         found = re.search(r"GNOME_KEYRING_PID=(\d+)", keyring.stdout)
-        keyring_pid = int(found.group(1)) if found else None
+        e2e.cleanups.append(lambda: kill(int(found.group(1)) if found else None))
 
         step("running: gio hands the URL to the program over D-Bus")
-        program = Program(binary, [], env)
-        started.append(program)
+        program = e2e.start(binary, [], env)
         program.expect(r"on the session bus as " + re.escape(APP_ID), 20)
         url = f"stavelin://auth#state=x&token={token}"
         gio_pid, scanner, took = open_with_gio(url, env)
@@ -232,9 +234,7 @@ def main():
         program.expect(r"panel hidden")
         program.command("show")
         program.expect(r"panel shown .*")
-        program.command("locate connectAccountButton")
-        x, y, w, h = map(int, program.expect(r"located connectAccountButton (-?\d+),(-?\d+) (\d+)x(\d+)").groups())
-        xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+        click(program.centre("connectAccountButton"))
         program.expect(r"authorization complete")
         check(stored_token(env) == token, "Connect did not store the token")
         check(all(token not in line for line in program.log), "the token was printed")
@@ -267,38 +267,9 @@ def main():
         check(activated is not None, "nobody owns the name after activation")
         with open(f"/proc/{activated}/cmdline", "rb") as f:
             check(f.read().split(b"\0")[0] == binary.encode(), "the bus started something else")
-        print(f"PASS: {len(steps)} steps")
-        return 0
-    except Failure as failure:
-        print(f"FAIL in step '{steps[-1] if steps else 'setup'}': {failure}")
-        if program is not None:
-            print("program output:\n  " + "\n  ".join(program.log[-30:]))
-        if daemon_lines is not None:
-            print("bus output:\n  " + "\n  ".join(daemon_lines.log[-30:]))
-        return 1
-    finally:
-        # What the bus started for us: found by its name, unless the test got that far.
-        if activated is None and env is not None and daemon is not None and daemon.poll() is None:
-            owner = name_owner_pid(env)
-            if owner is not None and (program is None or owner != program.process.pid):
-                activated = owner
-        for pid in (activated, keyring_pid):
-            if pid is not None:
-                try:
-                    os.kill(pid, 15)
-                except ProcessLookupError:
-                    pass
-        for process in reversed(started):
-            if isinstance(process, Program):
-                process.stop()
-            elif process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-        shutil.rmtree(scratch, ignore_errors=True)
+
+    return e2e(scenario)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(__doc__, 2, test))

@@ -9,157 +9,30 @@ The program runs with STAVELIN_TEST_HOOKS=1: it reports what it does on stderr a
 few commands on stdin. Every wait is bounded; nothing sleeps for a fixed long time.
 """
 import os
-import queue
-import re
-import shutil
 import subprocess
 import sys
-import tempfile
-import threading
 import time
 
-SKIP = 77
-SCREEN_MARGIN = 8
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import (SCREEN_MARGIN, SKIP, Failure, Run, check, geometry, hidden,  # noqa: E402
+                     click, main, needs, on_screen, panel_window_id, run, sandbox_credentials,
+                     screen_size, xdotool)
 
 
-class Failure(Exception):
-    pass
-
-
-class Program:
-    """One running stavelin with its trace lines collected on a thread."""
-
-    def __init__(self, binary, args, env):
-        self.process = subprocess.Popen(
-            [binary, *args], env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-            stderr=subprocess.PIPE, text=True, bufsize=1)
-        self.lines = queue.Queue()
-        self.log = []
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.process.stderr:
-            line = line.rstrip("\n")
-            self.log.append(line)
-            if line.startswith("stavelin: "):
-                self.lines.put(line[len("stavelin: "):])
-
-    def expect(self, pattern, timeout=10):
-        """Waits for the next trace line matching the pattern; other lines are skipped."""
-        deadline = time.monotonic() + timeout
-        while True:
-            remaining = deadline - time.monotonic()
-            if remaining <= 0:
-                raise Failure(f"no line matching {pattern!r} within {timeout} s")
-            try:
-                line = self.lines.get(timeout=remaining)
-            except queue.Empty:
-                continue
-            match = re.fullmatch(pattern, line)
-            if match:
-                return match
-
-    def drain(self):
-        while not self.lines.empty():
-            self.lines.get_nowait()
-
-    def command(self, text):
-        self.process.stdin.write(text + "\n")
-        self.process.stdin.flush()
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-
-
-def run(*args, timeout=10, env=None):
-    return subprocess.run(args, capture_output=True, text=True, timeout=timeout, env=env)
-
-
-def xdotool(*args):
-    run("xdotool", *args)
-
-
-def geometry(text):
-    x, y, w, h = map(int, re.fullmatch(r"(-?\d+),(-?\d+) (\d+)x(\d+)", text).groups())
-    return x, y, w, h
-
-
-def window_id(title):
-    found = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split()
-    return found[0] if found else None
-
-
-def panel_window_id():
-    return window_id("Stavelin")
-
-
-def on_screen(timeout=5, title="Stavelin"):
-    """The mapped window's geometry as the X server sees it, or None when not mapped."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        wid = window_id(title)
-        if wid:
-            info = run("xwininfo", "-id", wid).stdout
-            if "IsViewable" in info:
-                value = lambda key: int(re.search(key + r":\s+(-?\d+)", info).group(1))
-                return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
-                        value("Width"), value("Height"))
-        time.sleep(0.05)
-    return None
-
-
-def hidden(timeout=5):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if not panel_window_id():
-            return True
-        time.sleep(0.05)
-    return False
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def screen_size():
-    out = run("xdpyinfo").stdout
-    width, height = re.search(r"dimensions:\s+(\d+)x(\d+)", out).groups()
-    return int(width), int(height)
-
-
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    binary = os.path.abspath(sys.argv[1])
-    if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
-        print("SKIP: needs an X display with a tray host, and xdotool")
+def test(args):
+    binary = os.path.abspath(args[0])
+    if reason := needs("xdotool", "xwininfo"):
+        print(reason)
         return SKIP
     if '("panel" "trayer")' not in run("xwininfo", "-root", "-tree").stdout:
         print("SKIP: no tray host on this display")
         return SKIP
+    e2e = Run("e2e")
+    env = e2e.env()
+    program = e2e.start(binary, ["--demo"], env)
+    step = e2e.step
 
-    scratch = tempfile.mkdtemp(prefix="stavelin-e2e-")
-    runtime = os.path.join(scratch, "runtime")
-    os.mkdir(runtime, 0o700)
-    env = dict(os.environ, STAVELIN_TEST_HOOKS="1", XDG_RUNTIME_DIR=runtime,
-               XDG_CONFIG_HOME=os.path.join(scratch, "config"),
-               XDG_DATA_HOME=os.path.join(scratch, "data"))
-    program = Program(binary, ["--demo"], env)
-    steps = []
-
-    def step(name):
-        steps.append(name)
-        print(f"-- {name}", flush=True)
-
-    try:
+    def scenario():
         step("start: the tray icon is embedded")
         icon = geometry(program.expect(r"tray ready at [\d.]+ ms, icon (.*)", 20).group(1))
         check("stavelin: hot key ready" in program.log, "no hot key: " + " ".join(program.log))
@@ -245,8 +118,7 @@ def main():
 
         step("a callback URL given to a second start connects the running one")
         # The sandbox's token, as the authorization page would hand it back.
-        sandbox = os.path.join(os.path.dirname(binary), "stavelin-sandbox")
-        token = re.search(r"^\s*token\s+(\S+)", run(sandbox, "--help").stdout, re.M).group(1)
+        _, token = sandbox_credentials(binary)
         started = time.monotonic()
         second = run(binary, "--demo", f"stavelin://auth#state=x&token={token}",
                      timeout=10, env=env)
@@ -259,10 +131,7 @@ def main():
         # Nobody started an authorization here: the panel asks before it connects the account.
         program.expect(r"asked to connect another account")
         check(on_screen() is not None, "the callback did not show the panel")
-        program.command("locate connectAccountButton")
-        x, y, w, h = map(int, program.expect(
-            r"located connectAccountButton (-?\d+),(-?\d+) (\d+)x(\d+)").groups())
-        xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+        click(program.centre("connectAccountButton"))
         program.expect(r"authorization complete")
         check(all(token not in line for line in program.log), "the token was printed")
         xdotool("key", "ctrl+alt+t")
@@ -305,16 +174,9 @@ def main():
         except subprocess.TimeoutExpired:
             raise Failure("Quit Stavelin did not end the program")
         check(code == 0, f"the program exited with {code}")
-        print(f"PASS: {len(steps)} steps")
-        return 0
-    except Failure as failure:
-        print(f"FAIL in step '{steps[-1] if steps else 'setup'}': {failure}")
-        print("program output:\n  " + "\n  ".join(program.log[-40:]))
-        return 1
-    finally:
-        program.stop()
-        shutil.rmtree(scratch, ignore_errors=True)
+
+    return e2e(scenario, tail=40)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(__doc__, 1, test))

@@ -10,15 +10,13 @@ and the work area the window manager makes of the bar's strut.
 """
 import os
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from shell_e2e import (SKIP, SCREEN_MARGIN, Failure, Program, check, hidden,  # noqa: E402
-                       on_screen, run, screen_size, xdotool)
+from harness import (SCREEN_MARGIN, SKIP, Failure, Run, check, hidden, main,  # noqa: E402
+                     needs, on_screen, run, screen_size, xdotool)
 
 BAR_CLASS = "gtk-sni-tray-standalone"
 
@@ -109,51 +107,35 @@ def find_icon(bar_rect):
     return box, strongest, background
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    binary = os.path.abspath(sys.argv[1])
-    if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
-        print("SKIP: needs an X display and xdotool")
-        return SKIP
-    if not shutil.which("import"):
-        print("SKIP: needs ImageMagick's import for screenshots")
+def test(args):
+    binary = os.path.abspath(args[0])
+    if reason := needs("xdotool", "import"):
+        print(reason)
         return SKIP
     if run("xdotool", "search", "--class", BAR_CLASS).returncode != 0:
         print("SKIP: no StatusNotifierItem tray here (scripts/desktop-session.sh --sni-tray)")
         return SKIP
+    e2e = Run("sni-e2e")
+    program = e2e.start(binary, ["--demo"], e2e.env())
+    step = e2e.step
 
-    scratch = tempfile.mkdtemp(prefix="stavelin-sni-e2e-")
-    runtime = os.path.join(scratch, "runtime")
-    os.mkdir(runtime, 0o700)
-    env = dict(os.environ, STAVELIN_TEST_HOOKS="1", XDG_RUNTIME_DIR=runtime,
-               XDG_CONFIG_HOME=os.path.join(scratch, "config"),
-               XDG_DATA_HOME=os.path.join(scratch, "data"))
-    program = Program(binary, ["--demo"], env)
-    steps = []
+    def scenario():
+        def open_menu(first_item):
+            """Right-clicks the icon and waits for the bar's menu of our entries to be mapped."""
+            before = {w[0] for w in visible_windows(BAR_CLASS)}
+            xdotool("mousemove", str(click_x), str(click_y), "click", "3")
+            program.expect(rf"menu shown: {first_item}")
+            deadline = time.monotonic() + 5
+            while True:
+                menus = [w for w in visible_windows(BAR_CLASS) if w[0] not in before]
+                # Five entries and two separators: far taller than the empty menu a host shows
+                # when the program exports none.
+                if menus and menus[0][4] >= 80:
+                    break
+                check(time.monotonic() < deadline, f"no menu of our entries: {menus}")
+                time.sleep(0.05)
+            time.sleep(0.2)  # the menu takes the keyboard once mapped
 
-    def step(name):
-        steps.append(name)
-        print(f"-- {name}", flush=True)
-
-    def open_menu(first_item):
-        """Right-clicks the icon and waits for the bar's menu of our entries to be mapped."""
-        before = {w[0] for w in visible_windows(BAR_CLASS)}
-        xdotool("mousemove", str(click_x), str(click_y), "click", "3")
-        program.expect(rf"menu shown: {first_item}")
-        deadline = time.monotonic() + 5
-        while True:
-            menus = [w for w in visible_windows(BAR_CLASS) if w[0] not in before]
-            # Five entries and two separators: far taller than the empty menu a host shows
-            # when the program exports none.
-            if menus and menus[0][4] >= 80:
-                break
-            check(time.monotonic() < deadline, f"no menu of our entries: {menus}")
-            time.sleep(0.05)
-        time.sleep(0.2)  # the menu takes the keyboard once mapped
-
-    try:
         step("start: the icon is registered over D-Bus and drawn in the bar")
         program.expect(r"tray shown at .*", 20)
         pid = program.process.pid
@@ -230,16 +212,9 @@ def main():
         except subprocess.TimeoutExpired:
             raise Failure("Quit Stavelin did not end the program")
         check(code == 0, f"the program exited with {code}")
-        print(f"PASS: {len(steps)} steps")
-        return 0
-    except Failure as failure:
-        print(f"FAIL in step '{steps[-1] if steps else 'setup'}': {failure}")
-        print("program output:\n  " + "\n  ".join(program.log[-40:]))
-        return 1
-    finally:
-        program.stop()
-        shutil.rmtree(scratch, ignore_errors=True)
+
+    return e2e(scenario, tail=40)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(__doc__, 1, test))
