@@ -171,8 +171,10 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         if (response.echoRequest) {
             response.body += "\n" + recorded.method + " " + recorded.path + "?" + recorded.rawQuery;
         }
+        // A delay counts from the request's arrival, as a service's answer time does: making
+        // the answer is part of it, not added to it.
         if (response.delay.count() > 0) {
-            std::this_thread::sleep_for(response.delay);
+            std::this_thread::sleep_until(recorded.receivedAt + response.delay);
         }
         recorded.answeredAt = std::chrono::steady_clock::now();
         recorded.status = response.status;

@@ -20,7 +20,7 @@ const char *const kUsage =
     "  --key KEY        the API key to accept (default: the demo key)\n"
     "  --token TOKEN    the token to accept (default: the demo token); \"-\" reads it from\n"
     "                   the first line of standard input, off the command line\n"
-    "  --latency-ms N   wait this long before every answer\n"
+    "  --latency-ms N   answer N ms after each request arrives\n"
     "  --rate-limit N   the service's limits (300 requests per key and 10 s, 100 per\n"
     "                   900 s on /1/members/...) with N per token and 10 s; 100 is the\n"
     "                   service's figure. 0 = no limits and no X-Rate-Limit headers\n"
