@@ -81,6 +81,24 @@ PanelScreen {
         onTriggered: detail.now = new Date()
     }
 
+    // The cards of the columns in view are asked for the moment the lists are in: the strip
+    // builds its columns only at its next layout, up to a frame later. The columns ask for
+    // their own as they come into view, and nothing is asked for twice.
+    Connections {
+        target: detail.lists
+        function onCountChanged(): void {
+            const model = detail.lists
+            const pitch = 240 + strip.spacing
+            const first = Math.max(0, Math.floor((strip.contentX - strip.leftMargin) / pitch))
+            const last = Math.min(model.count - 1, Math.floor((strip.contentX + strip.width) / pitch))
+            for (let i = first; i <= last; ++i) {
+                const id = model.get(i).id
+                if (!AppState.cards.cardsModel(id).loaded && AppState.cards.loadingCards.indexOf(id) < 0)
+                    AppState.cards.refreshCards(id)
+            }
+        }
+    }
+
     // Lists, then labels and members, then the cards of each list one after another.
     function refresh(): void {
         const id = boardID
