@@ -131,6 +131,30 @@ QQuickItem *findVisible(QQuickItem *item, const QString &name)
     }
     return nullptr;
 }
+// Scrolls each flickable around `item`, innermost first, so that the item is within its
+// viewport (its top edge, when it is taller than the viewport).
+void scrollIntoView(QQuickItem *item)
+{
+    for (QQuickItem *view = item->parentItem(); view; view = view->parentItem()) {
+        if (!view->inherits("QQuickFlickable")) {
+            continue;
+        }
+        const QRectF box = item->mapRectToItem(view, QRectF(0, 0, item->width(), item->height()));
+        const auto shift = [view](const char *position, qreal start, qreal length, qreal viewport) {
+            qreal by = 0;
+            if (start < 0 || length > viewport) {
+                by = start;
+            } else if (start + length > viewport) {
+                by = start + length - viewport;
+            }
+            if (by != 0) {
+                view->setProperty(position, view->property(position).toReal() + by);
+            }
+        };
+        shift("contentY", box.y(), box.height(), view->height());
+        shift("contentX", box.x(), box.width(), view->width());
+    }
+}
 } // namespace
 
 TestCommands::TestCommands(AppDelegate *delegate, AppState *state, Shell *shell,
@@ -179,9 +203,26 @@ void TestCommands::run(const QString &command)
             }
         }
         hooks::trace(QStringLiteral("no such board"));
-    } else if (command.startsWith(QLatin1String("locate ")) || command.startsWith(QLatin1String("focus "))) {
+    } else if (command.startsWith(QLatin1String("open-card "))) {
+        // As a click on its tile would: the card of that name on the board on screen.
+        const QString name = command.mid(10);
+        for (const TrelloBoard &board : m_state->boards()->boards()) {
+            for (const TrelloList &list : m_state->boards()->lists().value(board.id)) {
+                for (const TrelloCard &card : m_state->cards()->cards().value(list.id)) {
+                    if (card.name == name) {
+                        hooks::trace(QStringLiteral("card open asked at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+                        m_shell->openCard(card.id);
+                        return;
+                    }
+                }
+            }
+        }
+        hooks::trace(QStringLiteral("no such card"));
+    } else if (command.startsWith(QLatin1String("locate ")) || command.startsWith(QLatin1String("focus "))
+               || command.startsWith(QLatin1String("reveal "))) {
         // "locate column:Ideas/addCardButton": where an item of the panel is on the screen, by
-        // object names, each one searched within the one before.
+        // object names, each one searched within the one before. "reveal" first scrolls every
+        // view it is in until it shows, then locates it.
         const bool focus = command.startsWith(QLatin1String("focus "));
         const QString path = command.section(QLatin1Char(' '), 1);
         m_delegate->ensurePanel();
@@ -200,6 +241,9 @@ void TestCommands::run(const QString &command)
             item->forceActiveFocus(Qt::OtherFocusReason);
             hooks::trace(QStringLiteral("focused ") + path);
         } else {
+            if (command.startsWith(QLatin1String("reveal "))) {
+                scrollIntoView(item);
+            }
             const QPointF topLeft = item->mapToGlobal(QPointF(0, 0));
             hooks::trace(QStringLiteral("located %1 %2,%3 %4x%5")
                              .arg(path)
