@@ -12,6 +12,12 @@ ColumnLayout {
     // The store's current copy of the card (as KeyedListModel.get returns it).
     required property var card
 
+    // Checklists past the first are built between frames (the card editor's way).
+    property bool incremental: false
+    // Every checklist of the card is built (once, when they come in).
+    signal allBuilt()
+    property int built: 0
+    onBuiltChanged: if (built === checklists.count && built > 0) allBuilt()
     property bool addingChecklist: false
     property string newChecklistName
     // A create call is under way: the row keeps its text until it returns, and a second
@@ -62,12 +68,20 @@ ColumnLayout {
 
         // Qt 6.4's linter cannot see this file's ids from inside a delegate.
         // qmllint disable unqualified
-        delegate: ChecklistView {
+        delegate: Loader {
+            id: slot
             required property var record
-            objectName: "checklist:" + record.name
-            card: section.card
-            checklist: record
+            required property int index
+            // Past the first, built between frames: a card with many long checklists opens
+            // without a pause, and they lie below the fold anyway.
+            asynchronous: section.incremental && index > 0
+            onLoaded: ++section.built
             Layout.fillWidth: true
+            sourceComponent: ChecklistView {
+                objectName: "checklist:" + slot.record.name
+                card: section.card
+                checklist: slot.record
+            }
         }
         // qmllint enable unqualified
     }

@@ -194,26 +194,32 @@ Flow {
         Menu {
             objectName: "addReactionMenu"
             MenuItem {
+                objectName: "quickReaction0"
                 text: bar.quickTitle(0)
                 onTriggered: bar.quickToggle(0)
             }
             MenuItem {
+                objectName: "quickReaction1"
                 text: bar.quickTitle(1)
                 onTriggered: bar.quickToggle(1)
             }
             MenuItem {
+                objectName: "quickReaction2"
                 text: bar.quickTitle(2)
                 onTriggered: bar.quickToggle(2)
             }
             MenuItem {
+                objectName: "quickReaction3"
                 text: bar.quickTitle(3)
                 onTriggered: bar.quickToggle(3)
             }
             MenuItem {
+                objectName: "quickReaction4"
                 text: bar.quickTitle(4)
                 onTriggered: bar.quickToggle(4)
             }
             MenuItem {
+                objectName: "quickReaction5"
                 text: bar.quickTitle(5)
                 onTriggered: bar.quickToggle(5)
             }

@@ -12,7 +12,7 @@ Item {
     width: 460
     height: 1000
 
-    Component { id: editorComponent; CardEditView { anchors.fill: parent } }
+    Component { id: editorComponent; CardEditView { anchors.fill: parent; incremental: false } }
     Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
     Component { id: pickerComponent; DateTimePicker {} }
     Component { id: spyComponent; SignalSpy { signalName: "dismissed" } }
