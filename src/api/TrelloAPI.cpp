@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
+#include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -128,6 +129,10 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
         m_network->sendCustomRequest(networkRequest, request.method, request.body),
         [](QNetworkReply *r) { r->deleteLater(); });
+    // Qt starts the transfer from a queued call, so the request would wait until the caller
+    // returns to the event loop: when a view asks for data and then builds itself, that
+    // is a few milliseconds. Started here, the request is on its way meanwhile.
+    QCoreApplication::sendPostedEvents(reply.get(), QEvent::MetaCall);
     co_await reply.get();
 
     // A network-level error (connection, socket, TLS, proxy, time-out) means the transfer

@@ -67,12 +67,13 @@ FocusScope {
     // One board at a time: whatever was over the board list goes.
     function selectBoard(board: var): void {
         stack.popTo(home)
-        stack.push(boardComponent, { board: board })
-        AppState.activeBoardID = board.id
+        // On its way while the screen is built.
         const boardID = board.id
         AppState.boards.refreshLists(boardID).then(root, function () {
             AppState.boards.loadBoardMeta(boardID)
         })
+        stack.push(boardComponent, { board: board })
+        AppState.activeBoardID = boardID
     }
 
     function closeBoard(): void {
