@@ -123,6 +123,19 @@ void DetailsArea::clear()
     m_attachments.clear();
 }
 
+void DetailsArea::loadMissing(const QString &cardID)
+{
+    if (!m_comments.contains(cardID) && !m_loadingComments.contains(cardID)) {
+        refreshComments(cardID);
+    }
+    if (!m_checklists.contains(cardID) && !m_loadingChecklists.contains(cardID)) {
+        refreshChecklists(cardID);
+    }
+    if (!m_attachments.contains(cardID) && !m_loadingAttachments.contains(cardID)) {
+        refreshAttachments(cardID);
+    }
+}
+
 // Comments
 
 Operation DetailsArea::refreshComments(const QString &cardID)

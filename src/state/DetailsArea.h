@@ -35,6 +35,9 @@ public:
     Q_INVOKABLE KeyedListModel *attachmentsModel(const QString &cardID) { return m_attachments.model(cardID); }
 
     // Comments and reactions
+    // What the card editor shows of a card that the store neither holds nor is loading:
+    // comments, checklists and attachments, loaded side by side.
+    Q_INVOKABLE void loadMissing(const QString &cardID);
     Q_INVOKABLE Operation refreshComments(const QString &cardID);
     Q_INVOKABLE Operation addComment(const QString &cardID, const QString &text);
     Q_INVOKABLE Operation editComment(const QString &commentID, const QString &text);

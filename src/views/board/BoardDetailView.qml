@@ -149,6 +149,8 @@ PanelScreen {
         const card = findCard(cardID)
         if (card === null)
             return
+        // On their way while the editor is built.
+        AppState.details.loadMissing(cardID)
         editorSlot.shownCard = card
         editCardID = cardID
         mode = "editCard"

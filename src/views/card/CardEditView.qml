@@ -91,14 +91,8 @@ FocusScope {
     // Starts the loads of what the store does not hold yet, side by side. Something loaded
     // but empty is held.
     function loadMissing(): void {
-        const id = card.id
         const boardID = card.idBoard
-        if (!AppState.details.commentsModel(id).loaded)
-            AppState.details.refreshComments(id)
-        if (!AppState.details.checklistsModel(id).loaded)
-            AppState.details.refreshChecklists(id)
-        if (!AppState.details.attachmentsModel(id).loaded)
-            AppState.details.refreshAttachments(id)
+        AppState.details.loadMissing(card.id)
         if (!AppState.boards.labelsModel(boardID).loaded || !AppState.boards.membersModel(boardID).loaded)
             AppState.boards.loadBoardMeta(boardID)
     }
