@@ -127,8 +127,8 @@ def test(args):
         check(took < 3, f"the second start took {took:.1f} s")
         check(token not in second.stderr + second.stdout, "the token was printed")
         program.expect(r"callback received")
-        program.expect(r"panel shown .*")
-        # Nobody started an authorization here: the panel asks before it connects the account.
+        # Nobody started an authorization here: the panel shows and asks before it connects
+        # the account, once the service has named it.
         program.expect(r"asked to connect another account")
         check(on_screen() is not None, "the callback did not show the panel")
         click(program.centre("connectAccountButton"))
