@@ -1068,6 +1068,58 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Yesterday</source>
         <translation>Gestern</translation>
     </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Lila</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Sky</source>
+        <translation>Himmelblau</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Hellgrün</translation>
+    </message>
+    <message>
+        <source>Pink</source>
+        <translation>Pink</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>%1 (dark)</source>
+        <translation>%1 (dunkel)</translation>
+    </message>
+    <message>
+        <source>%1 (light)</source>
+        <translation>%1 (hell)</translation>
+    </message>
+    <message>
+        <source>%1 (subtle)</source>
+        <translation>%1 (blass)</translation>
+    </message>
 </context>
 <context>
     <name>TrelloAPIError</name>
