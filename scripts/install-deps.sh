@@ -16,6 +16,8 @@ packages=(
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
+  # translations: lupdate and lrelease, their CMake functions, Qt's own translated texts
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # the file dialog's own QML form, used where the desktop offers no native one
   qml6-module-qt-labs-folderlistmodel
   # coroutines, keyring, hot key, JSON parser, loopback HTTP server, benchmarks

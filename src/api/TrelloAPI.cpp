@@ -3,6 +3,7 @@
 
 #include <QCoroFuture>
 #include <QCoroNetworkReply>
+#include <QCoreApplication>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
@@ -157,12 +158,13 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         (error != QNetworkReply::NoError && status >= 200 && status <= 299);
     if (transferFailed || !statusAttribute.isValid()) {
         if (error == QNetworkReply::NoError) {
-            throw TrelloAPIError::requestFailed(-1, u"No HTTP response"_s);
+            throw TrelloAPIError::requestFailed(
+                -1, QCoreApplication::translate("TrelloAPIError", "No HTTP response"));
         }
         QString description;
         if (error == QNetworkReply::OperationCanceledError ||
             error == QNetworkReply::TimeoutError) {
-            description = u"The request timed out."_s;
+            description = QCoreApplication::translate("TrelloAPIError", "The request timed out.");
         } else {
             // Qt's texts may quote the URL, which carries the credentials: show it without
             // its query, and mask the secrets in case they appear some other way.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TrelloAPIError.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <algorithm>
@@ -43,22 +44,27 @@ TrelloAPIError TrelloAPIError::rateLimited(std::chrono::milliseconds retryIn, qu
 
 QString TrelloAPIError::errorDescription() const
 {
+    // The service's own words (m_detail) stay as they came.
     switch (m_kind) {
     case Kind::RequestFailed:
-        return u"Trello API request failed ("_s + QString::number(m_status) + u"): "_s + m_detail;
+        return QCoreApplication::translate("TrelloAPIError", "Trello API request failed (%1): %2")
+            .arg(QString::number(m_status), m_detail);
     case Kind::DecodingFailed:
-        return u"Failed to decode Trello response: "_s + m_detail;
+        return QCoreApplication::translate("TrelloAPIError", "Failed to decode Trello response: %1")
+            .arg(m_detail);
     case Kind::Transport:
-        return u"Network error: "_s + m_detail;
+        return QCoreApplication::translate("TrelloAPIError", "Network error: %1").arg(m_detail);
     case Kind::MissingCredentials:
-        return u"Trello API key and token are required. Open Settings to configure."_s;
+        return QCoreApplication::translate(
+            "TrelloAPIError", "Trello API key and token are required. Open Settings to configure.");
     case Kind::InvalidURL:
-        return u"Failed to construct Trello API URL."_s;
+        return QCoreApplication::translate("TrelloAPIError", "Failed to construct Trello API URL.");
     case Kind::RateLimited: {
         // Whole seconds, rounded up: "in 0 s" would be wrong while anything is left.
         const qint64 seconds = std::max<qint64>(1, (m_retryIn.count() + 999) / 1000);
-        return u"The service is limiting requests; trying again in "_s + QString::number(seconds) +
-               u" s"_s;
+        return QCoreApplication::translate("TrelloAPIError",
+                                           "The service is limiting requests; trying again in %1 s")
+            .arg(seconds);
     }
     }
     return QString();

@@ -349,6 +349,23 @@ QMenu *AppDelegate::buildStatusMenu()
     return menu;
 }
 
+QStringList AppDelegate::statusMenuTexts()
+{
+    const std::unique_ptr<QMenu> menu(buildStatusMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts.append(action->text());
+        }
+    }
+    return texts;
+}
+
+QWidget *AppDelegate::aboutWindow() const
+{
+    return m_about.get();
+}
+
 void AppDelegate::exportTrayMenu()
 {
     // A D-Bus (StatusNotifierItem) tray host shows the menu the program exports, and many of

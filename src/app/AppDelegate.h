@@ -19,6 +19,7 @@ class PanelWindow;
 class QMenu;
 class QQmlEngine;
 class QQuickView;
+class QWidget;
 
 // The tray shell: the icon and its menu, the panel and when it shows, the hot key, the About
 // and Settings windows, and callback URLs. Owns all of them for the whole run.
@@ -42,6 +43,9 @@ public:
     // Arguments of a start: callback URLs go to the store; the panel shows in any case.
     void openArguments(const QStringList &arguments);
     void showAbout();
+    QWidget *aboutWindow() const;
+    // The texts of the tray icon's menu as it would show now.
+    QStringList statusMenuTexts();
     // Whether a build run from its tree registers itself for callback URLs (not in the demo).
     void setRegistersUrlScheme(bool registers) { m_registersUrlScheme = registers; }
     // Refreshes what the panel shows and then calls `done`.

@@ -8,6 +8,11 @@
 
 #include <QCoroTimer>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QQuickItem>
 #include <QQuickView>
 
 #include <chrono>
@@ -48,11 +53,77 @@ bool save(QQuickWindow *window, const QString &path)
     return saved;
 }
 
+// With STAVELIN_TEXT_DUMP naming a file, every text a screen shows is appended to it, one JSON
+// object a line: {"screen": "board", "text": "Add card", "input": false}. "input" marks what
+// an editable field holds (the user's own words). The translation tests read it.
+class TextDump {
+public:
+    TextDump() : m_file(qEnvironmentVariable("STAVELIN_TEXT_DUMP"))
+    {
+        if (!m_file.fileName().isEmpty() && !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            std::fprintf(stderr, "stavelin: cannot write %s\n", m_file.fileName().toUtf8().constData());
+        }
+    }
+
+    bool active() const { return m_file.isOpen(); }
+
+    void add(const QString &screen, const QString &text, bool input = false)
+    {
+        if (!m_file.isOpen() || text.trimmed().isEmpty()) {
+            return;
+        }
+        const QJsonObject line{{QStringLiteral("screen"), screen},
+                               {QStringLiteral("text"), text},
+                               {QStringLiteral("input"), input}};
+        m_file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+        m_file.flush();
+    }
+
+    // The texts of every item the window shows: Text, TextInput and TextEdit (Controls draw
+    // labels, placeholders and buttons' words with these), skipping hidden and see-through ones.
+    void add(const QString &screen, QQuickWindow *window)
+    {
+        if (m_file.isOpen()) {
+            walk(screen, window->contentItem());
+        }
+    }
+
+    void add(const QString &screen, const QWidget *widget)
+    {
+        if (!m_file.isOpen()) {
+            return;
+        }
+        for (const QLabel *label : widget->findChildren<QLabel *>()) {
+            if (label->isVisible()) {
+                add(screen, label->text());
+            }
+        }
+    }
+
+private:
+    void walk(const QString &screen, QQuickItem *item)
+    {
+        if (!item->isVisible() || item->opacity() <= 0.0) {
+            return;
+        }
+        const bool input = item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit");
+        if (input || item->inherits("QQuickText")) {
+            add(screen, item->property("text").toString(), input && !item->property("readOnly").toBool());
+        }
+        for (QQuickItem *child : item->childItems()) {
+            walk(screen, child);
+        }
+    }
+
+    QFile m_file;
+};
+
 } // namespace
 
 QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString directory)
 {
     QDir().mkpath(directory);
+    TextDump texts;
     const QDir dir(directory);
     co_await state->startup();
     delegate->showPanel();
@@ -63,6 +134,7 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
     }
     co_await nextFrame(delegate->panel());
     save(delegate->panel(), dir.filePath(QStringLiteral("board-list.png")));
+    texts.add(QStringLiteral("board-list"), delegate->panel());
 
     // The first board, opened as a click on its row opens it, its columns drawn.
     if (!state->boards()->boards().isEmpty()) {
@@ -77,6 +149,7 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
         }
         co_await nextFrame(delegate->panel());
         save(delegate->panel(), dir.filePath(QStringLiteral("board.png")));
+        texts.add(QStringLiteral("board"), delegate->panel());
         state->setExpanded(true);
         co_await nextFrame(delegate->panel());
         co_await pause(300ms);
@@ -108,6 +181,7 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
             co_await pause(500ms); // the reactions follow the comments
             co_await nextFrame(delegate->panel());
             save(delegate->panel(), dir.filePath(QStringLiteral("card-editor.png")));
+            texts.add(QStringLiteral("card-editor"), delegate->panel());
         }
         state->setExpanded(false);
     }
@@ -115,4 +189,15 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
     delegate->showSettingsWindow();
     co_await nextFrame(delegate->settingsWindow());
     save(delegate->settingsWindow(), dir.filePath(QStringLiteral("settings.png")));
+    texts.add(QStringLiteral("settings"), delegate->settingsWindow());
+
+    if (texts.active()) {
+        for (const QString &text : delegate->statusMenuTexts()) {
+            texts.add(QStringLiteral("tray-menu"), text);
+        }
+        delegate->showAbout();
+        co_await pause(300ms);
+        texts.add(QStringLiteral("about"), delegate->aboutWindow());
+        texts.add(QStringLiteral("end"), QStringLiteral("end"));
+    }
 }

@@ -12,6 +12,7 @@
 #include "platform/LoginItem.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
+#include "views/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -48,26 +49,31 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     hooks::trace(QStringLiteral("application at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     QApplication::setQuitOnLastWindowClosed(false); // closing Settings or About never quits
+    // The user's language, before the first text is made (the options' help included).
+    const QString translation = translations::install(&app);
+    if (!translation.isEmpty()) {
+        hooks::trace(QStringLiteral("translation ") + translation);
+    }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A tray companion for Trello boards."));
+    parser.setApplicationDescription(QCoreApplication::translate("main", "A tray companion for Trello boards."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption demoOption(
         QStringLiteral("demo"),
-        QStringLiteral("Run on the built-in sandbox with a sample account; no keyring, no "
-                       "settings of yours are touched."));
+        QCoreApplication::translate("main", "Run on the built-in sandbox with a sample account; no "
+                                            "keyring, no settings of yours are touched."));
     const QCommandLineOption seedOption(QStringLiteral("demo-seed"),
-                                        QStringLiteral("The demo's account: sample, large or empty."),
-                                        QStringLiteral("name"), QStringLiteral("sample"));
+                                        QCoreApplication::translate("main", "The demo's account: sample, large or empty."),
+                                        QCoreApplication::translate("main", "name"), QStringLiteral("sample"));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot-dir"),
-        QStringLiteral("Open the panel and the Settings window and save pictures of them here."),
-        QStringLiteral("dir"));
+        QCoreApplication::translate("main", "Open the panel and the Settings window and save pictures of them here."),
+        QCoreApplication::translate("main", "dir"));
     parser.addOptions({demoOption, seedOption, screenshotOption});
     parser.addPositionalArgument(QStringLiteral("url"),
-                                 QStringLiteral("A stavelin: callback URL from the browser."),
-                                 QStringLiteral("[url…]"));
+                                 QCoreApplication::translate("main", "A stavelin: callback URL from the browser."),
+                                 QCoreApplication::translate("main", "[url…]"));
     parser.process(app);
     const bool demo = parser.isSet(demoOption);
     const QString seedName = parser.value(seedOption);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "LoginItem.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,9 +118,9 @@ std::optional<QString> LoginItem::writeEntry()
     // A path the entry cannot carry (a line break would start a new key) is refused rather
     // than written half-way.
     if (!QDir::isAbsolutePath(m_executable) || hasControlCharacters(m_executable))
-        return QStringLiteral("the program's path cannot be used in an autostart entry");
+        return QCoreApplication::translate("LoginItem", "the program's path cannot be used in an autostart entry");
     if (!QDir().mkpath(m_directory))
-        return QStringLiteral("cannot create the folder %1").arg(m_directory);
+        return QCoreApplication::translate("LoginItem", "cannot create the folder %1").arg(m_directory);
 
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
@@ -134,7 +135,7 @@ std::optional<QString> LoginItem::writeEntry()
     // Written to the side and renamed, so a failure never leaves a half-written entry.
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(filePath(), file.errorString());
+        return QCoreApplication::translate("LoginItem", "cannot write %1: %2").arg(filePath(), file.errorString());
     return std::nullopt;
 }
 
@@ -145,6 +146,6 @@ std::optional<QString> LoginItem::removeEntry()
         return std::nullopt;
     QFile file(filePath());
     if (!file.remove())
-        return QStringLiteral("cannot remove %1: %2").arg(filePath(), file.errorString());
+        return QCoreApplication::translate("LoginItem", "cannot remove %1: %2").arg(filePath(), file.errorString());
     return std::nullopt;
 }

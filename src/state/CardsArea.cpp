@@ -122,7 +122,7 @@ Operation CardsArea::createCard(const QString &listID, const QString &name, cons
     }
     const Optional<QDateTime> dueDate = optionalDate(due);
     if (dueDate.refused) {
-        return m_context.refuse(u"createCard"_s, u"Nothing was sent: the due date is not a date."_s);
+        return m_context.refuse(u"createCard"_s, tr("Nothing was sent: the due date is not a date."));
     }
     return m_context.run(u"createCard"_s, doCreateCard(listID, name, desc, dueDate.value));
 }
@@ -154,7 +154,7 @@ Operation CardsArea::updateCard(const QString &id, const QVariant &name, const Q
     const Optional<QString> target = optionalText(moveToListID);
     if (newName.refused || newDesc.refused || newDue.refused || complete.refused || target.refused ||
         (target.value && target.value->trimmed().isEmpty())) {
-        return m_context.refuse(u"updateCard"_s, u"Nothing was sent: a changed field has the wrong type."_s);
+        return m_context.refuse(u"updateCard"_s, tr("Nothing was sent: a changed field has the wrong type."));
     }
     return m_context.run(u"updateCard"_s, doUpdateCard(id, newName.value, newDesc.value, newDue.value,
                                                       clearDue, complete.value, target.value));
@@ -290,7 +290,7 @@ Operation CardsArea::setCardLabel(const QString &cardID, const QVariant &label, 
         return *refused;
     }
     if (label.metaType() != QMetaType::fromType<TrelloLabel>() || label.value<TrelloLabel>().id.isEmpty()) {
-        return m_context.refuse(u"setCardLabel"_s, u"Nothing was sent: that is not a label of this board."_s);
+        return m_context.refuse(u"setCardLabel"_s, tr("Nothing was sent: that is not a label of this board."));
     }
     return m_context.run(u"setCardLabel"_s, doSetCardLabel(cardID, label.value<TrelloLabel>(), isOn));
 }

@@ -7,6 +7,7 @@
 #include "SessionArea.h"
 
 #include <QCoroFuture>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -52,20 +53,20 @@ using ReadResult = std::variant<QByteArray, QString>;
 ReadResult readUpload(const QString &path, const QString &fileName)
 {
     const auto failure = [&fileName](const QString &reason) -> QString {
-        return u"Could not read \u201C"_s + fileName + u"\u201D: "_s + reason;
+        return QCoreApplication::translate("DetailsArea", "Could not read “%1”: %2").arg(fileName, reason);
     };
     const auto tooLarge = [&fileName]() -> QString {
-        return u"\u201C"_s + fileName + u"\u201D is too large to attach: the limit is "_s +
-               QLocale::c().formattedDataSize(DetailsArea::maxUploadBytes, 0,
-                                              QLocale::DataSizeTraditionalFormat) +
-               u" per file."_s;
+        return QCoreApplication::translate("DetailsArea",
+                                           "“%1” is too large to attach: the limit is %2 per file.")
+            .arg(fileName, QLocale::c().formattedDataSize(DetailsArea::maxUploadBytes, 0,
+                                                          QLocale::DataSizeTraditionalFormat));
     };
     if (path.isEmpty()) {
-        return failure(u"not a local file"_s);
+        return failure(QCoreApplication::translate("DetailsArea", "not a local file"));
     }
     const QFileInfo info(path);
     if (info.isDir()) {
-        return failure(u"it is a folder"_s);
+        return failure(QCoreApplication::translate("DetailsArea", "it is a folder"));
     }
     if (info.exists() && info.size() > DetailsArea::maxUploadBytes) {
         return tooLarge();
@@ -432,7 +433,7 @@ Operation DetailsArea::toggleCheckItem(const QString &cardID, const QVariant &it
     }
     if (item.metaType() != QMetaType::fromType<TrelloCheckItem>() ||
         item.value<TrelloCheckItem>().id.isEmpty()) {
-        return m_context.refuse(u"toggleCheckItem"_s, u"Nothing was sent: that is not a checklist item."_s);
+        return m_context.refuse(u"toggleCheckItem"_s, tr("Nothing was sent: that is not a checklist item."));
     }
     // Anything but "complete" counts as not done, so ticking it sends complete.
     const TrelloCheckItem checkItem = item.value<TrelloCheckItem>();

@@ -26,7 +26,7 @@ QString ErrorLog::record(Kind kind, const QString &operation, const QString &mes
     // One line, always: a service's error page may run over several.
     QString line = message.simplified();
     if (line.isEmpty()) {
-        line = u"The operation failed."_s;
+        line = tr("The operation failed.");
     }
     m_entries.push_back(Entry{kind, operation, line, QDateTime::currentDateTimeUtc()});
     while (m_entries.size() > capacity) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Operation.h"
 
+#include <QCoreApplication>
 #include <QJSEngine>
 
 namespace detail {
@@ -57,7 +58,7 @@ QCoro::Task<> Operation::drive(QCoro::Task<Outcome> task,
     } catch (const std::exception &error) {
         outcome = Outcome::failure(QString::fromUtf8(error.what()));
     } catch (...) {
-        outcome = Outcome::failure(QStringLiteral("The operation failed."));
+        outcome = Outcome::failure(QCoreApplication::translate("ErrorLog", "The operation failed."));
     }
     state->finish(std::move(outcome));
 }

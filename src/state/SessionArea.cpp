@@ -6,6 +6,7 @@
 #include "SerialCredentialStore.h"
 #include "platform/KeychainHelper.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -16,7 +17,8 @@ const QString CallbackScheme = u"stavelin"_s;
 
 QString connectedText(const TrelloMember &member)
 {
-    return u"Connected as "_s + member.fullName.value_or(member.username) + u"."_s;
+    return QCoreApplication::translate("SessionArea", "Connected as %1.")
+        .arg(member.fullName.value_or(member.username));
 }
 
 // One query component, percent-encoded. Commas, colons and slashes stay readable, as the
@@ -49,7 +51,7 @@ SessionArea::~SessionArea() = default;
 
 QString SessionArea::keyringFailureText()
 {
-    return u"The keyring did not store the credentials: they are used until Stavelin quits."_s;
+    return tr("The keyring did not store the credentials: they are used until Stavelin quits.");
 }
 
 QCoro::Task<> SessionArea::startup()
@@ -214,7 +216,10 @@ QCoro::Task<> SessionArea::connectWithStatus(QString operation, QString apiKey, 
         co_return; // a later connect or a disconnect took over; it sets the status
     }
     if (m_keyringFailed) {
-        setStatus(connectedText(*member) + u' ' + keyringFailureText(), true);
+        setStatus(tr("Connected as %1. The keyring did not store the credentials: they are used "
+                     "until Stavelin quits.")
+                      .arg(member->fullName.value_or(member->username)),
+                  true);
     } else {
         setStatus(connectedText(*member), false);
     }
@@ -228,7 +233,7 @@ Operation SessionArea::saveDraftCredentials()
     const QString key = m_draftKey.trimmed();
     const QString token = m_draftToken.trimmed();
     if (key.isEmpty() || token.isEmpty()) {
-        return Operation::finished(Outcome::failure(u"Enter an API key and a token."_s));
+        return Operation::finished(Outcome::failure(tr("Enter an API key and a token.")));
     }
     return m_context.run(u"saveDraftCredentials"_s,
                          connectWithStatus(u"saveDraftCredentials"_s, key, token, false));
@@ -253,7 +258,7 @@ void SessionArea::clearCredentials()
     setMember(std::nullopt);
     setCredentialsDraftKey(QString());
     setCredentialsDraftToken(QString());
-    setStatus(u"Disconnected."_s, false);
+    setStatus(tr("Disconnected."), false);
     Q_EMIT disconnected();
     // Queued behind any save still running, so the keyring ends up empty.
     m_credentials->remove(KeychainHelper::ApiKeyAccount);
@@ -295,7 +300,7 @@ void SessionArea::beginBrowserAuth()
 {
     const std::optional<QString> key = browserAuthKey();
     if (!key) {
-        setStatus(u"No API key available \u2014 enter one below."_s, true);
+        setStatus(tr("No API key available — enter one below."), true);
         return;
     }
     m_pendingAuthKey = key;
@@ -318,7 +323,7 @@ QCoro::Task<> SessionArea::doHandleAuthCallback(QString url)
     // The scheme as written: "STAVELIN:" is not ours.
     const qsizetype colon = url.indexOf(u':');
     if (colon <= 0 || QStringView(url).left(colon) != CallbackScheme) {
-        throw ReportedFailure(u"Not a Stavelin callback address."_s);
+        throw ReportedFailure(tr("Not a Stavelin callback address."));
     }
     // Host and path are not checked; the token travels in the fragment, never in the query.
     const QString fragment = QUrl(url).fragment(QUrl::FullyDecoded);
@@ -333,10 +338,10 @@ QCoro::Task<> SessionArea::doHandleAuthCallback(QString url)
         }
     }
     if (!token) {
-        setStatus(u"Trello authorization was cancelled or failed."_s, true);
+        setStatus(tr("Trello authorization was cancelled or failed."), true);
         throw ReportedFailure(m_context.errors().record(
             ErrorLog::Kind::Authorization, u"handleAuthCallback"_s,
-            u"Trello authorization did not return a token."_s));
+            tr("Trello authorization did not return a token.")));
     }
     if (m_pendingAuthKey) {
         co_await doFinishAuth(*token); // the answer to the authorization the user started
@@ -355,7 +360,7 @@ QCoro::Task<> SessionArea::askToConnect(QString token)
     if (key.isEmpty()) {
         throw ReportedFailure(m_context.errors().record(
             ErrorLog::Kind::Authorization, u"handleAuthCallback"_s,
-            u"No API key to go with the token from the browser."_s));
+            tr("No API key to go with the token from the browser.")));
     }
     const quint64 callback = ++m_callbacks;
     // A client of its own: the pair in use stays in use, for every request meanwhile too.
@@ -408,7 +413,7 @@ Operation SessionArea::confirmCallbackAccount()
 {
     if (!m_callbackAccount) {
         return m_context.refuse(u"confirmCallbackAccount"_s,
-                                u"No account from the browser is waiting to be connected."_s);
+                                tr("No account from the browser is waiting to be connected."));
     }
     const CallbackAccount account = *m_callbackAccount;
     return m_context.run(u"confirmCallbackAccount"_s,
@@ -436,7 +441,7 @@ QCoro::Task<> SessionArea::doFinishAuth(QString token)
     if (key.isEmpty()) {
         throw ReportedFailure(m_context.errors().record(
             ErrorLog::Kind::Authorization, u"finishAuth"_s,
-            u"No API key to go with the token from the browser."_s));
+            tr("No API key to go with the token from the browser.")));
     }
     co_await connectWithStatus(u"finishAuth"_s, key, token, true);
 }
@@ -446,14 +451,14 @@ void SessionArea::setLaunchAtLogin(bool enabled)
     if (!m_loginItem) {
         setLaunchAtLoginValue(false);
         m_context.errors().record(ErrorLog::Kind::Local, u"setLaunchAtLogin"_s,
-                                  u"Could not update login item: login items are not available here"_s);
+                                  tr("Could not update login item: login items are not available here"));
         return;
     }
     if (const std::optional<QString> failure = m_loginItem->setEnabled(enabled)) {
         // Whatever we asked for, show what the system now has.
         setLaunchAtLoginValue(m_loginItem->isEnabled());
         m_context.errors().record(ErrorLog::Kind::Local, u"setLaunchAtLogin"_s,
-                                  u"Could not update login item: "_s + *failure);
+                                  tr("Could not update login item: %1").arg(*failure));
         return;
     }
     setLaunchAtLoginValue(enabled);

@@ -5,6 +5,7 @@
 #include "Operation.h"
 #include "api/TrelloAPI.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
@@ -47,7 +48,8 @@ public:
     {
         for (const auto &[what, id] : ids) {
             if (id.trimmed().isEmpty()) {
-                return refuse(name, QStringLiteral("Nothing was sent: the %1 id is missing.")
+                return refuse(name, QCoreApplication::translate("StoreContext",
+                                                                  "Nothing was sent: the %1 id is missing.")
                                         .arg(QString::fromLatin1(what)));
             }
         }

@@ -437,6 +437,41 @@ QVariant Theme::colorFromHex(const QVariant &text) const
     return color ? QVariant::fromValue(*color) : QVariant();
 }
 
+QString Theme::colorName(const QVariant &name) const
+{
+    const std::optional<QString> given = nameFrom(name);
+    if (!given || given->isEmpty())
+        return QString();
+    static const char *const names[][2] = {
+        {"green", QT_TRANSLATE_NOOP("Theme", "Green")},   {"yellow", QT_TRANSLATE_NOOP("Theme", "Yellow")},
+        {"orange", QT_TRANSLATE_NOOP("Theme", "Orange")}, {"red", QT_TRANSLATE_NOOP("Theme", "Red")},
+        {"purple", QT_TRANSLATE_NOOP("Theme", "Purple")}, {"blue", QT_TRANSLATE_NOOP("Theme", "Blue")},
+        {"sky", QT_TRANSLATE_NOOP("Theme", "Sky")},       {"lime", QT_TRANSLATE_NOOP("Theme", "Lime")},
+        {"pink", QT_TRANSLATE_NOOP("Theme", "Pink")},     {"black", QT_TRANSLATE_NOOP("Theme", "Black")},
+    };
+    const QString base = theme::normalizedColorName(*given);
+    QString text;
+    for (const auto &[key, english] : names) {
+        if (base == QLatin1StringView(key))
+            text = QCoreApplication::translate("Theme", english);
+    }
+    if (text.isEmpty()) {
+        // Not one of the service's colours: its own name, each word capitalised.
+        QStringList words = given->split(u' ', Qt::SkipEmptyParts);
+        for (QString &word : words)
+            word = word.left(1).toUpper() + word.mid(1).toLower();
+        return words.join(u' ');
+    }
+    const QString lower = given->toLower();
+    if (lower.endsWith(u"_dark"))
+        return QCoreApplication::translate("Theme", "%1 (dark)").arg(text);
+    if (lower.endsWith(u"_light"))
+        return QCoreApplication::translate("Theme", "%1 (light)").arg(text);
+    if (lower.endsWith(u"_subtle"))
+        return QCoreApplication::translate("Theme", "%1 (subtle)").arg(text);
+    return text;
+}
+
 QString Theme::dueText(const QVariant &due, const QVariant &now) const
 {
     if (due.typeId() != QMetaType::QDateTime || !due.toDateTime().isValid())

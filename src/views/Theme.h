@@ -163,6 +163,9 @@ public:
     Q_INVOKABLE QColor trelloLabelTextColor(const QVariant &name, bool dark) const;
     // A colour, or undefined when the text is no six-digit hex colour.
     Q_INVOKABLE QVariant colorFromHex(const QVariant &text) const;
+    // A label colour's name in the user's language ("green_dark": "Green (dark)"); unknown
+    // names in title case.
+    Q_INVOKABLE QString colorName(const QVariant &name) const;
     // The empty string for an absent or invalid date; `now` defaults to the current time.
     Q_INVOKABLE QString dueText(const QVariant &due, const QVariant &now = QVariant()) const;
 

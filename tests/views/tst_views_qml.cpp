@@ -10,6 +10,7 @@
 #include "sandbox/Emulator.h"
 #include "state/AppState.h"
 #include "views/Theme.h"
+#include "views/Translations.h"
 
 #include <QCoroQml>
 #include <QCoroTask>
@@ -163,6 +164,8 @@ public slots:
     void applicationAvailable()
     {
         QCoro::Qml::registerTypes();
+        // English, whatever the machine's language: the tests read the texts.
+        translations::install(QCoreApplication::instance(), QLocale(QLocale::English));
         if (qEnvironmentVariable("STAVELIN_TEST_PALETTE") == u"dark"_s) {
             QGuiApplication::setPalette(theme::darkPalette());
         }

@@ -64,12 +64,12 @@ FocusScope {
         return url && /^https?:\/\//i.test(url) ? url : ""
     }
 
-    // A label's tooltip: its name, else its colour name in title case, else "Label".
+    // A label's tooltip: its name, else its colour name, else "Label".
     function labelTip(label: var): string {
         if (label.name)
             return label.name
         if (label.color)
-            return label.color.split(" ").map(w => w.charAt(0).toUpperCase() + w.slice(1).toLowerCase()).join(" ")
+            return Theme.colorName(label.color)
         return qsTr("Label")
     }
 

@@ -19,7 +19,7 @@ ColumnLayout {
         if (label.name)
             return label.name
         if (label.color)
-            return label.color.split(" ").map(w => w.charAt(0).toUpperCase() + w.slice(1).toLowerCase()).join(" ")
+            return Theme.colorName(label.color)
         return qsTr("Label")
     }
     function toggle(label: var): void {

@@ -42,21 +42,21 @@ Rectangle {
         if (minutes < 1)
             return qsTr("just now")
         if (hours < 1)
-            return minutes === 1 ? qsTr("1 minute ago") : qsTr("%1 minutes ago").arg(minutes)
+            return qsTr("%n minute(s) ago", "", minutes)
         if (days < 1)
-            return hours === 1 ? qsTr("1 hour ago") : qsTr("%1 hours ago").arg(hours)
+            return qsTr("%n hour(s) ago", "", hours)
         if (days < 7)
-            return days === 1 ? qsTr("1 day ago") : qsTr("%1 days ago").arg(days)
+            return qsTr("%n day(s) ago", "", days)
         if (days < 30) {
             const weeks = Math.floor(days / 7)
-            return weeks === 1 ? qsTr("1 week ago") : qsTr("%1 weeks ago").arg(weeks)
+            return qsTr("%n week(s) ago", "", weeks)
         }
         if (days < 365) {
             const months = Math.max(1, Math.floor(days / 30))
-            return months === 1 ? qsTr("1 month ago") : qsTr("%1 months ago").arg(months)
+            return qsTr("%n month(s) ago", "", months)
         }
         const years = Math.floor(days / 365)
-        return years === 1 ? qsTr("1 year ago") : qsTr("%1 years ago").arg(years)
+        return qsTr("%n year(s) ago", "", years)
     }
 
     function beginEdit(): void {

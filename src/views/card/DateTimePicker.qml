@@ -99,7 +99,9 @@ FocusScope {
             }
             Text {
                 objectName: "monthTitle"
-                text: picker.locale.standaloneMonthName(picker.shownMonth, Locale.LongFormat) + " " + picker.shownYear
+                //: The calendar's header: %1 is the month's name, %2 the year.
+                text: qsTr("%1 %2").arg(picker.locale.standaloneMonthName(picker.shownMonth, Locale.LongFormat))
+                                   .arg(picker.shownYear)
                 textFormat: Text.PlainText
                 font: Theme.headlineFont
                 color: Theme.primary
