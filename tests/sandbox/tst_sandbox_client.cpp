@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The real client against the emulated service, end to end: every operation, the whole sample
-// account decoded strictly, failures as the user would see them.
+// The real client against the emulated service: the whole sample account decoded strictly, the
+// round trips no store or view test makes, and the client's request budget. Failures reaching
+// the user are the fault matrix's (tests/state), the service's error answers tst_sandbox_emulation's.
 #include "api/TrelloAPI.h"
 #include "sandbox/Emulator.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -21,11 +21,7 @@ private slots:
     void init();
     void cleanup();
     void sampleAccountDecodes();
-    void refusals();
     void boardsListsAndCards();
-    void commentsAndReactions();
-    void checklistsAndAttachments();
-    void faultsReachTheCaller();
     void rateLimits();
 
 private:
@@ -142,31 +138,8 @@ void TestSandboxClient::sampleAccountDecodes()
     QVERIFY(dueDone >= 2);
 }
 
-void TestSandboxClient::refusals()
-{
-    TrelloAPI &api = *m_api;
-    const QString key = QString::fromStdString(m_emulator->apiKey());
-    api.setCredentials(key, u"ATTA-not-the-token"_s);
-    AWAIT_ERROR(token, api.validateCredentials());
-    QCOMPARE(token.errorDescription(), u"Trello API request failed (401): invalid token"_s);
-
-    api.setCredentials(u"0123456789abcdef0123456789abcdef"_s,
-                       QString::fromStdString(m_emulator->token()));
-    AWAIT_ERROR(wrongKey, api.fetchBoards());
-    QCOMPARE(wrongKey.status(), 401);
-    QCOMPARE(wrongKey.detail(), u"invalid key"_s);
-
-    api.setCredentials(key, QString::fromStdString(m_emulator->token()));
-    AWAIT_ERROR(missing, api.fetchCards(u"5e679b808e6e8828784b30e1"_s));
-    QCOMPARE(missing.errorDescription(),
-             u"Trello API request failed (404): The requested resource was not found."_s);
-    AWAIT_ERROR(malformed, api.deleteCard(u"not-an-id"_s));
-    QCOMPARE(malformed.errorDescription(), u"Trello API request failed (400): invalid id"_s);
-    AWAIT_ERROR(noName, api.createBoard(u"   "_s));
-    QCOMPARE(noName.status(), 400);
-    QVERIFY(noName.detail().contains(u"invalid value for name"_s));
-}
-
+// What the client sends is taken as meant and read back: the parts of boards and cards that
+// only a round trip shows (positions, archiving and moves have tests of their own).
 void TestSandboxClient::boardsListsAndCards()
 {
     TrelloAPI &api = *m_api;
@@ -175,17 +148,6 @@ void TestSandboxClient::boardsListsAndCards()
     AWAIT_OK(lists, api.fetchLists(board.id));
     QCOMPARE(lists.size(), 3);
     QCOMPARE(lists[0].name, u"To Do"_s);
-    AWAIT_OK(later, api.createList(board.id, u"Later"_s));
-    QCOMPARE(later.pos, lists[2].pos + 16384);
-    AWAIT_OK(renamed, api.renameList(later.id, u"Someday"_s));
-    QCOMPARE(renamed.name, u"Someday"_s);
-    const double between = (lists[0].pos + lists[1].pos) / 2;
-    AWAIT_OK(moved, api.moveList(later.id, between));
-    QCOMPARE(moved.pos, between);
-    AWAIT_DONE(api.archiveList(lists[2].id));
-    AWAIT_OK(remaining, api.fetchLists(board.id));
-    QCOMPARE(remaining.size(), 3);
-    QCOMPARE(remaining[1].id, later.id);
 
     const QDateTime due = QDateTime::currentDateTimeUtc().addDays(2);
     const QDateTime dueSeconds = QDateTime::fromSecsSinceEpoch(due.toSecsSinceEpoch(), Qt::UTC);
@@ -196,171 +158,19 @@ void TestSandboxClient::boardsListsAndCards()
                                   std::nullopt));
     QCOMPARE(done.dueComplete, std::optional(true));
     QCOMPARE(done.desc, std::optional(u""_s));
-    AWAIT_OK(cleared, api.updateCard(card.id, std::nullopt, std::nullopt, due, true, std::nullopt,
-                                     std::nullopt));
-    QVERIFY(!cleared.due.has_value());
-    AWAIT_OK(second, api.createCard(later.id, u"Rake leaves"_s));
-    AWAIT_OK(movedCard, api.moveCard(card.id, later.id, second.pos / 2));
-    QCOMPARE(movedCard.idList, later.id);
-    AWAIT_OK(laterCards, api.fetchCards(later.id));
-    QCOMPARE(laterCards.size(), 2);
-    QCOMPARE(laterCards[0].id, card.id);
 
     AWAIT_OK(labels, api.fetchBoardLabels(board.id));
     QCOMPARE(labels.size(), 6);
     AWAIT_OK(members, api.fetchBoardMembers(board.id));
     AWAIT_DONE(api.addLabel(card.id, labels[0].id));
     AWAIT_DONE(api.addMember(card.id, members[0].id));
-    AWAIT_OK(labelled, api.fetchCards(later.id));
+    AWAIT_OK(labelled, api.fetchCards(lists[0].id));
     QCOMPARE(labelled[0].labels->size(), 1);
     QCOMPARE(labelled[0].idMembers, std::optional(QStringList{members[0].id}));
     AWAIT_DONE(api.removeLabel(card.id, labels[0].id));
     AWAIT_DONE(api.removeMember(card.id, members[0].id));
-    AWAIT_OK(plain, api.fetchCards(later.id));
+    AWAIT_OK(plain, api.fetchCards(lists[0].id));
     QVERIFY(plain[0].labels->isEmpty() && plain[0].idMembers->isEmpty());
-
-    AWAIT_DONE(api.archiveCard(card.id));
-    AWAIT_DONE(api.deleteCard(second.id));
-    AWAIT_OK(empty, api.fetchCards(later.id));
-    QVERIFY(empty.isEmpty());
-
-    AWAIT_DONE(api.closeBoard(board.id));
-    AWAIT_OK(boards, api.fetchBoards());
-    QVERIFY(std::none_of(boards.begin(), boards.end(),
-                         [&](const TrelloBoard &b) { return b.id == board.id; }));
-}
-
-void TestSandboxClient::commentsAndReactions()
-{
-    TrelloAPI &api = *m_api;
-    Emulator &e = *m_emulator;
-    const QString card = QString::fromStdString(
-        e.cardId(e.listId(e.boardId("Product Roadmap"), "In Progress"), "Comment reactions"));
-    AWAIT_OK(before, api.fetchComments(card));
-    QCOMPARE(before.size(), 3);
-    AWAIT_OK(added, api.addComment(card, u"Looks good = ship & celebrate"_s));
-    QCOMPARE(added.data.text, u"Looks good = ship & celebrate"_s);
-    QCOMPARE(added.memberCreator->username, u"adalindqvist"_s);
-    AWAIT_OK(edited, api.editComment(added.id, u"Looks great"_s));
-    QCOMPARE(edited.data.text, u"Looks great"_s);
-    AWAIT_OK(after, api.fetchComments(card));
-    QCOMPARE(after.size(), 4);
-    QCOMPARE(after[0].id, added.id); // newest first
-    QCOMPARE(after[0].data.text, u"Looks great"_s);
-
-    AWAIT_DONE(api.addReaction(added.id, u"+1"_s));
-    AWAIT_OK(reactions, api.fetchReactions(added.id));
-    QCOMPARE(reactions.size(), 1);
-    QCOMPARE(reactions[0].emoji->shortName, std::optional(u"+1"_s));
-    QCOMPARE(reactions[0].emoji->native, std::optional(QString::fromUtf8("\xF0\x9F\x91\x8D")));
-    AWAIT_DONE(api.removeReaction(added.id, reactions[0].id));
-    AWAIT_OK(none, api.fetchReactions(added.id));
-    QVERIFY(none.isEmpty());
-
-    // Someone else's comment cannot be edited; deleting one takes its reactions along.
-    AWAIT_ERROR(foreign, api.editComment(before[1].id, u"mine now"_s));
-    QCOMPARE(foreign.status(), 401);
-    AWAIT_DONE(api.deleteComment(before[0].id));
-    AWAIT_ERROR(gone, api.fetchReactions(before[0].id));
-    QCOMPARE(gone.status(), 404);
-    AWAIT_OK(cards, api.fetchCards(QString::fromStdString(
-                        e.listId(e.boardId("Product Roadmap"), "In Progress"))));
-    const auto it = std::find_if(cards.begin(), cards.end(),
-                                 [&](const TrelloCard &c) { return c.id == card; });
-    QCOMPARE(it->badges->comments, 3);
-}
-
-void TestSandboxClient::checklistsAndAttachments()
-{
-    TrelloAPI &api = *m_api;
-    Emulator &e = *m_emulator;
-    const QString list =
-        QString::fromStdString(e.listId(e.boardId("Reading List"), "To Read"));
-    const QString card = QString::fromStdString(
-        e.cardId(list.toStdString(), "The Left Hand of Darkness"));
-    AWAIT_DONE(api.createChecklist(card, u"Notes"_s));
-    AWAIT_OK(created, api.fetchChecklists(card));
-    QCOMPARE(created.size(), 1);
-    const QString checklist = created[0].id;
-    AWAIT_DONE(api.addCheckItem(checklist, u"Chapter 1"_s));
-    AWAIT_DONE(api.addCheckItem(checklist, u"Chapter 2"_s));
-    AWAIT_OK(items, api.fetchChecklists(card));
-    const auto &first = items[0].checkItems[0];
-    QCOMPARE(first.idChecklist, checklist);
-    AWAIT_DONE(api.setCheckItemState(card, first.id, true));
-    AWAIT_DONE(api.renameCheckItem(card, items[0].checkItems[1].id, u"Chapter two"_s));
-    AWAIT_OK(updated, api.fetchChecklists(card));
-    QCOMPARE(updated[0].checkItems[0].state, u"complete"_s);
-    QCOMPARE(updated[0].checkItems[1].name, u"Chapter two"_s);
-    AWAIT_OK(cards, api.fetchCards(list));
-    const auto tile = std::find_if(cards.begin(), cards.end(),
-                                   [&](const TrelloCard &c) { return c.id == card; });
-    QCOMPARE(tile->badges->checkItems, 2);
-    QCOMPARE(tile->badges->checkItemsChecked, 1);
-    AWAIT_DONE(api.deleteCheckItem(checklist, first.id));
-    AWAIT_OK(fewer, api.fetchChecklists(card));
-    QCOMPARE(fewer[0].checkItems.size(), 1);
-    AWAIT_DONE(api.deleteChecklist(checklist));
-    AWAIT_OK(noneLeft, api.fetchChecklists(card));
-    QVERIFY(noneLeft.isEmpty());
-
-    AWAIT_DONE(api.addAttachment(card, u"https://example.org/review?a=1&b=2"_s, u"Review"_s));
-    QByteArray bytes("%PDF-1.4\r\n--stavelin-\r\n");
-    bytes.append(QByteArray(5000, '\x7f'));
-    AWAIT_DONE(api.uploadAttachment(card, bytes, u"the \"best\" book.pdf"_s, u"application/pdf"_s));
-    AWAIT_OK(attachments, api.fetchAttachments(card));
-    QCOMPARE(attachments.size(), 2);
-    QCOMPARE(attachments[0].url, u"https://example.org/review?a=1&b=2"_s);
-    QCOMPARE(attachments[0].isUpload, std::optional(false));
-    QCOMPARE(attachments[1].name, u"the \"best\" book.pdf"_s);
-    QCOMPARE(attachments[1].isUpload, std::optional(true));
-
-    // The uploaded file comes back from its url with its bytes and type.
-    QNetworkReply *reply = m_network->get(QNetworkRequest(QUrl(attachments[1].url)));
-    QSignalSpy finished(reply, &QNetworkReply::finished);
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(reply->readAll(), bytes);
-    QCOMPARE(reply->header(QNetworkRequest::ContentTypeHeader).toString(), u"application/pdf"_s);
-    reply->deleteLater();
-}
-
-void TestSandboxClient::faultsReachTheCaller()
-{
-    TrelloAPI &api = *m_api;
-    Emulator &e = *m_emulator;
-    e.injectFault("GET", "/1/members/me/boards", sandbox::Response::text("Bad Gateway", 502));
-    AWAIT_ERROR(gateway, api.fetchBoards());
-    QCOMPARE(gateway.errorDescription(), u"Trello API request failed (502): Bad Gateway"_s);
-
-    e.injectFault("GET", "/1/members/me/boards", sandbox::Response::json("[{\"id\":"));
-    AWAIT_ERROR(malformed, api.fetchBoards());
-    QCOMPARE(malformed.kind(), TrelloAPIError::Kind::DecodingFailed);
-
-    sandbox::Response dropped = sandbox::Response::json("[]");
-    dropped.dropConnection = true;
-    e.injectFault("GET", "/1/members/me/boards", dropped);
-    AWAIT_ERROR(lost, api.fetchBoards());
-    // Depending on whether the status line got through before the close, the client sees a
-    // transport error or an empty answer; either way the call fails.
-    QVERIFY(lost.kind() == TrelloAPIError::Kind::Transport ||
-            lost.kind() == TrelloAPIError::Kind::DecodingFailed);
-
-    e.injectFault("GET", "/1/members/me/boards", sandbox::Response::truncated("[{\"id\":\"x\"}]", 4));
-    AWAIT_ERROR(cut, api.fetchBoards());
-    QVERIFY(cut.kind() == TrelloAPIError::Kind::Transport ||
-            cut.kind() == TrelloAPIError::Kind::DecodingFailed);
-
-    const std::string limitBody = R"({"error":"API_TOKEN_LIMIT_EXCEEDED","message":"Rate limit exceeded"})";
-    e.injectFault("GET", "/1/members/me/boards", sandbox::Response::json(limitBody, 429));
-    AWAIT_ERROR(limited, api.fetchBoards());
-    QCOMPARE(limited.status(), 429);
-    QVERIFY(limited.detail().contains(u"API_TOKEN_LIMIT_EXCEEDED"_s));
-
-    // No message ever carries the credentials, whatever went wrong.
-    for (const auto *error : {&gateway, &malformed, &lost, &cut, &limited}) {
-        QVERIFY(!error->errorDescription().contains(QString::fromStdString(e.token())));
-        QVERIFY(!error->errorDescription().contains(QString::fromStdString(e.apiKey())));
-    }
 }
 
 // The client keeps within the limits the service's headers announce: what would be refused is

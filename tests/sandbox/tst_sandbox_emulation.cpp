@@ -190,6 +190,9 @@ void TestSandboxEmulation::sideEffects()
     const auto comment = object(call(e, "POST", "cards/" + card + "/actions/comments", "text=hi"));
     QCOMPARE(badges()[u"comments"_s].toInt(), 3);
     const std::string action = str(comment[u"id"_s]);
+    // Another member's comment cannot be edited.
+    const auto comments = call(e, "GET", "cards/" + card + "/actions", "filter=commentCard").json().toArray();
+    QCOMPARE(call(e, "PUT", "actions/" + str(comments.last().toObject()[u"id"_s]) + "/text", "value=x").status, 401);
     QCOMPARE(call(e, "POST", "actions/" + action + "/reactions", "shortName=%2B1").status, 200);
     QCOMPARE(call(e, "GET", "actions/" + action + "/reactions").json().toArray().size(), 1);
     // An alias names the same emoji: the same reaction, under the primary name.

@@ -130,7 +130,9 @@ void TestCredentials::refusedTokenIsNotSuccess()
     state->session()->beginBrowserAuth();
     const Outcome browser = await(state->session()->handleAuthCallback(u"stavelin://auth#token=refused"_s));
     QVERIFY(!browser.ok);
-    QVERIFY(!state->session()->credentialsStatus().startsWith(u"Connected"_s));
+    QCOMPARE(state->session()->credentialsStatus(), state->errorMessage());
+    QVERIFY(state->session()->credentialsStatusIsError());
+    QCOMPARE(state->session()->token(), u"refused"_s); // in use until replaced, as a typed one
     QVERIFY(!state->session()->member().has_value());
     QCOMPARE(completed.size(), 0);
     QVERIFY(!state->session()->isValidatingCredentials());

@@ -47,39 +47,32 @@ void TestTheme::labelColors_data()
     const QColor white(Qt::white);
     const QColor onLight = QColor::fromRgbF(0, 0, 0, 0.75f);
     for (const bool dark : {false, true}) {
-        const auto row = [dark](const char *tag) {
-            return &QTest::addRow("%s, %s", tag, dark ? "dark" : "light");
+        // A named colour, as the row's tag; an invalid name reads as none.
+        const auto row = [dark](const char *name, const QColor &color, const QColor &text,
+                                bool named = true) {
+            QTest::addRow("%s, %s", name, dark ? "dark" : "light")
+                << (named ? QVariant(QString::fromUtf8(name)) : QVariant()) << dark << color << text;
+        };
+        const auto hue = [&](const char *name, Hue h, const QColor &text) {
+            row(name, theme::systemColor(h, dark), text);
         };
         const QColor gray = theme::systemColor(Hue::Gray, dark);
-        *row("no name") << QVariant() << dark << gray << white;
-        *row("empty") << QVariant(u""_s) << dark << gray << white;
-        *row("unknown") << QVariant(u"teal"_s) << dark << gray << white;
-        *row("not trimmed") << QVariant(u" red"_s) << dark << gray << white;
-        *row("only a suffix") << QVariant(u"_dark"_s) << dark << gray << white;
-        *row("Green_Dark") << QVariant(u"Green_Dark"_s) << dark
-                           << theme::systemColor(Hue::Green, dark) << white;
-        *row("yellow") << QVariant(u"yellow"_s) << dark << theme::systemColor(Hue::Yellow, dark)
-                       << onLight;
-        *row("orange_light") << QVariant(u"orange_light"_s) << dark
-                             << theme::systemColor(Hue::Orange, dark) << white;
-        *row("red_subtle") << QVariant(u"red_subtle"_s) << dark
-                           << theme::systemColor(Hue::Red, dark) << white;
-        // Suffixes come off in a fixed order, once each.
-        *row("red_subtle_dark") << QVariant(u"red_subtle_dark"_s) << dark
-                                << theme::systemColor(Hue::Red, dark) << white;
-        *row("red_dark_subtle") << QVariant(u"red_dark_subtle"_s) << dark << gray << white;
-        *row("PURPLE") << QVariant(u"PURPLE"_s) << dark << theme::systemColor(Hue::Purple, dark)
-                       << white;
-        *row("blue_dark") << QVariant(u"blue_dark"_s) << dark << theme::systemColor(Hue::Blue, dark)
-                          << white;
-        *row("pink") << QVariant(u"pink"_s) << dark << theme::systemColor(Hue::Pink, dark) << white;
-        *row("sky_subtle") << QVariant(u"sky_subtle"_s) << dark
-                           << QColor::fromRgbF(0.4f, 0.7f, 0.9f) << onLight;
-        *row("lime_light") << QVariant(u"lime_light"_s) << dark
-                           << QColor::fromRgbF(0.7f, 0.85f, 0.3f) << onLight;
+        row("no name", gray, white, false);
+        for (const char *name : {"", "teal", " red", "_dark", "red_dark_subtle"}) {
+            row(name, gray, white); // unknown, untrimmed, only a suffix, suffixes out of order
+        }
+        hue("Green_Dark", Hue::Green, white);
+        hue("yellow", Hue::Yellow, onLight);
+        hue("orange_light", Hue::Orange, white);
+        hue("red_subtle", Hue::Red, white);
+        hue("red_subtle_dark", Hue::Red, white); // suffixes come off in a fixed order, once each
+        hue("PURPLE", Hue::Purple, white);
+        hue("blue_dark", Hue::Blue, white);
+        hue("pink", Hue::Pink, white);
+        row("sky_subtle", QColor::fromRgbF(0.4f, 0.7f, 0.9f), onLight);
+        row("lime_light", QColor::fromRgbF(0.7f, 0.85f, 0.3f), onLight);
         const float black = dark ? 0.62f : 0.22f;
-        *row("black") << QVariant(u"black_light"_s) << dark << QColor::fromRgbF(black, black, black)
-                      << (dark ? onLight : white);
+        row("black_light", QColor::fromRgbF(black, black, black), dark ? onLight : white);
     }
 }
 

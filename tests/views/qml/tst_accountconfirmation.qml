@@ -24,18 +24,11 @@ Item {
         SignalSpy {}
     }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "AccountConfirmation"
-        when: windowShown
 
         readonly property string otherToken: "ATTAmarcos0token0from0a0page0he0never0visited0b7e3"
-
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
 
         function init() {
             // Marco is a member of the sample account. (Starting it over would wait for the

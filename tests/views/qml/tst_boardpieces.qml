@@ -19,19 +19,12 @@ Item {
     Component { id: tileComponent; CardView { width: 240 } }
     Component { id: columnComponent; ListColumn { height: 600 } }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "BoardPieces"
-        when: windowShown
 
         property string boardID
         property var lists: []
-
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
 
         function initTestCase() {
             // Fresh data once: the tests below check moves relative to where things are.
@@ -43,30 +36,18 @@ Item {
         function init() {
             boardID = AppState.boards.model.get(0).id
             waitFor(AppState.boards.refreshLists(boardID))
-            const model = AppState.boards.listsModel(boardID)
-            const found = []
-            for (let i = 0; i < model.count; ++i) {
-                found.push(model.get(i).id)
-                waitFor(AppState.cards.refreshCards(model.get(i).id))
-            }
-            lists = found
+            lists = ids(AppState.boards.listsModel(boardID))
+            for (const listID of lists)
+                waitFor(AppState.cards.refreshCards(listID))
             verify(lists.length >= 3)
             AppState.errorMessage = ""
         }
 
         function cardIds(listID) {
-            const model = AppState.cards.cardsModel(listID)
-            const ids = []
-            for (let i = 0; i < model.count; ++i)
-                ids.push(model.get(i).id)
-            return ids
+            return ids(AppState.cards.cardsModel(listID))
         }
         function listIds() {
-            const model = AppState.boards.listsModel(boardID)
-            const ids = []
-            for (let i = 0; i < model.count; ++i)
-                ids.push(model.get(i).id)
-            return ids
+            return ids(AppState.boards.listsModel(boardID))
         }
         function moves() {
             return Sandbox.requests("PUT", "/1/(cards|lists)/.*").length

@@ -16,16 +16,9 @@ Item {
         BoardDetailView { anchors.fill: parent }
     }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "BoardScreen"
-        when: windowShown
-
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
 
         function initTestCase() {
             verify(Sandbox.reset("sample")) // other tests have moved cards around
@@ -37,18 +30,7 @@ Item {
         }
 
         function board(name) {
-            const model = AppState.boards.model
-            for (let i = 0; i < model.count; ++i) {
-                if (model.get(i).name === name)
-                    return model.get(i)
-            }
-            return null
-        }
-        function ids(model) {
-            const found = []
-            for (let i = 0; i < model.count; ++i)
-                found.push(model.get(i).id)
-            return found
+            return find(AppState.boards.model, b => b.name === name)
         }
         // The item with the keyboard focus is the one named so (a removed tile may linger).
         function focused(objectName) {

@@ -17,30 +17,20 @@ Item {
     Component { id: pickerComponent; DateTimePicker {} }
     Component { id: spyComponent; SignalSpy { signalName: "dismissed" } }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "CardEditor"
-        when: windowShown
 
         property string boardID
         property var lists: null
         // Dismissals of the editor opened last.
         property SignalSpy spy: null
 
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
         function initTestCase() {
             waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             const name = "Editor board " + Date.now()
             waitFor(AppState.boards.createBoard(name, ""))
-            const boards = AppState.boards.model
-            for (let i = 0; i < boards.count; ++i) {
-                if (boards.get(i).name === name)
-                    boardID = boards.get(i).id
-            }
+            boardID = find(AppState.boards.model, b => b.name === name).id
             waitFor(AppState.boards.refreshLists(boardID))
             lists = AppState.boards.listsModel(boardID)
             verify(lists.count >= 2)
@@ -52,12 +42,9 @@ Item {
             const listID = lists.get(0).id
             waitFor(AppState.cards.createCard(listID, name, desc, due))
             waitFor(AppState.cards.refreshCards(listID))
-            const cards = AppState.cards.cardsModel(listID)
-            for (let i = 0; i < cards.count; ++i) {
-                if (cards.get(i).name === name)
-                    return cards.get(i)
-            }
-            fail("card not created: " + name)
+            const card = find(AppState.cards.cardsModel(listID), c => c.name === name)
+            verify(card !== null, "card created: " + name)
+            return card
         }
         function open(card) {
             const editor = createTemporaryObject(editorComponent, host, { card: card, lists: lists })
@@ -83,10 +70,6 @@ Item {
         // How the service is sent a date: UTC, whole seconds.
         function iso(date) {
             return new Date(Math.floor(date.getTime() / 1000) * 1000).toISOString().replace(".000Z", "Z")
-        }
-        function typeText(text) {
-            for (const ch of text)
-                keyClick(ch)
         }
         function retitle(editor, text) {
             const title = part(editor, "editorTitleField")

@@ -16,28 +16,15 @@ Item {
     Component { id: membersComponent; CardMembersSection { width: 400 } }
     Component { id: attachmentsComponent; CardAttachmentsSection { width: 400 } }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "CardSections"
-        when: windowShown
 
         // The sample card "Attachments upload": label Feature, member Ada, two files and a link.
         property var card
         property string boardID
         property string listID
 
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
-        function find(model, test) {
-            for (let i = 0; i < model.count; ++i) {
-                if (test(model.get(i)))
-                    return model.get(i)
-            }
-            return null
-        }
         // The store's copy of the card now, as the editor would hand it on.
         function currentCard() {
             const cards = AppState.cards.cardsModel(listID)
@@ -65,10 +52,6 @@ Item {
             AppState.errorMessage = ""
         }
 
-        function typeText(text) {
-            for (const c of text)
-                keyClick(c)
-        }
         function ticked(section, name) {
             return findChild(findChild(section, name), "checkmark").visible
         }
@@ -82,12 +65,9 @@ Item {
             verify(findChild(section, "label:Yellow") !== null)
             verify(ticked(section, "label:Feature"))
             verify(!ticked(section, "label:Bug"))
-            const bug = find(labels, l => l.name === "Bug")
-            const feature = find(labels, l => l.name === "Feature")
 
+            // A row switches its own label: what the service then holds shows ticked.
             mouseClick(findChild(section, "label:Bug"))
-            tryVerify(function () { return Sandbox.requests("POST", "/1/cards/" + card.id + "/idLabels").length === 1 })
-            compare(Sandbox.requests("POST", "/1/cards/" + card.id + "/idLabels")[0].value, bug.id)
             tryVerify(function () { return currentCard().idLabels.length === 2 })
             section.card = currentCard()
             verify(ticked(section, "label:Bug"))
@@ -95,7 +75,6 @@ Item {
             // Off again from the keyboard.
             findChild(section, "label:Feature").forceActiveFocus()
             keyClick(Qt.Key_Space)
-            tryVerify(function () { return Sandbox.requests("DELETE", "/1/cards/" + card.id + "/idLabels/" + feature.id).length === 1 })
             tryVerify(function () { return currentCard().idLabels.length === 1 })
             section.card = currentCard()
             verify(!ticked(section, "label:Feature"))
@@ -112,13 +91,9 @@ Item {
             verify(ticked(section, "member:adalindqvist"))
             verify(!ticked(section, "member:marcobellini"))
             const marco = find(members, m => m.username === "marcobellini")
-            const ada = find(members, m => m.username === "adalindqvist")
 
             mouseClick(findChild(section, "member:marcobellini"))
             mouseClick(findChild(section, "member:adalindqvist"))
-            tryVerify(function () { return Sandbox.requests("POST", "/1/cards/" + card.id + "/idMembers").length === 1 })
-            compare(Sandbox.requests("POST", "/1/cards/" + card.id + "/idMembers")[0].value, marco.id)
-            tryVerify(function () { return Sandbox.requests("DELETE", "/1/cards/" + card.id + "/idMembers/" + ada.id).length === 1 })
             tryVerify(function () { const ids = currentCard().idMembers; return ids.length === 1 && ids[0] === marco.id })
             section.card = currentCard()
             verify(ticked(section, "member:marcobellini"))

@@ -62,14 +62,6 @@ Item {
             compare(flow.implicitWidth, 84)
             compare(flow.implicitHeight, 44)
 
-            holder.width = 84
-            waitForItemPolished(flow)
-            compare(flow.implicitHeight, 44)
-            holder.width = 83
-            waitForItemPolished(flow)
-            compare(flow.implicitHeight, 68)
-            compare(flow.implicitWidth, 40)
-
             holder.model = 0
             waitForItemPolished(flow)
             compare(flow.implicitWidth, 0)

@@ -62,16 +62,9 @@ Item {
         signalName: "settingsWindowRequested"
     }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "MenuBarRootView"
-        when: windowShown
-
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
 
         // A connected account on the sandbox's sample data, or on fresh data of `seed`.
         function connectTo(seed) {
@@ -116,11 +109,6 @@ Item {
             return item
         }
 
-        function type(text) {
-            for (const c of text)
-                keyClick(c)
-        }
-
         // What the content area shows: "list" or "prompt" at home, else the screen on top.
         function screen(view) {
             const top = view.currentScreen.objectName
@@ -153,14 +141,6 @@ Item {
             return list.itemAtIndex(0)
         }
 
-        function boardNamed(name) {
-            for (let i = 0; i < AppState.boards.model.count; ++i) {
-                if (AppState.boards.model.get(i).name === name)
-                    return AppState.boards.model.get(i)
-            }
-            return null
-        }
-
         function test_search() {
             const view = makeView()
             const field = child(view, "boardSearchField")
@@ -172,7 +152,7 @@ Item {
             verify(field.activeFocus)
 
             // Trimmed, any letter case, in the name...
-            type("  reNOVATion ")
+            typeText("  reNOVATion ")
             tryCompare(view, "boardSearch", "  reNOVATion ")
             compare(shownBoards(view), ["Home Renovation"])
 
@@ -180,12 +160,12 @@ Item {
             click(view, "clearSearchButton")
             compare(view.boardSearch, "")
             compare(field.text, "")
-            type("Tray Companion")
+            typeText("Tray Companion")
             compare(shownBoards(view), ["Product Roadmap"])
 
             // Nothing matches: the text says so, with the search as typed.
             field.selectAll()
-            type(" zebra  ")
+            typeText(" zebra  ")
             compare(shownBoards(view), [])
             const noMatch = child(view, "noMatchText")
             verify(noMatch.visible)
@@ -206,7 +186,7 @@ Item {
             const noMatch = child(view, "noMatchText")
             const count = AppState.boards.model.count
             mouseClick(child(view, "boardSearchField"))
-            type("garden")
+            typeText("garden")
             tryVerify(function () { return noMatch.visible })
 
             // Elsewhere, one board is archived and a matching one made.
@@ -218,7 +198,7 @@ Item {
             verify(!noMatch.visible)
 
             // And back: the match goes, another board comes.
-            verify(Sandbox.send("PUT", "/boards/" + boardNamed("Garden Plans").id, { closed: "true" }))
+            verify(Sandbox.send("PUT", "/boards/" + find(AppState.boards.model, b => b.name === "Garden Plans").id, { closed: "true" }))
             verify(Sandbox.send("POST", "/boards", { name: "Fence Repairs" }))
             waitFor(AppState.boards.refreshBoards())
             compare(AppState.boards.model.count, count)
@@ -237,17 +217,17 @@ Item {
 
             // A name of spaces only cannot be sent.
             mouseClick(child(view, "newBoardNameField"))
-            type("   ")
+            typeText("   ")
             verify(!create.enabled)
             keyClick(Qt.Key_Return)
             compare(screen(view), "newBoardScreen")
 
-            type(" Garden Plans ")
+            typeText(" Garden Plans ")
             verify(create.enabled)
             mouseClick(child(view, "newBoardDescField"))
-            type("  ")
+            typeText("  ")
             keyClick(Qt.Key_Return)
-            type(" ")
+            typeText(" ")
             compare(view.newBoardDesc, "  \n ")
 
             click(view, "cancelNewBoardButton")
@@ -255,7 +235,7 @@ Item {
             click(view, "newBoardButton")
             const form = view.currentScreen // the old form may not be destroyed yet
             mouseClick(child(form, "newBoardNameField"))
-            type(" Garden Plans ")
+            typeText(" Garden Plans ")
 
             // A second click while the first create is under way makes no second board.
             Sandbox.setLatency(300)
@@ -274,7 +254,7 @@ Item {
             // A failed create resets the form as well; the banner tells why.
             click(view, "newBoardButton")
             mouseClick(child(view.currentScreen, "newBoardNameField"))
-            type("Doomed")
+            typeText("Doomed")
             Sandbox.failNext("POST", "/1/boards/?", 500, "The board could not be made")
             keyClick(Qt.Key_Return)
             tryVerify(function () { return screen(view) === "list" }, 5000)
@@ -370,14 +350,14 @@ Item {
             const hide = hideSpy
 
             mouseClick(child(view, "boardSearchField"))
-            type("road")
+            typeText("road")
             keyClick(Qt.Key_Escape)
             compare(hide.count, 1, "from the search field")
             compare(view.boardSearch, "road")
 
             click(view, "newBoardButton")
             mouseClick(child(view, "newBoardNameField"))
-            type("Half")
+            typeText("Half")
             keyClick(Qt.Key_Escape)
             compare(hide.count, 2, "from the new board form")
             compare(stackOf(view), ["homeScreen", "newBoardScreen"])

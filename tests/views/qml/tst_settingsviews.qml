@@ -32,16 +32,9 @@ Item {
         SignalSpy {}
     }
 
-    TestCase {
+    StoreTestCase {
         id: test
         name: "SettingsViews"
-        when: windowShown
-
-        function waitFor(operation) {
-            let done = false
-            operation.then(test, function () { done = true })
-            tryVerify(function () { return done }, 5000, "the store operation returned")
-        }
 
         function init() {
             AppState.session.clearCredentials()
