@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   # Qt 6 and its QML modules; the declarative tools bring qmlcachegen and qmllint
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
-  qt6-svg-dev qt6-l10n-tools qml6-module-qtquick qml6-module-qtquick-controls
+  qt6-svg-dev qml6-module-qtquick qml6-module-qtquick-controls
   qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-dialogs
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qt6-qpa-plugins libqt6svg6
