@@ -84,6 +84,10 @@ public:
     void delayAnswers(const std::string &method, const std::string &pathPattern,
                       std::chrono::milliseconds delay, int times = 1);
 
+    // Answers a request in this process, as the server would but without the network, the
+    // latency or the record of requests: for the fuzz target.
+    Response answer(const RecordedRequest &request) { return handle(request); }
+
     // Every request as it arrived. Kept in memory for tests; nothing is ever printed.
     std::vector<RecordedRequest> requests() const;
     void clearRequests();

@@ -11,19 +11,6 @@
 namespace sandbox {
 
 namespace {
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 // httplib parses multipart bodies itself and then keeps no raw body. Requests are recorded
 // byte for byte, so a multipart content type is hidden from httplib until the body is read.
 constexpr const char *kHiddenContentType = "X-Loopback-Content-Type";
@@ -84,47 +71,6 @@ Response Response::slow(std::string body, std::chrono::milliseconds pause, size_
     response.bodyChunkDelay = pause;
     response.bodyChunkSize = std::max<size_t>(pieceSize, 1);
     return response;
-}
-
-std::string LoopbackServer::percentDecode(const std::string &text, bool plusIsSpace)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '%' && i + 2 < text.size()) {
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out.push_back(static_cast<char>(high * 16 + low));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(plusIsSpace && c == '+' ? ' ' : c);
-    }
-    return out;
-}
-
-std::vector<std::pair<std::string, std::string>> LoopbackServer::parseQuery(const std::string &raw)
-{
-    std::vector<std::pair<std::string, std::string>> items;
-    size_t start = 0;
-    while (start <= raw.size() && !raw.empty()) {
-        size_t end = raw.find('&', start);
-        if (end == std::string::npos) {
-            end = raw.size();
-        }
-        const std::string piece = raw.substr(start, end - start);
-        if (!piece.empty()) {
-            const size_t equals = piece.find('=');
-            const std::string name = piece.substr(0, equals);
-            const std::string value = equals == std::string::npos ? "" : piece.substr(equals + 1);
-            items.emplace_back(percentDecode(name, true), percentDecode(value, true));
-        }
-        start = end + 1;
-    }
-    return items;
 }
 
 LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())

@@ -34,14 +34,41 @@ QString newBoundary()
     return u"stavelin-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
+namespace {
+// A header value of ours must not end its line early: every control character (CR and LF
+// above all) becomes a space.
+QString headerSafe(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            c = u' ';
+        }
+    }
+    return text;
+}
+} // namespace
+
 QByteArray multipartBody(const QString &boundary, const QString &fileName,
                          const QString &mimeType, const QByteArray &fileData)
 {
-    QString safeName = fileName;
+    // Inside the quoted file name a double quote would end it and a backslash may escape the
+    // next character, depending on the server; neither goes out.
+    QString safeName = headerSafe(fileName);
     safeName.replace(u'"', u'\'');
+    safeName.replace(u'\\', u'_');
+    QString safeType = headerSafe(mimeType);
+    while (safeType.startsWith(u' ')) {
+        safeType.remove(0, 1);
+    }
+    while (safeType.endsWith(u' ')) {
+        safeType.chop(1);
+    }
+    if (safeType.isEmpty()) {
+        safeType = u"application/octet-stream"_s;
+    }
     const QByteArray head = (u"--"_s + boundary + u"\r\n"_s +
                              u"Content-Disposition: form-data; name=\"file\"; filename=\""_s +
-                             safeName + u"\"\r\n"_s + u"Content-Type: "_s + mimeType +
+                             safeName + u"\"\r\n"_s + u"Content-Type: "_s + safeType +
                              u"\r\n\r\n"_s)
                                 .toUtf8();
     const QByteArray tail = (u"\r\n--"_s + boundary + u"--\r\n"_s).toUtf8();

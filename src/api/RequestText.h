@@ -17,7 +17,9 @@ QString date(const QDateTime &instant);
 // "stavelin-" and a fresh upper-case UUID.
 QString newBoundary();
 
-// The one-part multipart/form-data body of a file upload.
+// The one-part multipart/form-data body of a file upload. The file name goes into the part's
+// header with control characters as spaces, '"' as "'" and '\\' as '_'; an empty or blank
+// type as application/octet-stream.
 QByteArray multipartBody(const QString &boundary, const QString &fileName,
                          const QString &mimeType, const QByteArray &fileData);
 

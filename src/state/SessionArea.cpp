@@ -3,6 +3,7 @@
 // disconnecting, and the login item.
 #include "SessionArea.h"
 
+#include "CallbackUrl.h"
 #include "SerialCredentialStore.h"
 #include "platform/KeychainHelper.h"
 
@@ -13,7 +14,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString CallbackScheme = u"stavelin"_s;
+const QString CallbackScheme = QString::fromUtf16(CallbackUrl::Scheme);
 
 QString connectedText(const TrelloMember &member)
 {
@@ -320,23 +321,10 @@ Operation SessionArea::handleAuthCallback(const QString &url)
 
 QCoro::Task<> SessionArea::doHandleAuthCallback(QString url)
 {
-    // The scheme as written: "STAVELIN:" is not ours.
-    const qsizetype colon = url.indexOf(u':');
-    if (colon <= 0 || QStringView(url).left(colon) != CallbackScheme) {
+    if (!CallbackUrl::isOurs(url)) {
         throw ReportedFailure(tr("Not a Stavelin callback address."));
     }
-    // Host and path are not checked; the token travels in the fragment, never in the query.
-    const QString fragment = QUrl(url).fragment(QUrl::FullyDecoded);
-    std::optional<QString> token;
-    for (const QString &piece : fragment.split(u'&', Qt::SkipEmptyParts)) {
-        const qsizetype equals = piece.indexOf(u'=');
-        if (equals <= 0 || equals == piece.size() - 1) {
-            continue; // no name or no value: split in two, one of the parts would be empty
-        }
-        if (QStringView(piece).left(equals) == u"token") {
-            token = piece.mid(equals + 1); // a later token item wins; "=" inside is kept
-        }
-    }
+    const std::optional<QString> token = CallbackUrl::token(url);
     if (!token) {
         setStatus(tr("Trello authorization was cancelled or failed."), true);
         throw ReportedFailure(m_context.errors().record(

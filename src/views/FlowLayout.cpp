@@ -9,6 +9,16 @@ FlowLayout::FlowLayout(QQuickItem *parent) : QQuickItem(parent)
     connect(this, &QQuickItem::visibleChanged, this, &FlowLayout::scheduleLayout);
 }
 
+// QQuickItem's destructor hides and unparents the children, and hides this item: each of
+// those signals would call scheduleLayout on an object that is no longer a FlowLayout.
+FlowLayout::~FlowLayout()
+{
+    disconnect(this, nullptr, this, nullptr);
+    const QList<QQuickItem *> children = childItems();
+    for (QQuickItem *child : children)
+        disconnect(child, nullptr, this, nullptr);
+}
+
 void FlowLayout::setSpacing(qreal spacing)
 {
     if (!std::isfinite(spacing) || spacing == m_spacing)

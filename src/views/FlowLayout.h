@@ -25,6 +25,7 @@ class FlowLayout : public QQuickItem {
 
 public:
     explicit FlowLayout(QQuickItem *parent = nullptr);
+    ~FlowLayout() override;
 
     qreal spacing() const { return m_spacing; }
     void setSpacing(qreal spacing);

@@ -122,6 +122,8 @@ void TestAuth::callbacks_data()
     QTest::newRow("other items around it") << u"stavelin://auth#state=x&token=abc&&error="_s << u"abc"_s;
     QTest::newRow("equals sign kept") << u"stavelin://auth#token=ab=cd=="_s << u"ab=cd=="_s;
     QTest::newRow("percent-encoded") << u"stavelin://auth#token=ab%3Dcd%2Bef%20g"_s << u"ab=cd+ef g"_s;
+    QTest::newRow("encoded & and = stay in the value")
+        << u"stavelin://auth#token=ab%26cd%3D&state=x%26token%3Dy"_s << u"ab&cd="_s;
     QTest::newRow("later token wins") << u"stavelin://auth#token=first&token=second"_s << u"second"_s;
     QTest::newRow("host and path unchecked") << u"stavelin:/elsewhere#token=abc"_s << u"abc"_s;
     QTest::newRow("denied") << u"stavelin://auth#token=&error=Token%20request%20rejected"_s << QString();
