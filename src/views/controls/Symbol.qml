@@ -13,7 +13,8 @@ Image {
     property color color: Theme.primary
 
     // Drawn at the size it is shown, times the screen's pixel ratio; 16 px until it has a size.
-    sourceSize: width > 0 && height > 0 ? Qt.size(Math.ceil(width), Math.ceil(height)) : Qt.size(16, 16)
+    sourceSize.width: width > 0 ? Math.ceil(width) : 16
+    sourceSize.height: height > 0 ? Math.ceil(height) : 16
     source: name === "" ? "" : Symbols.source(name, color)
     fillMode: Image.PreserveAspectFit
     // Icons are decoration; the control around them carries the accessible name.
