@@ -36,6 +36,8 @@ packages=(
   openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   # the reactions of the demo and its screenshots are emoji
   fonts-noto-color-emoji
+  # an icon theme (Debian's default), so the icon tests look symbols up in a real one too
+  adwaita-icon-theme
 )
 
 missing=()

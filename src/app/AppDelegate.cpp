@@ -49,23 +49,18 @@ AppDelegate::AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent)
 {
 }
 
-AppDelegate::~AppDelegate()
-{
-    qApp->removeEventFilter(this);
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
     // The icon first: it is what the user waits for.
     m_tray = new QSystemTrayIcon(this);
-    m_darkIcon = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
-    m_tray->setIcon(QIcon(trayIconPath(m_darkIcon)));
+    m_tray->setIcon(QIcon(trayIconPath()));
     m_tray->setToolTip(QStringLiteral("Stavelin"));
     connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
     m_tray->show();
     Q_EMIT trayIconShown();
     exportTrayMenu();
-    qApp->installEventFilter(this); // palette changes
     // The panel is built as soon as the tray host has the icon, so that building it does not
     // hold up the icon's first paint. Anything that needs it earlier builds it at once.
     watchTrayThenBuildPanel();
@@ -131,27 +126,9 @@ void AppDelegate::connectShell()
     });
 }
 
-QString AppDelegate::trayIconPath(bool darkPalette)
+QString AppDelegate::trayIconPath()
 {
-    return darkPalette ? QStringLiteral(":/shell/icons/tray-light.svg")
-                       : QStringLiteral(":/shell/icons/tray-dark.svg");
-}
-
-bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
-        updateTrayIcon();
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void AppDelegate::updateTrayIcon()
-{
-    const bool dark = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
-    if (dark != m_darkIcon && m_tray) {
-        m_darkIcon = dark;
-        m_tray->setIcon(QIcon(trayIconPath(dark)));
-    }
+    return QStringLiteral(":/shell/icons/tray.svg");
 }
 
 // The window Qt puts the icon in for an XEmbed tray; a D-Bus tray host draws the icon itself.

@@ -51,8 +51,9 @@ public:
     // Refreshes what the panel shows and then calls `done`.
     void refreshThen(std::function<void()> done);
 
-    // The tray icon for a palette: a light glyph on dark panels, a dark one on light panels.
-    static QString trayIconPath(bool darkPalette);
+    // The tray icon: light columns with a dark outline, which stand out from tray bars of
+    // any colour. (The bar's colour is not known: it need not follow the program's palette.)
+    static QString trayIconPath();
 
 public Q_SLOTS:
     void showSettingsWindow();
@@ -71,9 +72,6 @@ Q_SIGNALS:
     void hotKeyReady();
     void hotKeyUnavailable(const QString &reason);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private Q_SLOTS:
     void registerUrlScheme();
 
@@ -87,7 +85,6 @@ private:
     QMenu *buildStatusMenu();
     void exportTrayMenu();
     void syncTrayMenu();
-    void updateTrayIcon();
     void connectShell();
     void resizeForExpanded();
     void onApplicationStateChanged(Qt::ApplicationState state);
@@ -108,7 +105,6 @@ private:
     std::optional<QPoint> m_pointer; // where the click that showed the panel happened
     QElapsedTimer m_autoHidden;       // since the panel hid because the program lost focus
     QElapsedTimer m_lastClick;        // since the last click on the icon
-    bool m_darkIcon = false;
     bool m_registersUrlScheme = true;
     bool m_trayReady = false;
     bool m_showPending = false; // shown, but its first frame is not on screen yet

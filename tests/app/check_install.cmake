@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix, as `cmake --install` would on a live system, and
 # checks what a desktop needs to hand a stavelin: URL over D-Bus: the entry, the D-Bus service
-# file naming the installed binary under that prefix, and the index of scheme handlers.
+# file naming the installed binary under that prefix, the index of scheme handlers, and the
+# icons.
 # Expects BUILD_DIR and SCRATCH.
 file(REMOVE_RECURSE "${SCRATCH}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${SCRATCH}"
@@ -18,6 +19,12 @@ endif()
 if(NOT service MATCHES "\nName=${id}\nExec=${SCRATCH}/bin/stavelin\n")
     message(FATAL_ERROR "the service file does not start the installed program:\n${service}")
 endif()
+# The tray bar's and the desktop's monochrome form of the icon, beside the full-colour one.
+foreach(icon scalable/apps/${id}.svg symbolic/apps/${id}-symbolic.svg)
+    if(NOT EXISTS "${SCRATCH}/share/icons/hicolor/${icon}")
+        message(FATAL_ERROR "the icon ${icon} is not installed")
+    endif()
+endforeach()
 find_program(update_desktop_database update-desktop-database)
 if(update_desktop_database)
     file(READ "${SCRATCH}/share/applications/mimeinfo.cache" index)

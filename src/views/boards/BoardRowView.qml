@@ -96,7 +96,6 @@ AbstractButton {
         Symbol {
             name: "chevron.right"
             color: Theme.secondary
-            lineWidth: 2
             Layout.preferredWidth: 10
             Layout.preferredHeight: 10
         }

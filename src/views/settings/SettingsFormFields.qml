@@ -135,7 +135,6 @@ ColumnLayout {
                 Symbol {
                     name: disclosure.checked ? "chevron.down" : "chevron.right"
                     color: Theme.secondary
-                    lineWidth: 2
                     Layout.preferredWidth: 9
                     Layout.preferredHeight: 9
                 }
