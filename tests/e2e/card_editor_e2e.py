@@ -44,8 +44,10 @@ def test(args):
         xdotool("type", "--delay", "15", text)
 
     def open_card(name):
+        """Opens the card from its tile and waits until everything the editor shows is in
+        (the sections below the form grow when their rows arrive)."""
         click(program.centre(f"card:{name}", reveal=True))
-        program.locate("editorTitleField")
+        program.expect(r"editor details drawn at .*", 20)
 
     def scenario():
         step("start, open the board, and open the card from its tile")

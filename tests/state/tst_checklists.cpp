@@ -206,7 +206,8 @@ void TestChecklists::uploads()
     QCOMPARE(DetailsArea::mimeTypeForFileName(fileName), mimeType);
 
     ScriptedCard rig;
-    const QByteArray content("%PDF-1.4\n\x00\x01\x02 binary \xff\n", 24);
+    static const char raw[] = "%PDF-1.4\n\x00\x01\x02 binary \xff\n";
+    const QByteArray content(raw, sizeof raw - 1); // with the NUL inside, not the last one
     QFile file(rig.dir.filePath(fileName));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
