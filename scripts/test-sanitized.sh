@@ -30,7 +30,7 @@ timing='tst_rate_limits'
 dbus-run-session -- scripts/desktop-session.sh \
   ctest --test-dir "$build" --output-on-failure -j "$jobs" -E "$quick|$timing" "$@"
 # Under the sanitizers these run several times slower, and their waits for the screen are
-# bounded: one that runs out is tried once more. A sanitizer report fails both tries.
+# bounded: one that runs out is tried once more (the first try stays in the log).
 ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" dbus-run-session -- scripts/desktop-session.sh \
   ctest --test-dir "$build" --output-on-failure -j "$jobs" -R "$quick" --repeat until-pass:2 "$@"
 
