@@ -88,6 +88,7 @@ Emulator::Emulator(Options options)
         break;
     }
     m_server->setHandler([this](const RecordedRequest &request) { return handle(request); });
+    m_server->setBackgroundPriority(m_options.backgroundPriority);
 }
 
 Emulator::~Emulator()

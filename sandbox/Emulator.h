@@ -42,6 +42,8 @@ struct Options {
     std::chrono::milliseconds latency{0};
     // None: no limits and no X-Rate-Limit headers (the demo). Tests switch them on.
     std::optional<RateLimits> rateLimits;
+    // The demo's service runs inside the program: its threads then yield to the program's.
+    bool backgroundPriority = false;
 };
 
 // An in-memory stand-in for the service's REST interface, served over HTTP on 127.0.0.1.

@@ -8,12 +8,30 @@
 #include <cctype>
 #include <regex>
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace sandbox {
 
 namespace {
 // httplib parses multipart bodies itself and then keeps no raw body. Requests are recorded
 // byte for byte, so a multipart content type is hidden from httplib until the body is read.
 constexpr const char *kHiddenContentType = "X-Loopback-Content-Type";
+
+// Once per thread. On Linux a thread has a nice value of its own; elsewhere this does nothing.
+void lowerThisThreadsPriority()
+{
+#if defined(__linux__)
+    thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+    }
+#endif
+}
 } // namespace
 
 std::optional<std::string> RecordedRequest::queryValue(const std::string &name) const
@@ -93,6 +111,9 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         return httplib::Server::HandlerResponse::Unhandled;
     });
     const auto serve = [this](const httplib::Request &req, httplib::Response &res) {
+        if (m_backgroundPriority) {
+            lowerThisThreadsPriority();
+        }
         RecordedRequest recorded;
         recorded.receivedAt = std::chrono::steady_clock::now();
         recorded.method = req.method;
@@ -181,7 +202,12 @@ int LoopbackServer::start(int port)
     if (m_port < 0) {
         return -1;
     }
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    m_thread = std::thread([this] {
+        if (m_backgroundPriority) {
+            lowerThisThreadsPriority();
+        }
+        m_server->listen_after_bind();
+    });
     while (!m_server->is_running()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

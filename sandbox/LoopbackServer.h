@@ -91,6 +91,10 @@ public:
     void clearRequests();
     // Request bodies above this size are refused with 413 before they are read in full.
     void setPayloadLimit(size_t bytes);
+    // Runs the server's threads at a low priority (Linux: nice 10), for a server that stands
+    // in for a remote service inside the client's own process: the client's work comes first,
+    // as it would if the service ran elsewhere. Set before start().
+    void setBackgroundPriority(bool on) { m_backgroundPriority = on; }
 
     // Splits and percent-decodes a raw query ("a=1&b=x%20y"), keeping the order.
     static std::vector<std::pair<std::string, std::string>> parseQuery(const std::string &raw);
@@ -105,6 +109,7 @@ private:
     };
     Response answer(const RecordedRequest &request);
 
+    bool m_backgroundPriority = false;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;

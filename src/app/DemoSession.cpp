@@ -6,7 +6,8 @@
 #include "sandbox/Emulator.h"
 
 DemoSession::DemoSession(sandbox::Seed seed)
-    : m_emulator(std::make_unique<sandbox::Emulator>(sandbox::Options{.seed = seed})),
+    : m_emulator(std::make_unique<sandbox::Emulator>(
+          sandbox::Options{.seed = seed, .backgroundPriority = true})),
       m_folder(QDir::temp().filePath(QStringLiteral("stavelin-demo-XXXXXX")))
 {
     m_emulator->start(0);

@@ -8,7 +8,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,6 +37,7 @@ private slots:
     void faults();
     void seeds();
     void concurrentRequests();
+    void backgroundPriority();
     void executable();
 
 private:
@@ -615,6 +618,41 @@ void TestSandboxEmulation::concurrentRequests()
         QVERIFY(after[i].second > after[i - 1].second);
     }
     QCOMPARE(e.requests().size(), size_t(kThreads * kRounds * 3));
+}
+
+// Threads of this process at the given nice value (Linux: /proc/self/task/*/stat, field 19).
+static int threadsAtNice(int nice)
+{
+    int count = 0;
+    const QDir tasks(u"/proc/self/task"_s);
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + u"/stat"_s));
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray text = stat.readAll();
+        // After the command name in parentheses, fields 3 onwards.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 16 && fields[16].toInt() == nice) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void TestSandboxEmulation::backgroundPriority()
+{
+    // The demo's service, inside the program, serves at a low priority; the tests' does not.
+    const int before = threadsAtNice(10);
+    Emulator background(sandbox::Options{.backgroundPriority = true});
+    QVERIFY(background.start() > 0);
+    QCOMPARE(call(background, "GET", "members/me/boards").status, 200);
+    QVERIFY(threadsAtNice(10) >= before + 2); // the listener and the thread that answered
+    background.stop();
+    QCOMPARE(threadsAtNice(10), before);
+
+    QCOMPARE(call(*m_emulator, "GET", "members/me/boards").status, 200);
+    QCOMPARE(threadsAtNice(10), before);
 }
 
 void TestSandboxEmulation::executable()
