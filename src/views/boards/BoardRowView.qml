@@ -4,11 +4,16 @@
 // browser or archives it.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
-AbstractButton {
+T.AbstractButton {
     id: row
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                            implicitContentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                             implicitContentHeight + topPadding + bottomPadding)
 
     required property var board
     readonly property alias contextMenu: menu

@@ -3,12 +3,16 @@
 // `leading` component), its name, and a tick while it is on the card. The whole row is clickable,
 // and Space or Return toggles it from the keyboard.
 import QtQuick
-import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
-AbstractButton {
+T.AbstractButton {
     id: row
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                            implicitContentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                             implicitContentHeight + topPadding + bottomPadding)
 
     property bool isOn: false
     property Component leading

@@ -2,9 +2,10 @@
 // A borderless button showing one symbol, with a tooltip that is also its accessible name.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import Stavelin
 
-AbstractButton {
+T.AbstractButton {
     id: control
 
     required property string symbol

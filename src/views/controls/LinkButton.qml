@@ -2,11 +2,15 @@
 // Text in the accent colour that acts like a link: it opens `url` in the browser when it has
 // one, and otherwise only emits clicked().
 import QtQuick
-import QtQuick.Controls
+import QtQuick.Templates as T
 import Stavelin
 
-AbstractButton {
+T.AbstractButton {
     id: control
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                            implicitContentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                             implicitContentHeight + topPadding + bottomPadding)
 
     property string url
     property font textFont: Theme.captionFont

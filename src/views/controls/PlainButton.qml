@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // A borderless text button, optionally led by a symbol ("Back", "Quit", "Boards").
 import QtQuick
-import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
-AbstractButton {
+T.AbstractButton {
     id: control
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                            implicitContentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                             implicitContentHeight + topPadding + bottomPadding)
 
     property string symbol
     property color textColor: Theme.primary

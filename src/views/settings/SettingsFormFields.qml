@@ -5,6 +5,7 @@
 // both copies of the form show the same text.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
@@ -112,8 +113,12 @@ ColumnLayout {
         spacing: 10
         Layout.fillWidth: true
 
-        AbstractButton {
+        T.AbstractButton {
             id: disclosure
+            implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                    implicitContentWidth + leftPadding + rightPadding)
+            implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                     implicitContentHeight + topPadding + bottomPadding)
             objectName: "advancedToggle"
             text: qsTr("Advanced: use your own API key")
             checkable: true
