@@ -139,8 +139,10 @@ Rectangle {
                 textFormat: Text.PlainText
                 font: Theme.captionFont
                 color: Theme.secondary
-                ToolTip.text: row.comment.date ? row.comment.date.toLocaleString(Qt.locale(), Locale.ShortFormat) : ""
-                ToolTip.visible: dateHover.hovered && ToolTip.text !== ""
+                // Worked out on hover only: formatting a date for every row costs.
+                ToolTip.text: dateHover.hovered && row.comment.date
+                              ? row.comment.date.toLocaleString(Qt.locale(), Locale.ShortFormat) : ""
+                ToolTip.visible: ToolTip.text !== ""
                 ToolTip.delay: 600
                 HoverHandler { id: dateHover }
             }

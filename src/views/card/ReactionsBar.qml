@@ -4,22 +4,13 @@
 // from the add-reaction menu, switches the member's own reaction with that emoji on or off.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import Stavelin
 
 Flow {
     id: bar
 
     required property string commentID
-
-    // The emoji the add-reaction menu offers, in this order.
-    readonly property var quickReactions: [
-        { shortName: "thumbsup", native: "👍" },
-        { shortName: "heart", native: "❤️" },
-        { shortName: "joy", native: "😂" },
-        { shortName: "tada", native: "🎉" },
-        { shortName: "eyes", native: "👀" },
-        { shortName: "rocket", native: "🚀" }
-    ]
 
     readonly property KeyedListModel reactions: commentID !== "" ? AppState.details.reactionsModel(commentID) : null
     readonly property string memberID: {
@@ -87,14 +78,6 @@ Flow {
     }
 
     // The add-reaction menu's items: "👍  :thumbsup:", and what choosing one does.
-    function quickTitle(index: int): string {
-        const quick = quickReactions[index]
-        return quick.native + "  :" + quick.shortName + ":"
-    }
-    function quickToggle(index: int): void {
-        toggle(quickReactions[index].shortName, quickReactions[index].native)
-    }
-
     function openMenu(): void {
         const menu = menuComponent.createObject(bar)
         menu.closed.connect(function () { menu.destroy() })
@@ -104,9 +87,14 @@ Flow {
     spacing: 4
     topPadding: 2
 
-    Component.onCompleted: regroup()
-    onReactionsChanged: scheduleRegroup()
-    onMemberIDChanged: scheduleRegroup()
+    // Grouped once made; later changes regroup once after the batch that made them.
+    property bool made: false
+    Component.onCompleted: {
+        regroup()
+        made = true
+    }
+    onReactionsChanged: if (made) scheduleRegroup()
+    onMemberIDChanged: if (made) scheduleRegroup()
 
     Connections {
         target: bar.reactions
@@ -121,8 +109,12 @@ Flow {
     Repeater {
         id: chips
         model: bar.groups
-        delegate: AbstractButton {
+        delegate: T.AbstractButton {
             id: chip
+            implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                    implicitContentWidth + leftPadding + rightPadding)
+            implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                     implicitContentHeight + topPadding + bottomPadding)
             required property var modelData
             objectName: "reactionChip"
             hoverEnabled: true
@@ -192,36 +184,53 @@ Flow {
     Component {
         id: menuComponent
         Menu {
+            id: menu
             objectName: "addReactionMenu"
+            // The six offered at once; 👍 goes to the service under its alias.
+            readonly property var quickReactions: [
+                { shortName: "thumbsup", native: "👍" },
+                { shortName: "heart", native: "❤️" },
+                { shortName: "joy", native: "😂" },
+                { shortName: "tada", native: "🎉" },
+                { shortName: "eyes", native: "👀" },
+                { shortName: "rocket", native: "🚀" }
+            ]
+            function quickTitle(index: int): string {
+                const quick = quickReactions[index]
+                return quick.native + "  :" + quick.shortName + ":"
+            }
+            function quickToggle(index: int): void {
+                bar.toggle(quickReactions[index].shortName, quickReactions[index].native)
+            }
             MenuItem {
                 objectName: "quickReaction0"
-                text: bar.quickTitle(0)
-                onTriggered: bar.quickToggle(0)
+                text: menu.quickTitle(0)
+                onTriggered: menu.quickToggle(0)
             }
             MenuItem {
                 objectName: "quickReaction1"
-                text: bar.quickTitle(1)
-                onTriggered: bar.quickToggle(1)
+                text: menu.quickTitle(1)
+                onTriggered: menu.quickToggle(1)
             }
             MenuItem {
                 objectName: "quickReaction2"
-                text: bar.quickTitle(2)
-                onTriggered: bar.quickToggle(2)
+                text: menu.quickTitle(2)
+                onTriggered: menu.quickToggle(2)
             }
             MenuItem {
                 objectName: "quickReaction3"
-                text: bar.quickTitle(3)
-                onTriggered: bar.quickToggle(3)
+                text: menu.quickTitle(3)
+                onTriggered: menu.quickToggle(3)
             }
             MenuItem {
                 objectName: "quickReaction4"
-                text: bar.quickTitle(4)
-                onTriggered: bar.quickToggle(4)
+                text: menu.quickTitle(4)
+                onTriggered: menu.quickToggle(4)
             }
             MenuItem {
                 objectName: "quickReaction5"
-                text: bar.quickTitle(5)
-                onTriggered: bar.quickToggle(5)
+                text: menu.quickTitle(5)
+                onTriggered: menu.quickToggle(5)
             }
         }
     }
