@@ -5,6 +5,7 @@
 // menu deletes it after asking.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
@@ -17,6 +18,8 @@ Rectangle {
 
     property bool addingItem: false
     property string newItemName
+    // The new item's field while the form is open.
+    property Item itemField: null
     // Id of the item being renamed, "" when none.
     property string editingItemID
     property string editingItemName
@@ -56,8 +59,8 @@ Rectangle {
             // typing meanwhile stays.
             if (view.newItemName === sent)
                 view.newItemName = ""
-            if (view.addingItem)
-                itemField.forceActiveFocus()
+            if (view.itemField !== null)
+                view.itemField.forceActiveFocus()
         })
     }
 
@@ -172,8 +175,12 @@ Rectangle {
             }
         }
 
-        ProgressBar {
+        T.ProgressBar {
             id: progressBar
+            implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                    implicitContentWidth + leftPadding + rightPadding)
+            implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                     implicitContentHeight + topPadding + bottomPadding)
             objectName: "progressBar"
             visible: view.items.length > 0
             from: 0
@@ -227,8 +234,12 @@ Rectangle {
                 implicitHeight: editing ? renameRow.implicitHeight : itemButton.implicitHeight
                 Layout.fillWidth: true
 
-                AbstractButton {
+                T.AbstractButton {
                     id: itemButton
+                    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                            implicitContentWidth + leftPadding + rightPadding)
+                    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                             implicitContentHeight + topPadding + bottomPadding)
                     objectName: "itemButton"
                     visible: !slot.editing
                     width: parent.width
@@ -384,35 +395,43 @@ Rectangle {
             onClicked: view.startAddingItem()
         }
 
-        RowLayout {
-            visible: view.addingItem
-            spacing: 6
+        // Made when asked for: a card may hold many checklists.
+        Loader {
+            active: view.addingItem
+            visible: active
             Layout.fillWidth: true
+            // qmllint disable unqualified
+            sourceComponent: RowLayout {
+                spacing: 6
 
-            TextField {
-                id: itemField
-                objectName: "newItemField"
-                placeholderText: qsTr("Item")
-                text: view.newItemName
-                selectByMouse: true
-                Layout.fillWidth: true
-                Accessible.name: qsTr("New item")
-                onTextEdited: view.newItemName = text
-                onAccepted: view.submitItem()
-                onVisibleChanged: if (visible) forceActiveFocus()
+                TextField {
+                    objectName: "newItemField"
+                    placeholderText: qsTr("Item")
+                    text: view.newItemName
+                    selectByMouse: true
+                    Layout.fillWidth: true
+                    Accessible.name: qsTr("New item")
+                    onTextEdited: view.newItemName = text
+                    onAccepted: view.submitItem()
+                    Component.onCompleted: {
+                        view.itemField = this
+                        forceActiveFocus()
+                    }
+                }
+                ActionButton {
+                    objectName: "addItemConfirmButton"
+                    label: qsTr("Add")
+                    prominent: true
+                    enabled: view.canAddItem
+                    onClicked: view.submitItem()
+                }
+                PlainButton {
+                    objectName: "doneAddingButton"
+                    text: qsTr("Done")
+                    onClicked: view.stopAddingItem()
+                }
             }
-            ActionButton {
-                objectName: "addItemConfirmButton"
-                label: qsTr("Add")
-                prominent: true
-                enabled: view.canAddItem
-                onClicked: view.submitItem()
-            }
-            PlainButton {
-                objectName: "doneAddingButton"
-                text: qsTr("Done")
-                onClicked: view.stopAddingItem()
-            }
+            // qmllint enable unqualified
         }
     }
 
