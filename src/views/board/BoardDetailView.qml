@@ -32,6 +32,10 @@ PanelScreen {
 
     // "kanban", "newList" or "editCard".
     property string mode: "kanban"
+    // Set once the editor's first frame is out. Until then the board stays as it is, under a
+    // cover: hiding its columns and tiles walks all of them, which the click on a card should
+    // not wait for.
+    property bool boardHidden: false
     property string editCardID
     property string newListName
     property string cardFilter
@@ -153,7 +157,20 @@ PanelScreen {
         AppState.details.loadMissing(cardID)
         editorSlot.shownCard = card
         editCardID = cardID
+        boardHidden = false
         mode = "editCard"
+        // The board is hidden once the editor's first frame is out (see boardHidden).
+        const window = detail.Window.window
+        if (window === null) {
+            boardHidden = true
+            return
+        }
+        const cover = function () {
+            window.frameSwapped.disconnect(cover)
+            if (detail.mode === "editCard")
+                detail.boardHidden = true
+        }
+        window.frameSwapped.connect(cover)
     }
     function closeEditor(): void {
         if (mode !== "editCard")
@@ -349,7 +366,7 @@ PanelScreen {
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
-        visible: detail.mode === "kanban"
+        visible: detail.mode === "kanban" || (detail.mode === "editCard" && !detail.boardHidden)
 
         RowLayout {
             spacing: 8
@@ -601,6 +618,13 @@ PanelScreen {
             }
         }
         Item { Layout.fillHeight: true }
+    }
+
+    // Covers the board while it is still there under a new editor.
+    Rectangle {
+        anchors.fill: parent
+        visible: detail.mode === "editCard" && !detail.boardHidden
+        color: Theme.windowBackground
     }
 
     // The card's editor, on the card as the store holds it now.
