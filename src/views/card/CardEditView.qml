@@ -64,6 +64,27 @@ FocusScope {
         noteNextFrame("editor first frame")
     }
 
+    // The comment rows, the longest part of a busy card and its last, are made once the
+    // comments come within a screen of the view, as a list view makes its rows. That is judged
+    // once the sections above them are built and their answers in, and kept from then on.
+    property bool commentRowsWanted: !incremental
+    property int commentRowsAtOnce: 10
+    readonly property bool commentsInReach: sectionsBuilt === 5
+        && AppState.details.loadingChecklists.indexOf(card.id) < 0
+        && AppState.details.loadingAttachments.indexOf(card.id) < 0
+        && comments.y < scroller.contentY + 2 * scroller.height
+    // Judged on the laid-out frame: positions are only current after the layouts' polish.
+    Connections {
+        target: editor.commentRowsWanted ? null : editor.Window.window
+        function onAfterAnimating(): void {
+            if (!editor.commentsInReach)
+                return
+            if (comments.y > scroller.contentY + scroller.height)
+                editor.commentRowsAtOnce = 0
+            editor.commentRowsWanted = true
+        }
+    }
+
     // Moments for the benchmarks (see Shell.note): the first frame with the editor, the first
     // frame with everything it loads side by side, the one with the last checklist, and the
     // one after the last batch of the reactions, which follow the comments.
@@ -77,6 +98,8 @@ FocusScope {
     readonly property bool reactionsIn: detailsIn && !AppState.details.loadingComments.includes(card.id)
     onDetailsInChanged: if (detailsIn) noteNextFrame("editor details drawn")
     onReactionsInChanged: if (reactionsIn) noteNextFrame("editor reactions drawn")
+    // (Set while a frame is being drawn, after its layout: the rows show in the frame after.)
+    onCommentRowsWantedChanged: if (commentRowsWanted) Qt.callLater(noteNextFrame, "editor comment rows drawn") // qmllint disable type
     function noteNextFrame(event: string): void {
         const window = editor.Window.window
         if (!window)
@@ -419,7 +442,11 @@ FocusScope {
                     asynchronous: editor.incremental
                     Layout.fillWidth: true
                     onLoaded: ++editor.sectionsBuilt
-                    sourceComponent: CommentsSection { card: editor.card }
+                    sourceComponent: CommentsSection {
+                        card: editor.card
+                        rowsWanted: editor.commentRowsWanted
+                        rowsMadeAtOnce: editor.commentRowsAtOnce
+                    }
                 }
                 // qmllint enable unqualified
             }

@@ -6,6 +6,7 @@
 // sends from anywhere else in the editor. A comment the service refused stays in the field.
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Stavelin
 
@@ -155,7 +156,7 @@ ColumnLayout {
             font: composeField.font
         }
 
-        AbstractButton {
+        T.AbstractButton {
             id: sendButton
             objectName: "sendCommentButton"
             readonly property string toolTipText: section.commentFocused
@@ -197,18 +198,32 @@ ColumnLayout {
         }
     }
 
-    // The first rows are made at once, the others a few at a time between frames, so that a
-    // card with hundreds of comments opens without a pause; they lie below the fold anyway.
+    // The first rows are made with the answer, the others ten more a frame and then built
+    // between frames, so that a card with hundreds of comments opens without a pause; they lie
+    // below the fold anyway. (Waiting rows cost an empty Loader each, not an incubator.)
+    property int rowsMade: 10
+    // Whether to make the rows at all yet (the editor holds them back while they are far
+    // below the view), and how many of the first to make at once rather than between frames
+    // (none when they are still out of view: scrolling towards them then does not stall).
+    property bool rowsWanted: true
+    property int rowsMadeAtOnce: 10
+    Timer {
+        interval: 16
+        repeat: true
+        running: section.rowsWanted && section.comments !== null && section.rowsMade < section.comments.count
+        onTriggered: section.rowsMade += 10
+    }
     // Qt 6.4's linter cannot see this file's ids from inside the delegate.
     // qmllint disable unqualified
     Repeater {
-        model: section.comments
+        model: section.rowsWanted ? section.comments : null
         delegate: Loader {
             id: slot
             required property var record
             required property int index
             objectName: "commentSlot"
-            asynchronous: index >= 10
+            active: index < section.rowsMade
+            asynchronous: index >= section.rowsMadeAtOnce
             Layout.fillWidth: true
             sourceComponent: CommentRow {
                 objectName: "commentRow"

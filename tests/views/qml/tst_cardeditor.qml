@@ -14,6 +14,7 @@ Item {
 
     Component { id: editorComponent; CardEditView { anchors.fill: parent; incremental: false } }
     Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
+    Component { id: shortScreenComponent; BoardDetailView { width: 460; height: 320 } }
     Component { id: pickerComponent; DateTimePicker {} }
     Component { id: spyComponent; SignalSpy { signalName: "dismissed" } }
 
@@ -264,10 +265,12 @@ Item {
             const title = part(slot.item, "editorTitleField")
             tryVerify(function () { return title.activeFocus })
             typeText(" (edited)")
-            // A change made meanwhile reaches the editor's card; the edits stay.
+            // A change made meanwhile reaches the editor's card; the edits stay. On a screen this
+            // tall the comments are near, so their rows are made.
             waitFor(AppState.details.addComment(card.id, "Noted"))
             tryVerify(function () { return slot.item.card.badges && slot.item.card.badges.comments === 1 })
             compare(title.text, "Followed card (edited)")
+            tryVerify(function () { return findChild(slot.item, "commentRow") !== null })
             // A move keeps the editor, on the moved card; a card that goes closes it.
             waitFor(AppState.cards.moveCard(card.id, lists.get(1).id, ""))
             wait(50)
@@ -282,6 +285,24 @@ Item {
             mouseClick(part(slot.item, "saveCardButton"))
             tryCompare(screen, "mode", "kanban")
             compare(puts(other).length, 1)
+        }
+
+        // The comment rows wait while the comments are far below the view, and are made once
+        // the view comes near them.
+        function test_commentRowsWhenNear() {
+            const card = makeCard("Commented card", "", null)
+            waitFor(AppState.details.addComment(card.id, "Far below"))
+            const boards = AppState.boards.model
+            const screen = createTemporaryObject(shortScreenComponent, host,
+                                                 { board: boards.get(boards.indexOf(boardID)) })
+            screen.openCard(card.id)
+            const slot = part(screen, "cardEditorSlot")
+            tryVerify(function () { return slot.item !== null && slot.item.detailsIn })
+            wait(100)
+            compare(findChild(slot.item, "commentRow"), null)
+            part(slot.item, "commentField").forceActiveFocus()
+            tryVerify(function () { return findChild(slot.item, "commentRow") !== null })
+            compare(part(slot.item, "commentText").text, "Far below")
         }
 
         function test_datePickerByKeyboard() {
