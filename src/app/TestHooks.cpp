@@ -8,6 +8,7 @@
 #include "state/AppState.h"
 #include "views/Shell.h"
 
+#include <QCoreApplication>
 #include <QRect>
 #include <QSocketNotifier>
 
@@ -293,5 +294,9 @@ void TestCommands::run(const QString &command)
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {
         m_delegate->hidePanel();
+    } else if (command == QLatin1String("quit")) {
+        // As Quit Stavelin does: the end of a run that tests ask for, so that everything is
+        // torn down (and the checked build looks for leaks) as when the user quits.
+        QCoreApplication::quit();
     }
 }

@@ -200,6 +200,8 @@ Operation CardsArea::moveCard(const QString &id, const QString &toListID,
 QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toListID,
                                     QString beforeCardID)
 {
+    const quint64 move = ++m_moves;
+    m_latestMoves.insert(id, move);
     TrelloCard moved = *m_cards.record(id);
     QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
     sortByPos(destination);
@@ -229,6 +231,10 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     } catch (...) {
         failure = std::current_exception();
     }
+    const bool latest = m_latestMoves.value(id) == move;
+    if (latest) {
+        m_latestMoves.remove(id);
+    }
     if (failure) {
         // Back at once (unless something changed those lists since), then as the service has
         // them: the reloads may well be refused too, for the same reason as the move.
@@ -246,9 +252,10 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
         }
         std::rethrow_exception(failure);
     }
-    // The service may have adjusted the position. Only a card still in the destination is
-    // updated: a later move of the same card may already have taken it elsewhere.
-    if (m_cards.parentOf(id) == toListID) {
+    // The service may have adjusted the position. Only the answer to the card's latest move
+    // is taken, and only while the card is still in the destination: a later move of the same
+    // card may already have taken it elsewhere, or to another place in this list.
+    if (latest && m_cards.parentOf(id) == toListID) {
         m_cards.insertByPos(toListID, *answer);
     }
     if (crowded) {

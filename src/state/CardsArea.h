@@ -5,6 +5,7 @@
 #include "StoreContext.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -70,4 +71,8 @@ private:
     DetailsArea *m_details = nullptr;
     LoadingSet m_loading;
     KeyedCollection<TrelloCard> m_cards{this};
+    // The newest move of each card still waiting for its answer, by number: the answer to an
+    // older one, which may come back later, must not put the card back where it was.
+    QHash<QString, quint64> m_latestMoves;
+    quint64 m_moves = 0;
 };

@@ -137,7 +137,9 @@ class Program:
             stderr=subprocess.PIPE, text=True, bufsize=1)
         self.lines = queue.Queue()
         self.log = []
-        threading.Thread(target=self._read, daemon=True).start()
+        self.unended = None  # why stop() had to kill it
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
 
     def _read(self):
         for line in self.process.stderr:
@@ -186,14 +188,31 @@ class Program:
         match = self.expect(rf"(?:focused {re.escape(path)}|not found: {re.escape(path)})")
         check(match.group(0).startswith("focused"), f"{path} is not on screen")
 
-    def stop(self):
+    def stop(self, timeout=30):
+        """Ends the program as Quit Stavelin does, so that it takes everything down as it would
+        for the user (and a checked build looks for leaks); killed if it does not end in time."""
         if self.process.poll() is None:
-            self.process.terminate()
             try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
+                self.command("quit")
+                self.process.wait(timeout)
+            except (OSError, subprocess.TimeoutExpired):
+                self.unended = f"it did not end within {timeout} s of the quit command"
                 self.process.kill()
                 self.process.wait()
+        self._reader.join(10)
+
+    def ending(self):
+        """What was wrong with the program's end, or None: a sanitizer report, an exit status
+        other than 0, or a quit it did not follow."""
+        report = next((i for i, line in enumerate(self.log)
+                       if "Sanitizer" in line or ": runtime error: " in line), None)
+        if report is not None:
+            return "a sanitizer report:\n  " + "\n  ".join(self.log[max(0, report - 2):report + 400])
+        if self.unended:
+            return self.unended
+        if self.process.returncode not in (0, None):
+            return f"it exited with {self.process.returncode}"
+        return None
 
 
 class Service:
@@ -229,6 +248,7 @@ class Run:
         os.mkdir(self.runtime, 0o700)
         self.steps = []
         self.cleanups = []  # callables
+        self.programs = []  # each ends cleanly, or the run fails
         self.logs = []  # (title, list of lines) shown when a step fails
 
     def env(self, private_config=True, **extra):
@@ -243,6 +263,7 @@ class Run:
 
     def start(self, binary, args, env):
         program = Program(binary, args, env)
+        self.programs.append(program)
         self.cleanups.append(program.stop)
         self.logs.append(("program output", program.log))
         return program
@@ -252,20 +273,28 @@ class Run:
         print(f"-- {name}", flush=True)
 
     def __call__(self, scenario, tail=30):
-        """Runs scenario(); the exit code of the test."""
+        """Runs scenario(), then ends what it started; the exit code of the test. Every program
+        started here must end cleanly too: told to quit, it exits with 0 and no sanitizer
+        report (a checked build reports leaks as the program ends)."""
+        verdict = 0
         try:
             scenario()
-            print(f"PASS: {len(self.steps)} steps")
-            return 0
         except Failure as failure:
             print(f"FAIL in step '{self.steps[-1] if self.steps else 'setup'}': {failure}")
             for title, lines in self.logs:
                 print(f"{title}:\n  " + "\n  ".join(lines[-tail:]))
-            return 1
+            verdict = 1
         finally:
             for cleanup in reversed(self.cleanups):
                 cleanup()
             shutil.rmtree(self.scratch, ignore_errors=True)
+        for program in self.programs:
+            if problem := program.ending():
+                print(f"FAIL at the end: the program ended badly, {problem}")
+                verdict = 1
+        if verdict == 0:
+            print(f"PASS: {len(self.steps)} steps")
+        return verdict
 
 
 def main(doc, argc, body):

@@ -255,6 +255,24 @@ void TestBoardOps::overlappingMovesKeepOneCopy()
     QCOMPARE(cardIds(*state, u"a"_s) + cardIds(*state, u"b"_s) + cardIds(*state, u"c"_s),
              QStringList{u"m"_s});
     QCOMPARE(cardIds(*state, u"c"_s), QStringList{u"m"_s});
+
+    // Within one list (up, then back down): the card stays where the later move put it.
+    m_server->route("GET", "/1/lists/d/cards",
+                    Response::json(cardsJson(u"d"_s, {{u"x"_s, 100}, {u"n"_s, 200}})));
+    auto up = Response::json(one(cardJson(u"n"_s, u"d"_s, 50)));
+    up.delay = std::chrono::milliseconds(300);
+    auto down = Response::json(one(cardJson(u"n"_s, u"d"_s, 300)));
+    down.delay = std::chrono::milliseconds(20);
+    m_server->enqueue("PUT", "/1/cards/n", up);
+    m_server->enqueue("PUT", "/1/cards/n", down);
+    await(state->cards()->refreshCards(u"d"_s));
+    first = state->cards()->moveCard(u"n"_s, u"d"_s, u"x"_s);
+    QTest::qWait(50); // the first request reaches the service first, and takes the slow answer
+    second = state->cards()->moveCard(u"n"_s, u"d"_s);
+    await(second);
+    QCOMPARE(cardIds(*state, u"d"_s), (QStringList{u"x"_s, u"n"_s}));
+    await(first);
+    QCOMPARE(cardIds(*state, u"d"_s), (QStringList{u"x"_s, u"n"_s}));
 }
 
 void TestBoardOps::moveDoesNotResetColumns()

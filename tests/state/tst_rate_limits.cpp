@@ -90,9 +90,10 @@ void TestRateLimits::init()
 }
 
 // Ten showings in two seconds with the 30-list board open (and loaded just before): the one
-// refresh the token's budget still allows, then exactly one more as soon as the window lets it,
-// no 429 at any point, and a change made on the service during the burst is on screen within
-// one window after it.
+// refresh the token's budget still allows, which later showings join while it runs, then exactly
+// one more as soon as the window lets it, no 429 at any point, and a change made on the service
+// during the burst is on screen within one window after it. (In a build slow enough that the
+// first refresh outlasts the burst, every showing joins it and none is left for later.)
 void TestRateLimits::showingsInABurst()
 {
     sandbox::Options options;
@@ -106,9 +107,15 @@ void TestRateLimits::showingsInABurst()
     await(state->refreshVisible());
     const std::string lastList = service.listId(board.toStdString(), "List 30");
 
-    Operation last;
+    const auto burstStart = Clock::now();
+    const Operation first = state->refreshVisible();
+    Operation last = first;
+    bool firstEndedInBurst = false; // before the last showing
     for (int showing = 1; showing <= 10; ++showing) {
-        last = state->refreshVisible();
+        if (showing > 1) {
+            firstEndedInBurst = first.isFinished();
+            last = state->refreshVisible();
+        }
         if (showing == 5) {
             addCardOnService(service, lastList, "Added during the burst");
         }
@@ -129,7 +136,10 @@ void TestRateLimits::showingsInABurst()
     QVERIFY(std::none_of(requests.begin(), requests.end(),
                          [](const auto &r) { return r.status == 429; }));
     QVERIFY(busiestWindow(requests, std::chrono::milliseconds(10000)) <= 100);
-    QCOMPARE(count(requests, "/1/boards/.*/lists", burstEnd), 1);
+    // One refresh sends one request for the board's lists: the first showing's, and the one
+    // left waiting for the window, if a showing came after the first had ended.
+    QCOMPARE(count(requests, "/1/boards/.*/lists", burstStart), firstEndedInBurst ? 2 : 1);
+    QCOMPARE(count(requests, "/1/boards/.*/lists", burstEnd), firstEndedInBurst ? 1 : 0);
     QCOMPARE(state->boards()->lists().value(board).size(), 30);
     QVERIFY(state->errors()->entries().empty()); // nothing was refused, not even by the client
     QVERIFY(state->cards()->loadingCards().isEmpty());
@@ -147,7 +157,11 @@ void TestRateLimits::limitedMidRefresh()
     auto state = storeFor(service, *m_dir);
     const QString board = state->boards()->boards().first().id;
     state->setActiveBoardID(board);
+    // What one refresh of this board takes on this machine: the checked build is several times
+    // slower than the plain one.
+    const auto refreshStart = Clock::now();
     await(state->refreshVisible());
+    const auto refreshTime = Clock::now() - refreshStart;
     const auto lists = state->boards()->lists().value(board);
 
     sandbox::Response limited = sandbox::Response::json(
@@ -177,15 +191,27 @@ void TestRateLimits::limitedMidRefresh()
     QCOMPARE(state->errorMessage(), u"The service is limiting requests; trying again in 2 s"_s);
     QVERIFY(state->cards()->loadingCards().isEmpty());
 
-    // Then one refresh, which brings the new card and clears the banner.
+    // Then one refresh as soon as the window has passed (1.5 s, and the client's margin of half
+    // a second), which brings the new card and clears the banner.
     await(later);
-    const auto waited = Clock::now() - limitedAt;
     QVERIFY(later.outcome().ok);
     QVERIFY(current(*state, service, lists[0].id));
     QVERIFY(!state->errors()->message());
-    QVERIFY(waited >= std::chrono::milliseconds(1400));
-    QVERIFY(waited < std::chrono::milliseconds(5000));
-    QCOMPARE(count(service.requests(), "/1/members/me/boards"), 2);
+    const auto requests = service.requests();
+    QCOMPARE(count(requests, "/1/members/me/boards"), 2);
+    const auto resumed = std::find_if(requests.begin(), requests.end(), [&](const auto &r) {
+        return r.receivedAt > limitedAt;
+    });
+    QVERIFY(resumed != requests.end());
+    const auto pause = resumed->receivedAt - limitedAt;
+    // Its first request not before the window's end, nor later than a timer that fires late
+    // on a busy machine (as long as a refresh here) would make it.
+    const auto lateness = std::max<Clock::duration>(refreshTime, std::chrono::milliseconds(500));
+    QVERIFY2(pause >= std::chrono::milliseconds(1400) &&
+                 pause < std::chrono::milliseconds(2000) + lateness,
+             qPrintable(u"resumed after %1 ms; a refresh takes %2 ms"_s
+                            .arg(std::chrono::duration_cast<std::chrono::milliseconds>(pause).count())
+                            .arg(std::chrono::duration_cast<std::chrono::milliseconds>(refreshTime).count())));
 }
 
 // A showing while a refresh of the same board runs joins it; with another board open it runs

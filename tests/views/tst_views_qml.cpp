@@ -14,6 +14,7 @@
 
 #include <QCoroQml>
 #include <QCoroTask>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -132,13 +133,37 @@ public:
         return QUrl::fromLocalFile(file.fileName());
     }
 
+    // Lets the store's requests still out (a reload that a test did not wait for) come back.
+    void waitForRequests()
+    {
+        if (!m_store) {
+            return;
+        }
+        const auto networks = m_store->findChildren<QNetworkAccessManager *>();
+        const auto running = [&networks] {
+            for (auto *network : networks) {
+                for (auto *reply : network->findChildren<QNetworkReply *>()) {
+                    if (reply->isRunning())
+                        return true;
+                }
+            }
+            return false;
+        };
+        QDeadlineTimer deadline(30000);
+        while (running() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
 private:
     bool start(sandbox::Seed seed)
     {
         const int port = m_emulator ? m_emulator->port() : 0;
         // The store's idle keep-alive connections would hold the old server's workers for
-        // their whole time-out (seconds per reset): close them first.
+        // their whole time-out (seconds per reset): close them first, once the requests on
+        // them have come back (a request on a connection closed under it never ends).
         if (m_store) {
+            waitForRequests();
             for (auto *network : m_store->findChildren<QNetworkAccessManager *>())
                 network->clearConnectionCache();
             QCoreApplication::processEvents();
@@ -200,6 +225,10 @@ public slots:
     // With Qt 6.4 a static module's files live under qrc:/<URI>/, which is not on the default
     // import path.
     void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(u"qrc:/"_s); }
+
+    // The store ends with the run: what it still has out comes back first, so that no
+    // operation is cut off midway (its coroutines would never be resumed nor freed).
+    void cleanupTestCase() { m_sandbox->waitForRequests(); }
 
 private:
 

@@ -50,6 +50,7 @@ FocusScope {
 
     // The focus onto the tile in `row` (clamped to the visible ones), or onto the header.
     function focusRow(row: int): void {
+        pendingFocus.cardID = ""
         const rows = visibleRows()
         if (rows.length === 0 || row < 0) {
             header.forceActiveFocus()
@@ -60,6 +61,7 @@ FocusScope {
         focusTile(index)
     }
     function focusHeader(): void {
+        pendingFocus.cardID = ""
         header.forceActiveFocus()
     }
     // The focus onto a card's tile. A tile that is not built yet (the card has just moved here)
@@ -68,24 +70,31 @@ FocusScope {
         const index = cards.indexOf(cardID)
         if (index < 0)
             return false
+        // The view follows its model once per frame: catch up with the move first, so that
+        // the card's tile is usually there now.
+        cardList.forceLayout()
         cardList.positionViewAtIndex(index, ListView.Contain)
-        if (focusTile(index))
+        pendingFocus.frames = 0
+        pendingFocus.cardID = focusTile(index) ? "" : cardID
+        if (pendingFocus.cardID === "")
             return true
-        pendingFocus.cardID = cardID
-        pendingFocus.tries = 0
-        pendingFocus.start()
+        if (Window.window)
+            Window.window.update()
         return false
     }
-    Timer {
+    // Otherwise the tile is laid out before the window's next frame: try again after each frame
+    // (not after a time, which a slow or busy machine outlasts) and give up after a few in which
+    // the card has no tile (it went elsewhere, or the filter hides it).
+    Connections {
         id: pendingFocus
         property string cardID
-        property int tries
-        interval: 16
-        repeat: true
-        onTriggered: {
+        property int frames
+        target: column.Window.window
+        enabled: cardID !== ""
+        function onAfterAnimating(): void {
             const index = column.cards.indexOf(cardID)
-            if (index < 0 || column.focusTile(index) || ++tries > 30)
-                stop()
+            if (index < 0 || column.focusTile(index) || ++frames >= 3)
+                cardID = ""
         }
     }
     // The focus onto the tile of the card slot at `index`, when the slot exists. Qt 6.4's
