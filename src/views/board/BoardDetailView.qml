@@ -620,46 +620,6 @@ PanelScreen {
         Item { Layout.fillHeight: true }
     }
 
-    // A card editor made once out of sight while the board sits idle, and dropped again: the
-    // first editor of a run pays for setting up its types, fonts and code, which the first
-    // click on a card should not wait for.
-    property bool editorWarmedUp: false
-    Timer {
-        interval: 700
-        running: !detail.editorWarmedUp && detail.mode === "kanban" && detail.firstCard() !== null
-        onTriggered: {
-            detail.editorWarmedUp = true
-            editorWarmUp.active = true
-        }
-    }
-    function firstCard(): var {
-        for (let i = 0; lists && i < lists.count; ++i) {
-            const cards = AppState.cards.cardsModel(lists.get(i).id)
-            if (cards.count > 0)
-                return cards.get(0)
-        }
-        return null
-    }
-    Loader {
-        id: editorWarmUp
-        active: false
-        asynchronous: true
-        visible: false
-        width: detail.width
-        height: detail.height
-        // qmllint disable unqualified
-        sourceComponent: CardEditView {
-            warmUp: true
-            card: detail.firstCard()
-            lists: detail.lists
-            onSectionsBuiltChanged: {
-                if (sectionsBuilt === 5)
-                    detail.defer(function () { editorWarmUp.active = false })
-            }
-        }
-        // qmllint enable unqualified
-    }
-
     // Covers the board while it is still there under a new editor.
     Rectangle {
         anchors.fill: parent

@@ -42,9 +42,6 @@ FocusScope {
     // editor shows at once; they are ready long before the first answer. Off in tests that
     // reach into a section right after making the editor.
     property bool incremental: true
-    // Made out of sight once, only to have the editor's types set up before the first real one
-    // (see BoardDetailView): loads nothing and notes nothing.
-    property bool warmUp: false
     readonly property string webURL: {
         const url = card.url
         return typeof url === "string" && /^https?:\/\/\S+$/i.test(url) ? url : ""
@@ -63,8 +60,6 @@ FocusScope {
         dueDate = dueEnabled ? card.due : new Date(Date.now() + 86400 * 1000)
         dueComplete = card.dueComplete === true
         selectedListID = card.idList
-        if (warmUp)
-            return
         loadMissing()
         noteNextFrame("editor first frame")
     }
@@ -107,7 +102,7 @@ FocusScope {
     onCommentRowsWantedChanged: if (commentRowsWanted) Qt.callLater(noteNextFrame, "editor comment rows drawn") // qmllint disable type
     function noteNextFrame(event: string): void {
         const window = editor.Window.window
-        if (!window || warmUp)
+        if (!window)
             return
         const once = function () {
             window.frameSwapped.disconnect(once)
