@@ -29,6 +29,54 @@
 
 Q_IMPORT_QML_PLUGIN(StavelinPlugin)
 
+namespace {
+
+// The options, made once the translations are in (their help is translated).
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QCoreApplication::translate("main", "Run on the built-in sandbox with a sample account; no "
+                                                                "keyring, no settings of yours are touched.")};
+    QCommandLineOption seed{QStringLiteral("demo-seed"),
+                            QCoreApplication::translate("main", "The demo's account: sample, large or empty."),
+                            QCoreApplication::translate("main", "name"), QStringLiteral("sample")};
+    QCommandLineOption screenshots{
+        QStringLiteral("screenshot-dir"),
+        QCoreApplication::translate("main", "Open the panel and the Settings window and save pictures of them here."),
+        QCoreApplication::translate("main", "dir")};
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(QCoreApplication::translate("main", "A tray companion for Trello boards."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({demo, seed, screenshots});
+        parser.addPositionalArgument(QStringLiteral("url"),
+                                     QCoreApplication::translate("main", "A stavelin: callback URL from the browser."),
+                                     QCoreApplication::translate("main", "[url…]"));
+    }
+};
+
+// Whether the command line asks for the usage or the version: those are answered without a
+// display, as on a console, over ssh or in a package build, where QApplication would abort.
+// --help-all still goes through QApplication, whose options it lists.
+bool asksForUsage(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "-v"
+            || argument == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     hooks::markStart();
@@ -45,6 +93,14 @@ int main(int argc, char *argv[])
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     }
 
+    if (asksForUsage(argc, argv)) {
+        QCoreApplication console(argc, argv);
+        translations::install(&console);
+        CommandLine commandLine;
+        commandLine.parser.process(console); // prints, then exits
+        return 0;
+    }
+
     hooks::trace(QStringLiteral("main at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
     QApplication app(argc, argv);
     hooks::trace(QStringLiteral("application at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
@@ -55,28 +111,11 @@ int main(int argc, char *argv[])
         hooks::trace(QStringLiteral("translation ") + translation);
     }
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate("main", "A tray companion for Trello boards."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption demoOption(
-        QStringLiteral("demo"),
-        QCoreApplication::translate("main", "Run on the built-in sandbox with a sample account; no "
-                                            "keyring, no settings of yours are touched."));
-    const QCommandLineOption seedOption(QStringLiteral("demo-seed"),
-                                        QCoreApplication::translate("main", "The demo's account: sample, large or empty."),
-                                        QCoreApplication::translate("main", "name"), QStringLiteral("sample"));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot-dir"),
-        QCoreApplication::translate("main", "Open the panel and the Settings window and save pictures of them here."),
-        QCoreApplication::translate("main", "dir"));
-    parser.addOptions({demoOption, seedOption, screenshotOption});
-    parser.addPositionalArgument(QStringLiteral("url"),
-                                 QCoreApplication::translate("main", "A stavelin: callback URL from the browser."),
-                                 QCoreApplication::translate("main", "[url…]"));
+    CommandLine commandLine;
+    QCommandLineParser &parser = commandLine.parser;
     parser.process(app);
-    const bool demo = parser.isSet(demoOption);
-    const QString seedName = parser.value(seedOption);
+    const bool demo = parser.isSet(commandLine.demo);
+    const QString seedName = parser.value(commandLine.seed);
     if (seedName != QLatin1String("sample") && seedName != QLatin1String("large")
         && seedName != QLatin1String("empty")) {
         std::fprintf(stderr, "stavelin: unknown demo account \"%s\" (sample, large or empty)\n",
@@ -178,8 +217,8 @@ int main(int argc, char *argv[])
     if (hooks::enabled()) {
         commands = std::make_unique<TestCommands>(&delegate, &state, Shell::instance());
     }
-    if (parser.isSet(screenshotOption)) {
-        saveScreenshots(&delegate, &state, parser.value(screenshotOption));
+    if (parser.isSet(commandLine.screenshots)) {
+        saveScreenshots(&delegate, &state, parser.value(commandLine.screenshots));
     }
     return app.exec();
 }

@@ -2,7 +2,7 @@
 # Installs the build into a scratch prefix, as `cmake --install` would on a live system, and
 # checks what a desktop needs to hand a stavelin: URL over D-Bus: the entry, the D-Bus service
 # file naming the installed binary under that prefix, the index of scheme handlers, and the
-# icons.
+# icons. The installed program answers --help and --version without a display.
 # Expects BUILD_DIR and SCRATCH.
 file(REMOVE_RECURSE "${SCRATCH}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${SCRATCH}"
@@ -32,4 +32,17 @@ if(update_desktop_database)
         message(FATAL_ERROR "the scheme handler is not indexed:\n${index}")
     endif()
 endif()
+foreach(option --help --version)
+    set(expected Stavelin)
+    if(option STREQUAL "--help")
+        set(expected "--demo-seed <name>")
+    endif()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+            --unset=QT_QPA_PLATFORM "${SCRATCH}/bin/stavelin" ${option}
+        RESULT_VARIABLE failed OUTPUT_VARIABLE answer ERROR_VARIABLE complaint)
+    string(FIND "${answer}" "${expected}" found)
+    if(failed OR found EQUAL -1)
+        message(FATAL_ERROR "stavelin ${option} without a display: ${failed}\n${answer}${complaint}")
+    endif()
+endforeach()
 file(REMOVE_RECURSE "${SCRATCH}")
