@@ -145,12 +145,22 @@ def shown_texts(binary, scratch, language_env):
         loaded = trace(r"translation (.*)")
         translation = loaded.group(1) if loaded else None
     finally:
-        program.terminate()
+        # Told to quit as the user would, so that it takes everything down (and a checked build
+        # looks for leaks); killed only when it does not follow.
+        ended = None
         try:
-            program.wait(5)
-        except subprocess.TimeoutExpired:
+            program.stdin.write(b"quit\n")
+            program.stdin.flush()
+            ended = program.wait(30)
+        except (OSError, subprocess.TimeoutExpired):
             program.kill()
             program.wait()
+    with open(log_path, encoding="utf-8", errors="replace") as log:
+        logged = log.read().splitlines()
+    report = next((i for i, line in enumerate(logged)
+                   if "Sanitizer" in line or ": runtime error: " in line), None)
+    check(report is None, "a sanitizer report:\n  " + "\n  ".join(logged[report or 0:(report or 0) + 60]))
+    check(ended == 0, f"the program did not end cleanly when told to quit: {ended}")
     return [line for line in lines if line["screen"] != "end"], data, translation
 
 
