@@ -6,6 +6,7 @@
 #include "DesktopActivation.h"
 #include "Screenshots.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "TestHooks.h"
 #include "sandbox/Emulator.h"
 #include "platform/KeychainHelper.h"
@@ -136,6 +137,12 @@ int main(int argc, char *argv[])
     case SingleInstance::Role::Primary:
         break;
     }
+    // A logout or `kill` ends the run as Quit Stavelin does.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, [](int signalNumber) {
+        hooks::trace(QStringLiteral("ending on signal %1").arg(signalNumber));
+        QCoreApplication::quit();
+    });
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/shell/icons/stavelin.svg")));
     // Light or dark as the desktop prefers, and its changes while we run.

@@ -268,6 +268,18 @@ def test(args):
         with open(f"/proc/{activated}/cmdline", "rb") as f:
             check(f.read().split(b"\0")[0] == binary.encode(), "the bus started something else")
 
+        step("a logout's SIGTERM ends the program the bus started as Quit does")
+        kill(activated)
+        daemon_lines.expect(r"ending on signal 15")
+        deadline = time.monotonic() + 30
+        while os.path.exists(f"/proc/{activated}"):
+            check(time.monotonic() < deadline, "the program did not end within 30 s of SIGTERM")
+            time.sleep(0.05)
+        time.sleep(0.5)  # what it wrote last, still on its way through the bus's pipe
+        report = next((i for i, line in enumerate(daemon_lines.log)
+                       if "Sanitizer" in line or ": runtime error: " in line), None)
+        check(report is None, "a sanitizer report:\n  " + "\n  ".join(daemon_lines.log[report or 0:][:60]))
+
     return e2e(scenario)
 
 
