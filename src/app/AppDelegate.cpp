@@ -76,6 +76,9 @@ void AppDelegate::ensurePanel()
                                             m_state->isExpanded());
     connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
     connect(m_panel.get(), &QWindow::visibleChanged, this, &AppDelegate::syncTrayMenu);
+    connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
+        m_activeSinceShown = m_activeSinceShown || m_panel->isActive();
+    });
     connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
         if (m_showPending) {
             m_showPending = false;
@@ -252,6 +255,7 @@ void AppDelegate::showPanelFrom(Anchor anchor)
     m_panel->updateFrameStyle();
     placePanel();
     m_showPending = true;
+    m_activeSinceShown = m_panel->isVisible() && m_panel->isActive();
     m_panel->show();
     m_panel->raise();
     m_panel->requestActivate();
@@ -305,7 +309,11 @@ void AppDelegate::resizeForExpanded()
 
 void AppDelegate::onApplicationStateChanged(Qt::ApplicationState state)
 {
-    if (state != Qt::ApplicationActive && panelVisible()) {
+    // Only a panel that has had the focus can lose it. The notice that the focus left a panel
+    // as it hid comes late: the window manager sends it when it gets to the unmapping, and Qt
+    // then waits 100 ms for a focus-in. A panel shown again meanwhile (a callback, the hot key
+    // pressed twice) would take that notice for its own and hide at once.
+    if (state != Qt::ApplicationActive && panelVisible() && m_activeSinceShown) {
         hidePanel();
         m_autoHidden.start();
     }

@@ -108,4 +108,5 @@ private:
     bool m_registersUrlScheme = true;
     bool m_trayReady = false;
     bool m_showPending = false; // shown, but its first frame is not on screen yet
+    bool m_activeSinceShown = false; // the panel has had the focus since it was last shown
 };

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "AppDelegate.h"
 #include "PanelPlacement.h"
+#include "PanelWindow.h"
 #include "SingleInstance.h"
 #include "WheelRedirect.h"
+#include "platform/LoginItem.h"
+#include "state/AppState.h"
 
 #include <QLocalServer>
 #include <QQmlComponent>
@@ -11,7 +15,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtConcurrent>
+#include <QtQml/qqmlextensionplugin.h>
 #include <QtTest>
+
+Q_IMPORT_QML_PLUGIN(StavelinPlugin)
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +30,7 @@ private slots:
     void wheelRedirect();
     void singleInstanceHandsOver();
     void singleInstanceTakesOverAfterCrash();
+    void lateFocusLossKeepsShownPanel();
 };
 
 void TestShell::placement_data()
@@ -171,6 +179,35 @@ void TestShell::singleInstanceTakesOverAfterCrash()
     });
     QTRY_VERIFY(later.isFinished());
     QCOMPARE(later.result(), SingleInstance::Role::HandedOver);
+}
+
+// The notice that the focus left the panel as it hid can come after the panel is shown again
+// (a callback right after the hot key hid it). The shown panel must not take it for its own;
+// once it has had the focus, losing it hides the panel as ever.
+void TestShell::lateFocusLossKeepsShownPanel()
+{
+    QTemporaryDir dir;
+    AppState::Dependencies dependencies;
+    dependencies.settings = std::make_unique<QSettings>(dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+    dependencies.loginItem = std::make_unique<LoginItem>(dir.filePath(u"autostart"_s), u"/usr/bin/stavelin"_s);
+    dependencies.baseURL = QUrl(u"http://127.0.0.1:9/1"_s); // signed out: nothing is asked
+    AppState state(std::move(dependencies));
+    AppState::setInstance(&state);
+    QQmlEngine engine;
+    engine.addImportPath(u"qrc:/"_s);
+    {
+        AppDelegate delegate(&state, &engine);
+        delegate.start();
+        delegate.showPanel();
+        PanelWindow *panel = delegate.panel();
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(panel->isVisible());
+
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(!panel->isVisible());
+    }
+    AppState::setInstance(nullptr);
 }
 
 QTEST_MAIN(TestShell)
