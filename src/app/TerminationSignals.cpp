@@ -27,6 +27,7 @@ void onSignal(int signalNumber)
 TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
+    // Without the socket pair the defaults stay.
     if (s_sockets[0] != -1
         || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_sockets) != 0) {
         return;

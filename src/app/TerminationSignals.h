@@ -16,9 +16,6 @@ public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
-    // False when the handlers could not be installed (the defaults stay).
-    bool isWatching() const { return m_notifier != nullptr; }
-
 signals:
     void received(int signalNumber);
 

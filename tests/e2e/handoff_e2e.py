@@ -21,7 +21,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (SKIP, Failure, Run, check, click, hidden, main, needs,  # noqa: E402
-                     on_screen, run)
+                     on_screen, run, sanitizer_report)
 
 APP_ID = "com.fennelworks.StavelinTrello"
 OBJECT_PATH = "/com/fennelworks/StavelinTrello"
@@ -276,9 +276,8 @@ def test(args):
             check(time.monotonic() < deadline, "the program did not end within 30 s of SIGTERM")
             time.sleep(0.05)
         time.sleep(0.5)  # what it wrote last, still on its way through the bus's pipe
-        report = next((i for i, line in enumerate(daemon_lines.log)
-                       if "Sanitizer" in line or ": runtime error: " in line), None)
-        check(report is None, "a sanitizer report:\n  " + "\n  ".join(daemon_lines.log[report or 0:][:60]))
+        report = sanitizer_report(daemon_lines.log)
+        check(report is None, report)
 
     return e2e(scenario)
 

@@ -42,6 +42,16 @@ def until(condition, message, timeout=5):
     raise Failure(message)
 
 
+def sanitizer_report(lines):
+    """The first sanitizer report among a program's output lines, with what precedes it, or
+    None."""
+    report = next((i for i, line in enumerate(lines)
+                   if "Sanitizer" in line or ": runtime error: " in line), None)
+    if report is None:
+        return None
+    return "a sanitizer report:\n  " + "\n  ".join(lines[max(0, report - 2):report + 400])
+
+
 def run(*args, timeout=10, env=None):
     return subprocess.run(args, capture_output=True, text=True, timeout=timeout, env=env)
 
@@ -204,10 +214,9 @@ class Program:
     def ending(self):
         """What was wrong with the program's end, or None: a sanitizer report, an exit status
         other than 0, or a quit it did not follow."""
-        report = next((i for i, line in enumerate(self.log)
-                       if "Sanitizer" in line or ": runtime error: " in line), None)
+        report = sanitizer_report(self.log)
         if report is not None:
-            return "a sanitizer report:\n  " + "\n  ".join(self.log[max(0, report - 2):report + 400])
+            return report
         if self.unended:
             return self.unended
         if self.process.returncode not in (0, None):

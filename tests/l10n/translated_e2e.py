@@ -27,14 +27,8 @@ import urllib.request
 import xml.etree.ElementTree as ET
 
 
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import Failure, check, sandbox_credentials, sanitizer_report  # noqa: E402
 
 
 def wait_for(condition, message, timeout):
@@ -112,10 +106,7 @@ def shown_texts(binary, scratch, language_env):
                XDG_DATA_HOME=os.path.join(scratch, "data"), **language_env)
     # Off screen: nothing to click here, and the shared display stays free for the other tests.
     env["QT_QPA_PLATFORM"] = "offscreen"
-    usage = subprocess.run([os.path.join(os.path.dirname(binary), "stavelin-sandbox"), "--help"],
-                           capture_output=True, text=True, timeout=10, check=True).stdout
-    key = re.search(r"^\s*key\s+(\S+)", usage, re.M).group(1)
-    token = re.search(r"^\s*token\s+(\S+)", usage, re.M).group(1)
+    key, token = sandbox_credentials(binary)
     log_path = os.path.join(scratch, "stderr.log")
 
     def trace(pattern):
@@ -156,10 +147,8 @@ def shown_texts(binary, scratch, language_env):
             program.kill()
             program.wait()
     with open(log_path, encoding="utf-8", errors="replace") as log:
-        logged = log.read().splitlines()
-    report = next((i for i, line in enumerate(logged)
-                   if "Sanitizer" in line or ": runtime error: " in line), None)
-    check(report is None, "a sanitizer report:\n  " + "\n  ".join(logged[report or 0:(report or 0) + 60]))
+        report = sanitizer_report(log.read().splitlines())
+    check(report is None, report)
     check(ended == 0, f"the program did not end cleanly when told to quit: {ended}")
     return [line for line in lines if line["screen"] != "end"], data, translation
 
