@@ -46,11 +46,6 @@ void TestDecoding::table_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("card, everything") << u"cards"_s << "[" + fullCard() + "]" << QString();
-    QTest::newRow("card, optionals absent")
-        << u"cards"_s
-        << QByteArray(R"([{"id":"c","name":"n","closed":false,"idList":"l","idBoard":"b","pos":1}])")
-        << QString();
     QTest::newRow("card, optionals null")
         << u"cards"_s
         << QByteArray(R"([{"id":"c","name":"n","closed":false,"idList":"l","idBoard":"b","pos":0.5,
@@ -103,9 +98,6 @@ void TestDecoding::table_data()
         << u"member"_s
         << QByteArray(R"({"id":"m","username":"ada","fullName":"Ada L","avatarUrl":null,"ixUpdate":"481"})")
         << QString();
-    QTest::newRow("member, username missing")
-        << u"member"_s << QByteArray(R"({"id":"m"})")
-        << u"TrelloMember.username: required key is missing"_s;
 
     QTest::newRow("comment, with offset date and no creator")
         << u"comments"_s
@@ -116,9 +108,6 @@ void TestDecoding::table_data()
         << u"comments"_s
         << QByteArray(R"([{"id":"a","date":"2024-03-05T14:07:09Z","data":{"card":{}}}])")
         << u"TrelloComment.data: CommentData.text: required key is missing"_s;
-    QTest::newRow("comment, date missing")
-        << u"comments"_s << QByteArray(R"([{"id":"a","data":{"text":"x"}}])")
-        << u"TrelloComment.date: required key is missing"_s;
 
     QTest::newRow("reaction, empty emoji and none")
         << u"reactions"_s
@@ -130,10 +119,6 @@ void TestDecoding::table_data()
         << QByteArray(R"([{"id":"k","name":"Todo","idCard":"c","pos":16384,
              "checkItems":[{"id":"i","name":"a","state":"incomplete","pos":17341.5}]}])")
         << QString();
-    QTest::newRow("checklist, checkItems missing")
-        << u"checklists"_s
-        << QByteArray(R"([{"id":"k","name":"Todo","idCard":"c","pos":1}])")
-        << u"TrelloChecklist.checkItems: required key is missing"_s;
     QTest::newRow("checklist, item idChecklist null stays strict")
         << u"checklists"_s
         << QByteArray(R"([{"id":"k","name":"T","idCard":"c","pos":1,"checkItems":[
@@ -187,7 +172,8 @@ void TestDecoding::table()
     }
 }
 
-// The values that come out, where a slip would go unnoticed by the table.
+// The values that come out of a full card and a few others, where a slip would go unnoticed by
+// the table.
 void TestDecoding::values()
 {
     const auto card = TrelloAPI::decode<QList<TrelloCard>>("[" + fullCard() + "]").first();
@@ -238,11 +224,6 @@ void TestDecoding::values()
         "]");
     QCOMPARE(counted[0].badges->checkItems, 3);
     QCOMPARE(counted[0].badges->checkItemsChecked, 10);
-
-    // Same id, different content: different values.
-    TrelloCard renamed = card;
-    renamed.name = u"Other"_s;
-    QVERIFY(!(renamed == card));
 }
 
 // An answer of many records, with strings that repeat (the list, the board, a few colours)
@@ -304,9 +285,7 @@ void TestDecoding::dates_data()
     QTest::newRow("one fractional digit") << u"2024-03-05T14:07:09.5Z"_s << base.addMSecs(500);
     QTest::newRow("microseconds") << u"2024-03-05T14:07:09.123456Z"_s << base.addMSecs(123);
     QTest::newRow("no fraction") << u"2024-03-05T14:07:09Z"_s << base;
-    QTest::newRow("positive offset") << u"2024-03-05T16:07:09+02:00"_s << base;
     QTest::newRow("negative offset") << u"2024-03-05T09:37:09.000-04:30"_s << base;
-    QTest::newRow("date only") << u"2024-03-05"_s << QDateTime();
     QTest::newRow("no zone") << u"2024-03-05T14:07:09"_s << QDateTime();
     QTest::newRow("space separator") << u"2024-03-05 14:07:09Z"_s << QDateTime();
     QTest::newRow("offset without colon") << u"2024-03-05T14:07:09+0200"_s << QDateTime();

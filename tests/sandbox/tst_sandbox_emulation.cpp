@@ -159,15 +159,12 @@ void TestSandboxEmulation::crowdedMoveRenumbers()
     bool renumbered = false;
     for (int round = 0; round < 80 && !renumbered; ++round) {
         const auto now = e.cardPositions(list);
-        const auto it = std::find_if(now.begin(), now.end(),
-                                     [&](const auto &p) { return p.first == mover; });
         // Between the first card and whichever card follows it.
         const double target = (now[0].second + now[1].second) / 2;
         QCOMPARE(call(e, "PUT", "cards/" + mover, "pos=" + std::to_string(target)).status, 200);
         const auto after = e.cardPositions(list);
         renumbered = after.front().second == 16384;
         QCOMPARE(after[1].first, mover);
-        Q_UNUSED(it);
     }
     QVERIFY(renumbered);
     const auto after = e.cardPositions(list);
@@ -256,16 +253,10 @@ void TestSandboxEmulation::errors_data()
     const QString unknown = u"5e679b808e6e8828784b30e1"_s;
     QTest::newRow("no credentials") << u"GET"_s << u"members/me"_s << QString() << false << 401
                                     << u"invalid key"_s << false;
-    QTest::newRow("wrong key") << u"GET"_s << u"members/me"_s
-                               << u"key=00000000000000000000000000000000&token=x"_s << false
-                               << 401 << u"invalid key"_s << false;
     QTest::newRow("malformed id") << u"GET"_s << u"cards/Kek123"_s << QString() << true << 400
                                   << u"invalid id"_s << false;
     QTest::newRow("unknown id") << u"GET"_s << (u"cards/"_s + unknown) << QString() << true
                                 << 404 << u"The requested resource was not found."_s << false;
-    QTest::newRow("delete unknown card") << u"DELETE"_s << (u"cards/"_s + unknown) << QString()
-                                         << true << 404
-                                         << u"The requested resource was not found."_s << false;
     QTest::newRow("bad idList") << u"POST"_s << u"cards"_s << (u"name=x&idList="_s + unknown)
                                 << true << 400 << u"invalid value for idList"_s << false;
     QTest::newRow("board without name") << u"POST"_s << u"boards/"_s << u"name="_s << true << 400
@@ -398,14 +389,6 @@ void TestSandboxEmulation::uploadRoundTrip()
     QCOMPARE(download->status, 200);
     QCOMPARE(download->get_header_value("Content-Type"), "image/png");
     QVERIFY(download->body == bytes);
-    // The raw body is in the request log, byte for byte.
-    const auto log = e.requests();
-    const auto upload = std::find_if(log.begin(), log.end(),
-                                     [](const auto &r) { return r.method == "POST"; });
-    QVERIFY(upload != log.end());
-    QVERIFY(upload->body == body);
-    QCOMPARE(upload->header("content-type").value_or(""), "multipart/form-data; boundary=" + boundary);
-
     // Deleting the attachment takes the file with it.
     const std::string attachmentId = str(attachment[u"id"_s]);
     QCOMPARE(call(e, "DELETE", "cards/" + listCard + "/attachments/" + attachmentId).body,
@@ -463,26 +446,11 @@ void TestSandboxEmulation::rateLimit()
     QCOMPARE(again.status, 404);
     QCOMPARE(again.header("X-Rate-Limit-Api-Key-Remaining"), "2");
 
-    // The member routes' own limit leaves the other routes alone.
-    limits = {};
-    limits.perMemberRoute = 2;
-    e.setRateLimits(limits);
-    const Reply first = call(e, "GET", "members/me/boards");
-    QCOMPARE(first.header("X-Rate-Limit-Member-Max"), "2");
-    QCOMPARE(first.header("X-Rate-Limit-Member-Remaining"), "1");
-    QCOMPARE(first.header("X-Rate-Limit-Member-Interval-Ms"), "900000");
-    QCOMPARE(call(e, "GET", "members/me").status, 200);
-    const Reply memberRefused = call(e, "GET", "members/me");
-    QCOMPARE(memberRefused.status, 429);
-    QCOMPARE(object(memberRefused)[u"error"_s].toString(), u"RATE_LIMIT_EXCEEDED"_s);
-    QCOMPARE(memberRefused.header("X-Rate-Limit-Member-Remaining"), "0");
-    QCOMPARE(call(e, "GET", "boards/" + e.boardId("Product Roadmap") + "/lists").status, 200);
-
     e.setRateLimit(0);
     QCOMPARE(call(e, "GET", "members/me").status, 200);
     // The log says how each request was answered.
     const auto log = e.requests();
-    QCOMPARE(std::count_if(log.begin(), log.end(), [](const auto &r) { return r.status == 429; }), 4);
+    QCOMPARE(std::count_if(log.begin(), log.end(), [](const auto &r) { return r.status == 429; }), 3);
 
     // A revoked token is refused from then on.
     e.revokeToken();
@@ -508,13 +476,7 @@ void TestSandboxEmulation::faults()
     e.clearFaults();
     QCOMPARE(e.cardPositions(list).size(), size_t(3));
 
-    // Dropped and truncated answers never arrive whole; a slow one arrives late but whole.
-    sandbox::Response dropped = sandbox::Response::json("{}");
-    dropped.dropConnection = true;
-    e.injectFault("GET", "/1/members/me", dropped);
-    QCOMPARE(call(e, "GET", "members/me").status, -1);
-    e.injectFault("GET", "/1/members/me", sandbox::Response::truncated("{\"id\":\"abc\"}", 5));
-    QCOMPARE(call(e, "GET", "members/me").status, -1);
+    // A slow answer arrives late but whole (dropped and cut ones are the fault matrix's).
     QElapsedTimer timer;
     timer.start();
     e.injectFault("GET", "/1/members/me",
@@ -531,7 +493,7 @@ void TestSandboxEmulation::faults()
 
 void TestSandboxEmulation::seeds()
 {
-    // The sample account covers what the views have to draw.
+    // The sample account covers what the views have to draw (the large one is tst_rate_limits').
     Emulator &e = *m_emulator;
     const auto boards = call(e, "GET", "members/me/boards", "filter=all").json().toArray();
     QCOMPARE(boards.size(), 6);
@@ -572,12 +534,6 @@ void TestSandboxEmulation::seeds()
     QCOMPARE(call(empty, "GET", "members/me/boards").json().toArray().size(), 0);
     QCOMPARE(object(call(empty, "GET", "members/me"))[u"username"_s].toString(), u"adalindqvist"_s);
 
-    Emulator large(sandbox::Options{sandbox::Seed::Large});
-    QVERIFY(large.start() > 0);
-    const std::string board = large.boardId("Benchmark Board");
-    QCOMPARE(large.listPositions(board).size(), size_t(30));
-    const auto cards = call(large, "GET", "lists/" + large.listPositions(board)[29].first + "/cards");
-    QCOMPARE(cards.json().toArray().size(), 200);
 }
 
 void TestSandboxEmulation::concurrentRequests()
