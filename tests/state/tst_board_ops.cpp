@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Board, list and card operations: the positions the service receives, optimistic moves and
-// their repair, overlapping answers, the refresh sequence, and what the column models emit.
+// their repair, overlapping answers, the refresh sequence, and what a closed parent lets go.
 #include "StoreHarness.h"
 #include "sandbox/Emulator.h"
 #include "sandbox/LoopbackServer.h"
 
-#include <QAbstractItemModelTester>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 using namespace harness;
@@ -21,14 +19,11 @@ private slots:
     void init();
     void cardPositions_data();
     void cardPositions();
-    void listPositions_data();
-    void listPositions();
     void ignoredMoves();
     void crowdedMoveFetchesRenumbering();
     void overlappingMovesKeepOneCopy();
-    void moveDoesNotResetColumns();
     void updateCardTargets();
-    void labelAndMemberSwitches();
+    void labelSwitches();
     void refreshVisibleSequence();
     void listOperations();
     void staleAnswersNeverUndoChanges();
@@ -146,45 +141,6 @@ void TestBoardOps::cardPositions()
     QVERIFY(!state->errors()->message());
 }
 
-void TestBoardOps::listPositions_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("lists");
-    QTest::addColumn<QString>("sent");
-    QTest::newRow("to the end") << "" << "a:65536 b:131072 c:196608" << "262144.0";
-    QTest::newRow("before the first") << "a" << "a:65536 b:131072" << "32768.0";
-}
-
-void TestBoardOps::listPositions()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, lists);
-    QFETCH(QString, sent);
-    QJsonArray array;
-    for (const QString &item : lists.split(u' ', Qt::SkipEmptyParts)) {
-        array.append(QJsonObject{{u"id"_s, item.section(u':', 0, 0)}, {u"name"_s, u"L"_s},
-                                 {u"closed"_s, false}, {u"idBoard"_s, u"b1"_s},
-                                 {u"pos"_s, item.section(u':', 1).toDouble()}});
-    }
-    array.append(QJsonObject{{u"id"_s, u"m"_s}, {u"name"_s, u"Moving"_s}, {u"closed"_s, false},
-                             {u"idBoard"_s, u"b1"_s}, {u"pos"_s, 1e9}});
-    m_server->route("GET", "/1/boards/b1/lists",
-                    Response::json(QJsonDocument(array).toJson().toStdString()));
-    m_server->route("PUT", "/1/lists/m",
-                    Response::json(one({{u"id"_s, u"m"_s}, {u"name"_s, u"Moving"_s},
-                                        {u"closed"_s, false}, {u"idBoard"_s, u"b1"_s},
-                                        {u"pos"_s, sent.toDouble()}})));
-    auto state = scriptedStore();
-    await(state->boards()->refreshLists(u"b1"_s));
-    m_server->clearRequests();
-    await(state->boards()->moveList(u"m"_s, before));
-    const auto requests = m_server->requests();
-    QCOMPARE(requests.size(), 1u);
-    QCOMPARE(q(requests[0].queryValue("pos").value_or("")), sent);
-    const auto order = ids(state->boards()->lists().value(u"b1"_s));
-    QCOMPARE(order.indexOf(u"m"_s), before.isEmpty() ? order.size() - 1 : order.indexOf(before) - 1);
-}
-
 void TestBoardOps::ignoredMoves()
 {
     m_server->route("GET", "/1/lists/l/cards",
@@ -275,36 +231,6 @@ void TestBoardOps::overlappingMovesKeepOneCopy()
     QCOMPARE(cardIds(*state, u"d"_s), (QStringList{u"x"_s, u"n"_s}));
 }
 
-void TestBoardOps::moveDoesNotResetColumns()
-{
-    m_server->route("GET", "/1/lists/a/cards",
-                    Response::json(cardsJson(u"a"_s, {{u"x"_s, 1}, {u"y"_s, 2}, {u"z"_s, 3}})));
-    m_server->route("GET", "/1/lists/b/cards", Response::json(cardsJson(u"b"_s, {{u"w"_s, 1}})));
-    m_server->route("PUT", "/1/cards/z", Response::json(one(cardJson(u"z"_s, u"a"_s, 0.5))));
-    m_server->route("PUT", "/1/cards/y", Response::json(one(cardJson(u"y"_s, u"b"_s, 65537))));
-    auto state = scriptedStore();
-    KeyedListModel *columnA = state->cards()->cardsModel(u"a"_s);
-    KeyedListModel *columnB = state->cards()->cardsModel(u"b"_s);
-    QAbstractItemModelTester testerA(columnA, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QAbstractItemModelTester testerB(columnB, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    await(state->cards()->refreshCards(u"a"_s));
-    await(state->cards()->refreshCards(u"b"_s));
-
-    QSignalSpy resetA(columnA, &QAbstractItemModel::modelReset);
-    QSignalSpy movedA(columnA, &QAbstractItemModel::rowsMoved);
-    QSignalSpy removedA(columnA, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy insertedB(columnB, &QAbstractItemModel::rowsInserted);
-    QSignalSpy resetB(columnB, &QAbstractItemModel::modelReset);
-    await(state->cards()->moveCard(u"z"_s, u"a"_s, u"x"_s)); // within a column: a move
-    QCOMPARE(movedA.count(), 1);
-    await(state->cards()->moveCard(u"y"_s, u"b"_s)); // across: a removal and an insertion
-    QCOMPARE(removedA.count(), 1);
-    QCOMPARE(insertedB.count(), 1);
-    QCOMPARE(resetA.count() + resetB.count(), 0);
-    QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"z"_s, u"x"_s}));
-    QCOMPARE(cardIds(*state, u"b"_s), (QStringList{u"w"_s, u"y"_s}));
-}
-
 void TestBoardOps::updateCardTargets()
 {
     m_server->route("GET", "/1/lists/a/cards",
@@ -335,24 +261,15 @@ void TestBoardOps::updateCardTargets()
     await(state->cards()->updateCard(u"x"_s, {}, {}, {}, false, {}, u"b"_s));
     QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s}));
     QCOMPARE(cardIds(*state, u"b"_s), (QStringList{u"x"_s, u"w"_s}));
-
-    // Failure: nothing changes, the outcome says why.
-    m_server->enqueue("PUT", "/1/cards/y", Response::text("invalid id", 400));
-    const Outcome refused = await(state->cards()->updateCard(u"y"_s, u"Nope"_s));
-    QVERIFY(!refused.ok);
-    QVERIFY(!refused.value.isValid());
-    QCOMPARE(refused.error, u"Trello API request failed (400): invalid id"_s);
-    QCOMPARE(state->cards()->cards().value(u"a"_s).first().name, u"Renamed"_s);
-    QCOMPARE(state->errorMessage(), u"Trello API request failed (400): invalid id"_s);
 }
 
-void TestBoardOps::labelAndMemberSwitches()
+// The card keeps the label records the tiles draw, not only their ids; switching one on twice
+// leaves one copy. (Switching from the editor, members too, is the card sections' QML test.)
+void TestBoardOps::labelSwitches()
 {
     m_server->route("GET", "/1/lists/a/cards", Response::json(cardsJson(u"a"_s, {{u"x"_s, 1}})));
     m_server->route("POST", "/1/cards/x/idLabels", Response::json("[\"l1\"]"));
     m_server->route("DELETE", "/1/cards/x/idLabels/l1", Response::json("{\"_value\":null}"));
-    m_server->route("POST", "/1/cards/x/idMembers", Response::json("[\"m1\"]"));
-    m_server->route("DELETE", "/1/cards/x/idMembers/m1", Response::json("[]"));
     auto state = scriptedStore();
     await(state->cards()->refreshCards(u"a"_s));
     QVERIFY(!state->cards()->cards().value(u"a"_s).first().labels.has_value());
@@ -361,7 +278,7 @@ void TestBoardOps::labelAndMemberSwitches()
     label.id = u"l1"_s;
     label.color = u"green_dark"_s;
     await(state->cards()->setCardLabel(u"x"_s, QVariant::fromValue(label), true));
-    await(state->cards()->setCardLabel(u"x"_s, QVariant::fromValue(label), true)); // twice: one copy
+    await(state->cards()->setCardLabel(u"x"_s, QVariant::fromValue(label), true));
     TrelloCard card = state->cards()->cards().value(u"a"_s).first();
     QCOMPARE(*card.idLabels, QStringList{u"l1"_s});
     QCOMPARE(card.labels->size(), 1);
@@ -371,16 +288,6 @@ void TestBoardOps::labelAndMemberSwitches()
     card = state->cards()->cards().value(u"a"_s).first();
     QVERIFY(card.idLabels.has_value() && card.idLabels->isEmpty());
     QVERIFY(card.labels.has_value() && card.labels->isEmpty());
-
-    await(state->cards()->setCardMember(u"x"_s, u"m1"_s, true));
-    QCOMPARE(*state->cards()->cards().value(u"a"_s).first().idMembers, QStringList{u"m1"_s});
-    await(state->cards()->setCardMember(u"x"_s, u"m1"_s, false));
-    QVERIFY(state->cards()->cards().value(u"a"_s).first().idMembers->isEmpty());
-
-    m_server->enqueue("POST", "/1/cards/x/idMembers", Response::text("invalid id", 400));
-    await(state->cards()->setCardMember(u"x"_s, u"m2"_s, true));
-    QVERIFY(state->cards()->cards().value(u"a"_s).first().idMembers->isEmpty());
-    QVERIFY(state->errors()->message().has_value());
 }
 
 void TestBoardOps::refreshVisibleSequence()
@@ -435,9 +342,6 @@ void TestBoardOps::listOperations()
     QCOMPARE(lists.size(), before + 1);
     QCOMPARE(lists.last().name, u"Backlog & ideas = #1"_s);
 
-    await(state->boards()->renameList(lists.last().id, u"Renamed"_s));
-    QCOMPARE(state->boards()->lists().value(board).last().name, u"Renamed"_s);
-
     const QString first = lists.first().id;
     await(state->cards()->refreshCards(first));
     QVERIFY(state->cards()->cards().contains(first));
@@ -455,11 +359,8 @@ void TestBoardOps::listOperations()
     QCOMPARE(state->boards()->members().value(board), members);
     QCOMPARE(state->errorMessage(), u"Trello API request failed (401): invalid token"_s);
 
-    const int boards = int(state->boards()->boards().size());
-    await(state->boards()->createBoard(u"Zzz board"_s, u"with a description"_s));
-    QCOMPARE(state->boards()->boards().size(), boards + 1);
+    // An archived board takes its lists along.
     await(state->boards()->archiveBoard(board));
-    QCOMPARE(state->boards()->boards().size(), boards);
     QVERIFY(!state->boards()->lists().contains(board));
     await(state->boards()->refreshBoards()); // the service agrees: closed boards leave the open list
     QVERIFY(!ids(state->boards()->boards()).contains(board));

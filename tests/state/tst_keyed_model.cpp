@@ -41,15 +41,6 @@ QList<TrelloCard> cards(const QString &spec)
     }
     return result;
 }
-
-QStringList rowIds(const KeyedListModel &model)
-{
-    QStringList ids;
-    for (int row = 0; row < model.count(); ++row) {
-        ids.append(model.get(row).value<TrelloCard>().id);
-    }
-    return ids;
-}
 } // namespace
 
 void TestKeyedModel::minimalChanges_data()
@@ -97,13 +88,7 @@ void TestKeyedModel::minimalChanges()
     const auto wanted = cards(after);
     model.replace(wanted);
 
-    QCOMPARE(rowIds(model), [&] {
-        QStringList ids;
-        for (const auto &c : wanted) {
-            ids.append(c.id);
-        }
-        return ids;
-    }());
+    QCOMPARE(model.count(), wanted.size());
     for (int row = 0; row < model.count(); ++row) {
         QCOMPARE(model.get(row).value<TrelloCard>(), wanted[row]);
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The board's pieces against the sandbox: the drop handlers' highlight bookkeeping and every
-// drop case (the store's data as the oracle), the card tile's derived values, the column's
-// filter and rename rules, and the inline add.
+// The board's pieces against the sandbox: the drop handlers' highlight bookkeeping and the drop
+// cases a real drag does not reach (the store's data as the oracle), the card tile's derived
+// values, the column's filter and rename rules, and the inline add's refusal of a blank title.
 import QtQuick
 import QtTest
 import Stavelin
@@ -85,29 +85,20 @@ Item {
             compare(state.reorderBeforeCardID, "")
         }
 
+        // A card dropped on a column's body or before a tile of another list: board_e2e.py, with
+        // a real drag and the service as the oracle. Here the drops that must not send anything,
+        // and the one onto a list header.
         function test_cardDrops() {
             const state = createTemporaryObject(stateComponent, host)
             const [first, second] = [lists[0], lists[1]]
-            const moving = cardIds(first)[0]
             const target = cardIds(second)[0]
-
-            // On the body of another list: to its end.
             const body = createTemporaryObject(cardDrop, host, { listID: second, dragState: state })
-            verify(body.perform(true, moving))
-            tryVerify(function () { const ids = cardIds(second); return ids[ids.length - 1] === moving })
-            verify(cardIds(first).indexOf(moving) < 0)
-
-            // On a tile of another list: just before that card.
-            const other = cardIds(first)[0]
             const tile = createTemporaryObject(cardReorder, host, { targetCardID: target, targetListID: second, dragState: state })
-            verify(tile.perform(true, other))
-            tryVerify(function () { const ids = cardIds(second); return ids.indexOf(other) === ids.indexOf(target) - 1 })
 
             // On its own tile, or a list on a column or a tile: nothing is sent.
             wait(50)
             const before = moves()
-            const own = createTemporaryObject(cardReorder, host, { targetCardID: target, targetListID: second, dragState: state })
-            verify(own.perform(true, target))
+            verify(tile.perform(true, target))
             verify(body.perform(true, "list:" + first))
             verify(tile.perform(true, "list:" + first))
             wait(100)
@@ -120,7 +111,7 @@ Item {
             const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
             wait(50)
             const settled = moves()
-            verify(end.perform(true, other))
+            verify(end.perform(true, cardIds(first)[0]))
             wait(100)
             compare(moves(), settled)
             compare(AppState.errorMessage, "")
@@ -138,6 +129,9 @@ Item {
             const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
             verify(end.perform(true, "list:" + last))
             tryVerify(function () { const ids = listIds(); return ids[ids.length - 1] === last })
+            compare(listIds(), order)
+            // The service agrees: the positions sent put the lists in the order shown.
+            waitFor(AppState.boards.refreshLists(boardID))
             compare(listIds(), order)
             // Only the prefix is removed: an id that contains "list:" stays whole.
             compare(header.listIDOf("list:list:abc"), "list:abc")
@@ -254,31 +248,22 @@ Item {
             tryVerify(function () { return model.get(model.indexOf(listID)).name === "Renamed list" })
         }
 
+        // A title sent with Return, and the field left open for the next: board_e2e.py types one.
         function test_inlineAdd() {
             const state = createTemporaryObject(stateComponent, host)
             const model = AppState.boards.listsModel(boardID)
             const column = createTemporaryObject(columnComponent, host, { list: model.get(1), dragState: state })
-            const listID = lists[1]
             const button = findChild(column, "addCardButton")
             tryVerify(function () { return button !== null && button.visible })
             mouseClick(button)
             const field = findChild(column, "cardTitleField")
             tryVerify(function () { return field.activeFocus })
-            const count = AppState.cards.cardsModel(listID).count
             // Spaces only: nothing is sent, the field stays open.
+            const posts = Sandbox.requests("POST", "/1/cards").length
             keyClick(Qt.Key_Space); keyClick(Qt.Key_Space); keyClick(Qt.Key_Return)
             wait(50)
-            compare(AppState.cards.cardsModel(listID).count, count)
-            verify(field.visible)
-            keyClick(Qt.Key_Backspace); keyClick(Qt.Key_Backspace)
-            for (const c of "Buy milk")
-                keyClick(c)
-            keyClick(Qt.Key_Return)
-            tryVerify(function () { return AppState.cards.cardsModel(listID).count === count + 1 })
-            // Open and focused for the next title.
-            tryVerify(function () { return field.text === "" && field.activeFocus && field.visible })
-            const ids = cardIds(listID)
-            compare(AppState.cards.cardsModel(listID).get(ids.length - 1).name, "Buy milk")
+            compare(Sandbox.requests("POST", "/1/cards").length, posts)
+            verify(field.visible && field.activeFocus)
         }
     }
 }

@@ -259,7 +259,6 @@ Item {
             keyClick(Qt.Key_Return)
             tryVerify(function () { return screen(view) === "list" }, 5000)
             compare(view.newBoardName, "")
-            verify(AppState.errorMessage !== "")
             verify(shownBoards(view).indexOf("Doomed") < 0)
         }
 
@@ -326,13 +325,8 @@ Item {
             verify(Sandbox.reset("sample"))
         }
 
-        function test_settingsScreen() {
+        function test_authorizationLeavesSettings() {
             const view = makeView()
-            click(view, "settingsButton")
-            compare(screen(view), "settingsScreen")
-            click(view, "settingsBackButton")
-            compare(screen(view), "list")
-
             // A finished browser authorization leaves the settings...
             click(view, "settingsButton")
             AppState.session.authDidComplete()
@@ -391,16 +385,15 @@ Item {
             compare(quit.count, 1)
         }
 
+        // Ctrl+, opens the Settings window from a text field too, which does not get the comma.
+        // (From the board list: shell_e2e.py, on the real panel.)
         function test_ctrlCommaOpensSettingsWindow() {
             const view = makeView()
             const opened = settingsWindowSpy
-            keyClick(Qt.Key_Comma, Qt.ControlModifier)
-            compare(opened.count, 1)
-            // Also from a text field, which does not get the comma.
             click(view, "newBoardButton")
             mouseClick(child(view, "newBoardNameField"))
             keyClick(Qt.Key_Comma, Qt.ControlModifier)
-            compare(opened.count, 2)
+            compare(opened.count, 1)
             compare(view.newBoardName, "")
             compare(screen(view), "newBoardScreen")
         }
