@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Checklists and attachments against a scripted server: order, the card's check-item badge
-// through ticks, refusals and deletions, and file uploads.
+// through ticks and deletions, reloads that fail after a change, and file uploads. What the
+// sections send and show is checked through the views, refusals by the fault matrix.
 #include "ScriptedCard.h"
 
 #include <sys/inotify.h>
@@ -16,10 +17,11 @@ class TestChecklists : public QObject {
     Q_OBJECT
 private slots:
     void orderTicksAndBadge();
-    void createDeleteAndRename();
-    void attachmentOrderAndChanges();
-    void uploads_data();
-    void uploads();
+    void changesWhoseReloadFails();
+    void attachmentOrder();
+    void mimeTypes_data();
+    void mimeTypes();
+    void upload();
     void uploadsRefusedBeforeSending();
 };
 
@@ -75,18 +77,14 @@ void TestChecklists::orderTicksAndBadge()
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
     QVERIFY(rig.state->details()->loadingChecklists().isEmpty());
 
-    // A refused tick shows at once and flips back when the refusal arrives.
+    // A tick reaches the card's badge at once, and a refusal takes it back.
     Response refusal = Response::text("invalid value for state", 400);
     refusal.delay = std::chrono::milliseconds(50);
     rig.server.enqueue("PUT", "/1/cards/card1/checkItem/f2", refusal);
     Operation tick = rig.state->details()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f2"_s)));
-    QCOMPARE(states(*rig.state, u"first"_s), (QStringList{u"complete"_s, u"complete"_s, u"unknown"_s}));
     QCOMPARE(rig.badges(), (CardBadges{4, 3, 7}));
     await(tick);
-    QCOMPARE(states(*rig.state, u"first"_s), (QStringList{u"incomplete"_s, u"complete"_s, u"unknown"_s}));
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
-    QVERIFY2(rig.state->errorMessage().contains(u"invalid value for state"_s),
-             qPrintable(rig.state->errorMessage()));
 
     // Accepted ticks: any state but "complete" counts as open, so ticking it sends complete.
     rig.server.route("PUT", "/1/cards/card1/checkItem/[^/]+", Response::json("{}"));
@@ -110,53 +108,26 @@ void TestChecklists::orderTicksAndBadge()
     QVERIFY(!rig.state->errors()->message());
 }
 
-void TestChecklists::createDeleteAndRename()
+void TestChecklists::changesWhoseReloadFails()
 {
+    // The item is added; the reload after it fails. The change counts as done: no message.
     ScriptedCard rig;
     rig.server.route("GET", ChecklistsPath, Response::json(json(ThreeChecklists)));
     await(rig.state->details()->refreshChecklists(CardID));
-    rig.server.clearRequests();
-
-    // Creating reloads: what the service then reports is shown, in position order.
-    rig.server.route("POST", "/1/checklists", Response::json("{}"));
-    rig.server.enqueue("GET", ChecklistsPath,
-                       Response::json(json(QJsonArray{ThreeChecklists[0], checklistJson(u"new"_s, 50, {})})));
-    await(rig.state->details()->createChecklist(CardID, u"Packing"_s));
-    const auto posts = rig.requests("POST", ".*");
-    QCOMPARE(posts.size(), size_t(1));
-    QCOMPARE(posts[0].queryValue("idCard"), std::optional<std::string>("card1"));
-    QCOMPARE(posts[0].queryValue("name"), std::optional<std::string>("Packing"));
-    QCOMPARE(ids(rig.state->details()->checklists().value(CardID)), (QStringList{u"new"_s, u"late"_s}));
-
-    // Adding an item whose reload fails still counts as done: no message remains.
-    rig.server.route("POST", "/1/checklists/new/checkItems", Response::json("{}"));
+    rig.server.route("POST", "/1/checklists/first/checkItems", Response::json("{}"));
     rig.server.enqueue("GET", ChecklistsPath, Response::text("busy", 503));
-    await(rig.state->details()->addCheckItem(u"new"_s, u"Socks"_s));
+    await(rig.state->details()->addCheckItem(u"first"_s, u"Socks"_s));
+    QCOMPARE(rig.requests("GET", ChecklistsPath).size(), size_t(2));
     QVERIFY(!rig.state->errors()->message());
 
-    // A refused create reloads nothing.
-    rig.server.clearRequests();
-    rig.server.enqueue("POST", "/1/checklists", Response::text("invalid value for name", 400));
-    await(rig.state->details()->createChecklist(CardID, u"x"_s));
-    QVERIFY(rig.state->errors()->message());
-    QVERIFY(rig.requests("GET", ".*").empty());
-
-    // Renaming changes the one item; renaming one no longer loaded still clears the message.
+    // Renaming an item no longer loaded is done too, and clears an old message.
     rig.server.route("PUT", "/1/cards/card1/checkItem/.*", Response::json("{}"));
-    await(rig.state->details()->renameCheckItem(CardID, u"l1"_s, u"Renamed"_s));
-    QCOMPARE(item(*rig.state, u"late"_s, u"l1"_s).name, u"Renamed"_s);
     rig.state->setErrorMessage(u"stale"_s);
     await(rig.state->details()->renameCheckItem(CardID, u"g1"_s, u"Whatever"_s));
     QVERIFY(!rig.state->errors()->message());
-
-    // A refused checklist delete keeps it.
-    rig.server.enqueue("DELETE", "/1/checklists/late", Response::text("no", 401));
-    await(rig.state->details()->deleteChecklist(u"late"_s));
-    QCOMPARE(ids(rig.state->details()->checklists().value(CardID)), (QStringList{u"new"_s, u"late"_s}));
-    QVERIFY(rig.state->errors()->message());
 }
 
-void TestChecklists::attachmentOrderAndChanges()
+void TestChecklists::attachmentOrder()
 {
     ScriptedCard rig;
     QAbstractItemModelTester tester(rig.state->details()->attachmentsModel(CardID),
@@ -170,23 +141,10 @@ void TestChecklists::attachmentOrderAndChanges()
     await(rig.state->details()->refreshAttachments(CardID));
     QCOMPARE(ids(rig.state->details()->attachments().value(CardID)),
              (QStringList{u"may3"_s, u"may1"_s, u"may1too"_s, u"undated"_s, u"alsoUndated"_s}));
-    QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
-
-    rig.server.route("DELETE", "/1/cards/card1/attachments/may1", Response::json("{}"));
-    await(rig.state->details()->deleteAttachment(CardID, u"may1"_s));
-    QVERIFY(!ids(rig.state->details()->attachments().value(CardID)).contains(u"may1"_s));
-
-    rig.server.clearRequests();
-    rig.server.route("POST", AttachmentsPath, Response::json("{}"));
-    await(rig.state->details()->addAttachment(CardID, u"https://example.com/a b"_s, u"Spec"_s));
-    const auto posts = rig.requests("POST", ".*");
-    QCOMPARE(posts.size(), size_t(1));
-    QCOMPARE(posts[0].queryValue("url"), std::optional<std::string>("https://example.com/a b"));
-    QCOMPARE(posts[0].queryValue("name"), std::optional<std::string>("Spec"));
-    QCOMPARE(rig.requests("GET", AttachmentsPath).size(), size_t(1));
 }
 
-void TestChecklists::uploads_data()
+// The type sent with an upload comes from the file's name.
+void TestChecklists::mimeTypes_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("mimeType");
@@ -199,16 +157,21 @@ void TestChecklists::uploads_data()
     QTest::newRow("last dot decides") << u"backup.tar.gz"_s << u"application/gzip"_s;
 }
 
-void TestChecklists::uploads()
+void TestChecklists::mimeTypes()
 {
     QFETCH(QString, fileName);
     QFETCH(QString, mimeType);
     QCOMPARE(DetailsArea::mimeTypeForFileName(fileName), mimeType);
+}
 
+// The file goes whole, bytes as they are, under its name and type; the card shows progress
+// until the reload is in. The request's shape is the API tests' concern.
+void TestChecklists::upload()
+{
     ScriptedCard rig;
     static const char raw[] = "%PDF-1.4\n\x00\x01\x02 binary \xff\n";
     const QByteArray content(raw, sizeof raw - 1); // with the NUL inside, not the last one
-    QFile file(rig.dir.filePath(fileName));
+    QFile file(rig.dir.filePath(u"Quarterly report.pdf"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
     file.close();
@@ -222,10 +185,9 @@ void TestChecklists::uploads()
 
     const auto posts = rig.requests("POST", ".*");
     QCOMPARE(posts.size(), size_t(1));
-    QCOMPARE(posts[0].queryValue("name"), std::optional(fileName.toStdString()));
-    QCOMPARE(posts[0].queryValue("mimeType"), std::optional(mimeType.toStdString()));
+    QCOMPARE(posts[0].queryValue("name"), std::optional<std::string>("Quarterly report.pdf"));
+    QCOMPARE(posts[0].queryValue("mimeType"), std::optional<std::string>("application/pdf"));
     QVERIFY(posts[0].body.find(content.toStdString()) != std::string::npos);
-    QVERIFY(posts[0].body.find("Content-Type: " + mimeType.toStdString()) != std::string::npos);
     QCOMPARE(ids(rig.state->details()->attachments().value(CardID)), QStringList{u"up"_s});
     QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
     QVERIFY(!rig.state->errors()->message());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Comments and reactions against a scripted server: order, the batched reaction loads, the
-// member's own reactions, and the comment badge.
+// Comments and reactions against a scripted server: order, the batched reaction loads, what a
+// reaction toggle does when its reload fails or nobody is signed in, and the comment badge.
+// What the chips and the menu send, and refusals in general, are checked through the views
+// and the fault matrix.
 #include "ScriptedCard.h"
 
 #include <QSignalSpy>
@@ -14,8 +16,8 @@ class TestComments : public QObject {
 private slots:
     void reactionBatches_data();
     void reactionBatches();
-    void orderFailuresAndLoadingFlag();
-    void toggleReaction();
+    void orderAndSilentReactionFailures();
+    void reactionReloadFails();
     void toggleWithoutMember();
     void addEditDeleteAndBadge();
 };
@@ -41,7 +43,6 @@ void TestComments::reactionBatches_data()
     QTest::addColumn<QList<int>>("batchSizes");
     QTest::newRow("45 comments") << 45 << QList<int>{6, 6, 6, 6, 6};
     QTest::newRow("7 comments") << 7 << QList<int>{6, 1};
-    QTest::newRow("no comments") << 0 << QList<int>{};
 }
 
 void TestComments::reactionBatches()
@@ -63,7 +64,6 @@ void TestComments::reactionBatches()
     await(rig.state->details()->refreshComments(CardID));
 
     const QList<TrelloComment> stored = rig.state->details()->comments().value(CardID);
-    QVERIFY(rig.state->details()->comments().contains(CardID));
     QCOMPARE(stored.size(), count);
     for (qsizetype i = 1; i < stored.size(); ++i) {
         QVERIFY(stored[i - 1].date > stored[i].date);
@@ -112,7 +112,7 @@ void TestComments::reactionBatches()
     }
 }
 
-void TestComments::orderFailuresAndLoadingFlag()
+void TestComments::orderAndSilentReactionFailures()
 {
     ScriptedCard rig;
     QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
@@ -132,9 +132,7 @@ void TestComments::orderFailuresAndLoadingFlag()
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
 
     rig.state->setErrorMessage(u"an earlier failure"_s);
-    Operation loading = rig.state->details()->refreshComments(CardID);
-    QCOMPARE(rig.state->details()->loadingComments(), QStringList{CardID});
-    await(loading);
+    await(rig.state->details()->refreshComments(CardID));
 
     QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
     QCOMPARE(rig.state->details()->reactions().value(u"m3"_s).size(), 1);
@@ -143,65 +141,23 @@ void TestComments::orderFailuresAndLoadingFlag()
     QVERIFY(rig.state->details()->reactions().value(u"m2b"_s).isEmpty());
     QVERIFY(!rig.state->errors()->message());
     QVERIFY(rig.state->details()->loadingComments().isEmpty());
-
-    // A failed load keeps what was shown and clears the flag.
-    rig.server.clearScript();
-    rig.server.route("GET", CommentsPath.toStdString(), Response::text("card not found", 404));
-    await(rig.state->details()->refreshComments(CardID));
-    QCOMPARE(rig.state->details()->comments().value(CardID).size(), 4);
-    QVERIFY(rig.state->errors()->message());
-    QVERIFY(rig.state->errorMessage().contains(u"404"_s));
-    QVERIFY(rig.state->details()->loadingComments().isEmpty());
 }
 
-void TestComments::toggleReaction()
+void TestComments::reactionReloadFails()
 {
+    // The change is made but its reload fails: the reactions shown stay, and the failure is said.
     ScriptedCard rig;
-    const QString thumbs = u"👍"_s;
-    const QString heart = u"❤️"_s;
-    const QJsonArray before{reactionJson(u"mine"_s, MemberID, thumbs, u"thumbsup"_s),
-                            reactionJson(u"theirs"_s, u"someone"_s, heart, u"heart"_s)};
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"a1"_s, minuteDate(1), u"hi"_s)})));
-    rig.server.route("GET", "/1/actions/a1/reactions", Response::json(json(before)));
+    rig.server.route("GET", "/1/actions/a1/reactions",
+                     Response::json(json(QJsonArray{reactionJson(u"theirs"_s, u"someone"_s, u"❤️"_s, u"heart"_s)})));
     await(rig.state->details()->refreshComments(CardID));
-    QAbstractItemModelTester tester(rig.state->details()->reactionsModel(u"a1"_s),
-                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
-    rig.server.clearRequests();
-
-    // Our own thumbs-up goes away; the answer to the re-fetch is what is shown.
-    rig.server.route("DELETE", "/1/actions/a1/reactions/mine", Response::json("{}"));
-    rig.server.enqueue("GET", "/1/actions/a1/reactions",
-                       Response::json(json(QJsonArray{before[1]})));
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"thumbsup"_s, thumbs));
-    QCOMPARE(rig.requests("DELETE", ".*").size(), size_t(1));
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 1);
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).first().id, u"theirs"_s);
-
-    // A heart given only by someone else is added for us.
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
-    rig.server.enqueue("GET", "/1/actions/a1/reactions",
-                       Response::json(json(QJsonArray{before[1], reactionJson(u"new"_s, MemberID, heart, u"heart"_s)})));
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"heart"_s, heart));
-    const auto posts = rig.requests("POST", ".*");
-    QCOMPARE(posts.size(), size_t(1));
-    QCOMPARE(posts[0].queryValue("shortName"), std::optional<std::string>("heart"));
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
-    QVERIFY(!rig.state->errors()->message());
-
-    // A refused change shows its error and does not fetch again.
-    rig.server.clearRequests();
-    rig.server.enqueue("POST", "/1/actions/a1/reactions", Response::text("invalid value for shortName", 400));
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
-    QVERIFY(rig.state->errors()->message());
-    QVERIFY(rig.requests("GET", ReactionsPattern).empty());
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
-
-    // A failed re-fetch keeps the reactions that were shown.
     rig.server.enqueue("GET", "/1/actions/a1/reactions", Response::text("busy", 503));
     await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
+    QCOMPARE(rig.requests("POST", ".*").size(), size_t(1));
     QVERIFY(rig.state->errorMessage().contains(u"503"_s));
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 2);
+    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 1);
 }
 
 void TestComments::toggleWithoutMember()
@@ -222,7 +178,8 @@ void TestComments::toggleWithoutMember()
 
 void TestComments::addEditDeleteAndBadge()
 {
-    ScriptedCard rig(0, 0, 1);
+    // The card's badge says 0 although a comment is there: the badge lags the service.
+    ScriptedCard rig;
     QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.route("GET", CommentsPath.toStdString(),
@@ -236,7 +193,7 @@ void TestComments::addEditDeleteAndBadge()
     await(rig.state->details()->addComment(CardID, u"  as typed "_s));
     QCOMPARE(rig.requests("POST", ".*").front().queryValue("text"), std::optional<std::string>("  as typed "));
     QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
-    QCOMPARE(rig.badges().comments, 2);
+    QCOMPARE(rig.badges().comments, 1);
 
     // An edited comment keeps its place.
     rig.server.route("PUT", "/1/actions/old/text",
@@ -250,21 +207,11 @@ void TestComments::addEditDeleteAndBadge()
     await(rig.state->details()->deleteComment(u"old"_s));
     QVERIFY(!rig.state->details()->reactions().contains(u"old"_s));
     QCOMPARE(ids(rig.state->details()->comments().value(CardID)), QStringList{u"new"_s});
-    QCOMPARE(rig.badges().comments, 1);
+    QCOMPARE(rig.badges().comments, 0);
     await(rig.state->details()->deleteComment(u"new"_s));
-    await(rig.state->details()->deleteComment(u"gone-already"_s));
     QCOMPARE(rig.badges().comments, 0);
     QVERIFY(rig.state->details()->comments().value(CardID).isEmpty());
     QVERIFY(!rig.state->errors()->message());
-
-    // A refused delete changes nothing.
-    rig.server.enqueue("POST", "/1/cards/card1/actions/comments", Response::json(json(commentJson(u"x"_s, minuteDate(2), u"x"_s))));
-    await(rig.state->details()->addComment(CardID, u"x"_s));
-    rig.server.enqueue("DELETE", "/1/actions/x", Response::text("not yours", 401));
-    await(rig.state->details()->deleteComment(u"x"_s));
-    QVERIFY(rig.state->errors()->message());
-    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), QStringList{u"x"_s});
-    QCOMPARE(rig.badges().comments, 1);
 }
 
 QTEST_GUILESS_MAIN(TestComments)
