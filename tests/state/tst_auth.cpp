@@ -118,7 +118,6 @@ void TestAuth::callbacks_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("token"); // "" = no usable token, "-" = ignored altogether
-    QTest::newRow("single token") << u"stavelin://auth#token=abc123"_s << u"abc123"_s;
     QTest::newRow("other items around it") << u"stavelin://auth#state=x&token=abc&&error="_s << u"abc"_s;
     QTest::newRow("equals sign kept") << u"stavelin://auth#token=ab=cd=="_s << u"ab=cd=="_s;
     QTest::newRow("percent-encoded") << u"stavelin://auth#token=ab%3Dcd%2Bef%20g"_s << u"ab=cd+ef g"_s;
@@ -128,13 +127,10 @@ void TestAuth::callbacks_data()
     QTest::newRow("host and path unchecked") << u"stavelin:/elsewhere#token=abc"_s << u"abc"_s;
     QTest::newRow("denied") << u"stavelin://auth#token=&error=Token%20request%20rejected"_s << QString();
     QTest::newRow("token in the query") << u"stavelin://auth?token=abc"_s << QString();
-    QTest::newRow("no fragment") << u"stavelin://auth"_s << QString();
     QTest::newRow("name only") << u"stavelin://auth#token"_s << QString();
     QTest::newRow("nameless value") << u"stavelin://auth#=abc"_s << QString();
     QTest::newRow("upper-case scheme") << u"STAVELIN://auth#token=abc"_s << u"-"_s;
-    QTest::newRow("mixed-case scheme") << u"Stavelin://auth#token=abc"_s << u"-"_s;
     QTest::newRow("foreign scheme") << u"https://auth#token=abc"_s << u"-"_s;
-    QTest::newRow("no scheme") << u"auth#token=abc"_s << u"-"_s;
     QTest::newRow("empty") << QString() << u"-"_s;
 }
 
@@ -173,6 +169,9 @@ void TestAuth::callbacks()
         QCOMPARE(state.session()->credentialsStatus(), u"Connected as Ann Example."_s);
         QVERIFY(!state.session()->credentialsStatusIsError());
         QVERIFY(!state.session()->isValidatingCredentials());
+        // Answering the authorization started here: connected at once, nothing asked, and the
+        // next callback is one nobody asked for.
+        QVERIFY(!state.session()->callbackAccount());
         QVERIFY(!state.session()->pendingAuthKey());
         QCOMPARE(completed.size(), 1);
         return;
@@ -185,18 +184,11 @@ void TestAuth::loginItem()
     auto rig = makeRig();
     AppState &state = *rig->state;
     const QString entry = rig->dir.filePath(u"autostart/"_s + LoginItem::FileName);
-    QVERIFY(!state.session()->launchAtLogin());
-
-    state.session()->setLaunchAtLogin(true);
-    QVERIFY(state.session()->launchAtLogin());
-    QVERIFY(QFile::exists(entry));
-    QVERIFY(!state.errors()->message());
-    state.session()->setLaunchAtLogin(false);
-    QVERIFY(!state.session()->launchAtLogin());
-    QVERIFY(!QFile::exists(entry));
-
+    // Switching it on and off from the form: tst_settingsviews.qml; the entry: tst_loginitem.
     // A store started with the entry in place shows it enabled.
+    QVERIFY(!state.session()->launchAtLogin());
     state.session()->setLaunchAtLogin(true);
+    QVERIFY(QFile::exists(entry));
     auto second = std::make_unique<AppState>([&] {
         AppState::Dependencies deps;
         deps.credentials = std::make_unique<MemoryCredentialStore>();

@@ -112,16 +112,12 @@ void TestCredentials::refusedTokenIsNotSuccess()
     QVERIFY(state->session()->member().has_value());
     QSignalSpy completed(state->session(), &SessionArea::authDidComplete);
 
-    // Connected as one member, a wrong token typed into the form.
+    // Connected as one member, a wrong token typed into the form: nobody is signed in any more.
+    // (The form's status line is tst_settingsviews.qml's, the message tst_fault_matrix's.)
     state->session()->setCredentialsDraftKey(q(m_service->apiKey()));
     state->session()->setCredentialsDraftToken(u"ATTAwrong"_s);
-    const Outcome typed = await(state->session()->saveDraftCredentials());
-    QVERIFY(!typed.ok);
-    QCOMPARE(typed.error, u"Trello API request failed (401): invalid token"_s);
-    QCOMPARE(state->session()->credentialsStatus(), typed.error);
-    QVERIFY(state->session()->credentialsStatusIsError());
+    QVERIFY(!await(state->session()->saveDraftCredentials()).ok);
     QVERIFY(!state->session()->member().has_value());
-    QCOMPARE(state->errorMessage(), typed.error);
 
     // The same through the browser, answering an authorization started here: no completion,
     // nobody signed in.

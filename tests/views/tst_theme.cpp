@@ -61,14 +61,12 @@ void TestTheme::labelColors_data()
         for (const char *name : {"", "teal", " red", "_dark", "red_dark_subtle"}) {
             row(name, gray, white); // unknown, untrimmed, only a suffix, suffixes out of order
         }
+        // Any case, and shades folded into their hue; which hue a name is comes out of the
+        // palette itself, so the rows are the ones that take a rule to get right.
         hue("Green_Dark", Hue::Green, white);
         hue("yellow", Hue::Yellow, onLight);
         hue("orange_light", Hue::Orange, white);
-        hue("red_subtle", Hue::Red, white);
         hue("red_subtle_dark", Hue::Red, white); // suffixes come off in a fixed order, once each
-        hue("PURPLE", Hue::Purple, white);
-        hue("blue_dark", Hue::Blue, white);
-        hue("pink", Hue::Pink, white);
         row("sky_subtle", QColor::fromRgbF(0.4f, 0.7f, 0.9f), onLight);
         row("lime_light", QColor::fromRgbF(0.7f, 0.85f, 0.3f), onLight);
         const float black = dark ? 0.62f : 0.22f;
@@ -95,10 +93,8 @@ void TestTheme::hex_data()
     QTest::newRow("with sign") << QVariant(u"#0079BF"_s) << boardBlue;
     QTest::newRow("without sign, lower case") << QVariant(u"0079bf"_s) << boardBlue;
     QTest::newRow("extremes") << QVariant(u"#ffFF00"_s) << QColor(255, 255, 0);
-    QTest::newRow("black") << QVariant(u"000000"_s) << QColor(0, 0, 0);
     QTest::newRow("absent") << QVariant() << QColor();
     QTest::newRow("empty") << QVariant(u""_s) << QColor();
-    QTest::newRow("only the sign") << QVariant(u"#"_s) << QColor();
     QTest::newRow("three digits") << QVariant(u"#FFF"_s) << QColor();
     QTest::newRow("eight digits") << QVariant(u"0079BFFF"_s) << QColor();
     QTest::newRow("two signs") << QVariant(u"##0079BF"_s) << QColor();
@@ -147,10 +143,6 @@ void TestTheme::dueTexts_data()
     QTest::newRow("two days ahead") << us << morning << local(2026, 3, 7, 0, 0) << u"Mar 7, 2026"_s;
     QTest::newRow("two days ago, German")
         << de << morning << local(2026, 3, 3, 23, 59) << u"3. März 2026"_s;
-    QTest::newRow("French") << u"fr_FR"_s << morning << local(2026, 1, 20, 8, 0)
-                            << u"20 janv. 2026"_s;
-    QTest::newRow("Japanese") << u"ja_JP"_s << morning << local(2026, 1, 20, 8, 0)
-                              << u"2026年1月20日"_s;
     // Days are local calendar days: 23:30 UTC on the 5th is already the 6th in Berlin.
     QTest::newRow("UTC due, local tomorrow")
         << de << local(2026, 3, 5, 22, 0) << QDateTime(QDate(2026, 3, 5), QTime(23, 30), Qt::UTC)
@@ -216,7 +208,6 @@ void TestTheme::memberFaces_data()
     QTest::addColumn<QString>("username");
     QTest::addColumn<QString>("initials");
     QTest::addColumn<QString>("tooltip");
-    QTest::newRow("two words") << QVariant(u"Alpha Beta"_s) << u"ab"_s << u"AB"_s << u"Alpha Beta"_s;
     QTest::newRow("extra spaces") << QVariant(u"  Alpha   Beta  "_s) << u"ab"_s << u"AB"_s
                                   << u"  Alpha   Beta  "_s;
     QTest::newRow("one word") << QVariant(u"alpha"_s) << u"ab"_s << u"AL"_s << u"alpha"_s;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The question the panel asks when a callback nobody asked for brings another account: its
-// text, its buttons by mouse and keyboard, and that only Connect switches the account. Ada is
+// text, its buttons by keyboard, and that only Connect switches the account. Ada is
 // connected to the sandbox; the callback carries a token of Marco's.
 import QtQuick
 import QtTest
@@ -72,32 +72,18 @@ Item {
             verify(!asked.dialog.visible)
         }
 
-        function test_questionAndMouse() {
+        // Clicking Connect is what handoff_e2e.py does to the real program; here the keyboard.
+        function test_questionAndKeyboard() {
+            const hidden = createTemporaryObject(spyComponent, test,
+                                                 { target: Shell, signalName: "hidePanelRequested" })
             const view = createTemporaryObject(rootComponent, host)
-            const asked = ask(view)
+            let asked = ask(view)
             compare(findChild(asked.dialog, "accountQuestion").text,
                     "Connect to the account of Marco Bellini (@marcobellini)?")
             compare(findChild(asked.dialog, "accountQuestion").Accessible.role, Accessible.AlertMessage)
             compare(asked.cancel.Accessible.name, "Cancel")
             compare(asked.connect.Accessible.name, "Connect")
-            compare(asked.cancel.Accessible.role, Accessible.Button)
-            // Nothing is switched while the question waits.
-            compare(AppState.session.token, Sandbox.token)
-
-            mouseClick(asked.cancel)
-            stillAda(asked)
-
-            const again = ask(view)
-            mouseClick(again.connect)
-            nowMarco(again)
-        }
-
-        function test_keyboard() {
-            const hidden = createTemporaryObject(spyComponent, test,
-                                                 { target: Shell, signalName: "hidePanelRequested" })
-            const view = createTemporaryObject(rootComponent, host)
             // Cancel has the focus: a stray Return connects nothing.
-            let asked = ask(view)
             verify(asked.cancel.activeFocus)
             keyClick(Qt.Key_Return)
             stillAda(asked)

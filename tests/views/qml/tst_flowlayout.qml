@@ -3,7 +3,8 @@ import QtQuick
 import QtTest
 import Stavelin
 
-// FlowLayout as the card tiles use it: chips from a Repeater, the width from the parent.
+// FlowLayout as the card tiles use it: chips from a Repeater, the width from the parent. How
+// it wraps and follows its children is tst_flowlayout.cpp's.
 Item {
     id: root
     width: 400
@@ -14,7 +15,6 @@ Item {
         Item {
             property alias flow: flow
             property alias model: chips.model
-            width: 100
             FlowLayout {
                 id: flow
                 spacing: 4
@@ -48,25 +48,6 @@ Item {
         id: testCase
         name: "FlowLayout"
         when: windowShown
-
-        function test_wrapsAtGivenWidth() {
-            const holder = createTemporaryObject(chipsComponent, root)
-            const flow = holder.flow
-            waitForItemPolished(flow)
-            // No width of its own: one row.
-            compare(flow.implicitWidth, 128)
-            compare(flow.implicitHeight, 20)
-
-            flow.width = Qt.binding(() => holder.width)
-            waitForItemPolished(flow)
-            compare(flow.implicitWidth, 84)
-            compare(flow.implicitHeight, 44)
-
-            holder.model = 0
-            waitForItemPolished(flow)
-            compare(flow.implicitWidth, 0)
-            compare(flow.implicitHeight, 0)
-        }
 
         function test_pushesFollowingItemsDown() {
             const column = createTemporaryObject(columnComponent, root)
