@@ -1140,6 +1140,10 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <translation>Die Antwort von Trello ließ sich nicht lesen: %1</translation>
     </message>
     <message>
+        <source>The connection closed before the whole answer arrived.</source>
+        <translation>Die Verbindung endete, bevor die ganze Antwort da war.</translation>
+    </message>
+    <message>
         <source>Network error: %1</source>
         <translation>Netzwerkfehler: %1</translation>
     </message>

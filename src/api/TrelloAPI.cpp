@@ -176,6 +176,18 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         throw TrelloAPIError::transport(description).redacted(secrets);
     }
 
+    // Qt takes a connection closed before the rest of a body for the body's end when it sees
+    // the close first, even under a Content-Length that promised more. An answer cut short
+    // must not pass for a whole one: an operation without a result would report success. (A
+    // compressed answer's length counts the compressed bytes; cut short, it fails to inflate.)
+    bool announced = false;
+    const qint64 length = reply->rawHeader("Content-Length").toLongLong(&announced);
+    if (announced && body.size() < length && reply->rawHeader("Content-Encoding").isEmpty()) {
+        throw TrelloAPIError::transport(
+            QCoreApplication::translate("TrelloAPIError",
+                                        "The connection closed before the whole answer arrived."));
+    }
+
     if (status >= 200 && status <= 299) {
         co_return body;
     }
