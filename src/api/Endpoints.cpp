@@ -112,12 +112,13 @@ QCoro::Task<TrelloCard> TrelloAPI::updateCard(const QString &id, std::optional<Q
     return fetch<TrelloCard>({"PUT", u"cards/"_s + id, query, {}, {}});
 }
 
-QCoro::Task<TrelloCard> TrelloAPI::moveCard(const QString &id, const QString &toListID, double pos)
+QCoro::Task<TrelloCard> TrelloAPI::moveCard(const QString &id, const QString &toListID,
+                                            std::optional<double> pos)
 {
     return fetch<TrelloCard>(
         {"PUT",
          u"cards/"_s + id,
-         {{u"idList"_s, toListID}, {u"pos"_s, RequestText::position(pos)}},
+         {{u"idList"_s, toListID}, {u"pos"_s, pos ? RequestText::position(*pos) : u"bottom"_s}},
          {},
          {}});
 }

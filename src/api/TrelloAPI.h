@@ -67,7 +67,9 @@ public:
                                        std::optional<QString> desc, std::optional<QDateTime> due,
                                        bool clearDue, std::optional<bool> dueComplete,
                                        std::optional<QString> moveToListID);
-    QCoro::Task<TrelloCard> moveCard(const QString &id, const QString &toListID, double pos);
+    // No position: to the end of the list, as the service has it.
+    QCoro::Task<TrelloCard> moveCard(const QString &id, const QString &toListID,
+                                     std::optional<double> pos);
     QCoro::Task<> archiveCard(const QString &id);
     QCoro::Task<> deleteCard(const QString &id);
     QCoro::Task<QList<TrelloLabel>> fetchBoardLabels(const QString &boardID);

@@ -30,9 +30,12 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
     m_context.setSession(m_session);
     m_boards = new BoardsArea(m_context, this);
     m_cards = new CardsArea(m_context, this);
-    m_details = new DetailsArea(m_context, m_cards, this);
-    m_boards->setCards(m_cards);
-    m_cards->setDetails(m_details);
+    m_details = new DetailsArea(m_context, this);
+    // The areas know nothing of each other; what one does to another is wired here.
+    connect(m_boards, &BoardsArea::listReleased, m_cards, &CardsArea::releaseList);
+    connect(m_cards, &CardsArea::cardReleased, m_details, &DetailsArea::release);
+    connect(m_details, &DetailsArea::checklistBadgeChanged, m_cards, &CardsArea::setChecklistBadge);
+    connect(m_details, &DetailsArea::commentCountChanged, m_cards, &CardsArea::adjustCommentBadge);
 
     connect(m_errors, &ErrorLog::errorMessageChanged, this, &AppState::errorMessageChanged);
     m_session->setAfterConnect([this] { return m_boards->loadBoards(); });
@@ -69,6 +72,11 @@ AppState *AppState::create(QQmlEngine *engine, QJSEngine *)
 void AppState::setInstance(AppState *instance)
 {
     s_instance = instance;
+}
+
+AppState *AppState::instance()
+{
+    return s_instance;
 }
 
 void AppState::setExpanded(bool expanded)

@@ -61,6 +61,7 @@ public:
     // The QML singleton is the instance the program created.
     static AppState *create(QQmlEngine *engine, QJSEngine *);
     static void setInstance(AppState *instance);
+    static AppState *instance();
 
     // The start-up task (reads the keyring, validates, loads the boards).
     Operation startup() const { return m_startup; }

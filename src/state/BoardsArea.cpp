@@ -2,7 +2,7 @@
 // Boards and lists: loading what the panel shows, creating, renaming, archiving, moving.
 #include "BoardsArea.h"
 
-#include "CardsArea.h"
+#include "Positions.h"
 
 using namespace Qt::StringLiterals;
 
@@ -58,10 +58,8 @@ void BoardsArea::clear()
 
 void BoardsArea::releaseLists(const QString &boardID)
 {
-    if (m_cards) {
-        for (const TrelloList &list : m_lists.value(boardID)) {
-            m_cards->releaseList(list.id);
-        }
+    for (const TrelloList &list : m_lists.value(boardID)) {
+        Q_EMIT listReleased(list.id);
     }
     m_lists.remove(boardID);
 }
@@ -244,9 +242,7 @@ QCoro::Task<> BoardsArea::doArchiveList(QString id)
 {
     co_await m_context.api().archiveList(id);
     m_lists.removeRecord(id);
-    if (m_cards) {
-        m_cards->releaseList(id);
-    }
+    Q_EMIT listReleased(id);
     m_context.errors().clear();
 }
 

@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
-class CardsArea;
-
 // The open boards and, per board, its lists, labels and members.
 class BoardsArea : public QObject {
     Q_OBJECT
@@ -19,7 +17,6 @@ class BoardsArea : public QObject {
     Q_PROPERTY(QStringList loadingLists READ loadingLists NOTIFY loadingListsChanged)
 public:
     BoardsArea(StoreContext &context, QObject *parent = nullptr);
-    void setCards(CardsArea *cards) { m_cards = cards; }
 
     const QList<TrelloBoard> &boards() const { return m_boards; }
     KeyedListModel *model() const { return m_model; }
@@ -59,6 +56,8 @@ public:
 Q_SIGNALS:
     void isLoadingBoardsChanged();
     void loadingListsChanged();
+    // A list went, or its board closed: what was loaded beneath it can go too.
+    void listReleased(const QString &listID);
 
 private:
     QCoro::Task<> doCreateBoard(QString name, QString desc);
@@ -71,7 +70,6 @@ private:
     void releaseLists(const QString &boardID);
 
     StoreContext &m_context;
-    CardsArea *m_cards = nullptr;
     QList<TrelloBoard> m_boards;
     KeyedListModel *m_model;
     int m_boardLoads = 0;
@@ -82,28 +80,3 @@ private:
     KeyedCollection<TrelloLabel> m_labels{this};
     KeyedCollection<TrelloMember> m_members{this};
 };
-
-// Where an item goes among `others` (in order): before `beforeID`, at the mean of its neighbours
-// (the lower one counting as 0), or at the end (last + 65536). Crowded when the neighbours are
-// less than 1 apart, after which the service will have renumbered and the container is reloaded.
-template <typename T>
-std::pair<double, bool> positionAmong(const QList<T> &others, const QString &beforeID)
-{
-    if (!beforeID.isEmpty()) {
-        for (qsizetype i = 0; i < others.size(); ++i) {
-            if (others[i].id == beforeID) {
-                const double next = others[i].pos;
-                const double prev = i > 0 ? others[i - 1].pos : 0.0;
-                return {(next + prev) * 0.5, next - prev < 1.0};
-            }
-        }
-    }
-    return {others.isEmpty() ? 65536.0 : others.last().pos + 65536.0, false};
-}
-
-// Sorts by ascending pos, stably.
-template <typename T> void sortByPos(QList<T> &records)
-{
-    std::stable_sort(records.begin(), records.end(),
-                     [](const T &a, const T &b) { return a.pos < b.pos; });
-}

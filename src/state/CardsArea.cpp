@@ -2,8 +2,7 @@
 // Card operations, and the badges that keep a tile in step with the card's details.
 #include "CardsArea.h"
 
-#include "BoardsArea.h"
-#include "DetailsArea.h"
+#include "Positions.h"
 
 using namespace Qt::StringLiterals;
 
@@ -54,13 +53,12 @@ Optional<bool> optionalFlag(const QVariant &value)
 CardsArea::CardsArea(StoreContext &context, QObject *parent)
     : QObject(parent), m_context(context), m_loading([this] { Q_EMIT loadingCardsChanged(); })
 {
+    m_cards.setChangeHandler([this](const QString &listID) { Q_EMIT cardsChanged(listID); });
 }
 
 void CardsArea::forgetCard(const QString &cardID)
 {
-    if (m_details) {
-        m_details->release(cardID);
-    }
+    Q_EMIT cardReleased(cardID);
 }
 
 void CardsArea::releaseList(const QString &listID)
@@ -78,7 +76,7 @@ void CardsArea::clear()
 
 void CardsArea::setChecklistBadge(const QString &cardID, qint64 total, qint64 done)
 {
-    m_cards.update(cardID, [&](TrelloCard &card) {
+    m_cards.update(cardID, [total, done](TrelloCard &card) {
         const qint64 comments = card.badges ? card.badges->comments : 0;
         card.badges = CardBadges{total, done, comments};
     });
@@ -140,21 +138,30 @@ QCoro::Task<> CardsArea::doCreateCard(QString listID, QString name, QString desc
     m_context.errors().clear();
 }
 
-Operation CardsArea::updateCard(const QString &id, const QVariant &name, const QVariant &desc,
-                                const QVariant &due, bool clearDue, const QVariant &dueComplete,
-                                const QVariant &moveToListID)
+Operation CardsArea::updateCard(const QString &id, const QVariantMap &patch)
 {
     if (auto refused = m_context.requireIds(u"updateCard"_s, {{"card", id}})) {
         return *refused;
     }
-    const Optional<QString> newName = optionalText(name);
-    const Optional<QString> newDesc = optionalText(desc);
-    const Optional<QDateTime> newDue = optionalDate(due);
-    const Optional<bool> complete = optionalFlag(dueComplete);
-    const Optional<QString> target = optionalText(moveToListID);
+    static const QStringList known{u"name"_s, u"desc"_s, u"due"_s, u"dueComplete"_s, u"idList"_s};
+    const auto wrong = [this] {
+        return m_context.refuse(u"updateCard"_s, tr("Nothing was sent: a changed field has the wrong type."));
+    };
+    for (auto it = patch.cbegin(); it != patch.cend(); ++it) {
+        if (!known.contains(it.key())) {
+            return wrong();
+        }
+    }
+    const auto present = [&patch](const QString &key) { return patch.contains(key) && patch[key].isValid(); };
+    const Optional<QString> newName = optionalText(patch.value(u"name"_s));
+    const Optional<QString> newDesc = optionalText(patch.value(u"desc"_s));
+    const Optional<QDateTime> newDue = optionalDate(patch.value(u"due"_s));
+    const bool clearDue = present(u"due"_s) && patch[u"due"_s].isNull();
+    const Optional<bool> complete = optionalFlag(patch.value(u"dueComplete"_s));
+    const Optional<QString> target = optionalText(patch.value(u"idList"_s));
     if (newName.refused || newDesc.refused || newDue.refused || complete.refused || target.refused ||
         (target.value && target.value->trimmed().isEmpty())) {
-        return m_context.refuse(u"updateCard"_s, tr("Nothing was sent: a changed field has the wrong type."));
+        return wrong();
     }
     return m_context.run(u"updateCard"_s, doUpdateCard(id, newName.value, newDesc.value, newDue.value,
                                                       clearDue, complete.value, target.value));
@@ -203,22 +210,31 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     const quint64 move = ++m_moves;
     m_latestMoves.insert(id, move);
     TrelloCard moved = *m_cards.record(id);
-    QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
-    sortByPos(destination);
-    const auto [pos, crowded] = positionAmong(destination, beforeCardID);
+    // Into a list whose cards were never loaded: its positions are unknown, so the card goes to
+    // the end as the service has it, and shows there once the answer says where that is.
+    const bool destinationHeld = toListID == sourceID || m_cards.contains(toListID);
+    std::optional<double> pos;
+    bool crowded = false;
+    if (destinationHeld) {
+        QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
+        sortByPos(destination);
+        std::tie(pos, crowded) = positionAmong(destination, beforeCardID);
+    }
 
     // Shown in its new place at once; put back and repaired from the service if the move fails.
     // Only lists that were held are put back: one that was not is left to the reload.
     QList<std::pair<QString, QList<TrelloCard>>> shown{{sourceID, m_cards.value(sourceID)}};
-    if (toListID != sourceID && m_cards.contains(toListID)) {
+    if (toListID != sourceID && destinationHeld) {
         shown.append({toListID, m_cards.value(toListID)});
     }
     if (sourceID != toListID) {
         m_cards.removeRecord(id);
     }
-    moved.idList = toListID;
-    moved.pos = pos;
-    m_cards.insertByPos(toListID, moved);
+    if (pos) {
+        moved.idList = toListID;
+        moved.pos = *pos;
+        m_cards.insertByPos(toListID, moved);
+    }
     QList<QList<TrelloCard>> optimistic;
     for (const auto &[listID, cards] : std::as_const(shown)) {
         optimistic.append(m_cards.value(listID));
@@ -256,6 +272,11 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     // is taken, and only while the card is still in the destination: a later move of the same
     // card may already have taken it elsewhere, or to another place in this list.
     if (latest && m_cards.parentOf(id) == toListID) {
+        m_cards.insertByPos(toListID, *answer);
+    } else if (latest && !pos && !m_cards.parentOf(id) &&
+               (m_cards.contains(toListID) || m_cards.isLoading(toListID))) {
+        // Loaded, or being loaded, since it was sent: a load under way takes it on top of its
+        // answer, whichever of the two the service saw first.
         m_cards.insertByPos(toListID, *answer);
     }
     if (crowded) {
@@ -307,7 +328,7 @@ QCoro::Task<> CardsArea::doSetCardLabel(QString cardID, TrelloLabel label, bool 
     QCoro::Task<> request = isOn ? m_context.api().addLabel(cardID, label.id)
                                  : m_context.api().removeLabel(cardID, label.id);
     co_await std::move(request);
-    m_cards.update(cardID, [&](TrelloCard &card) {
+    m_cards.update(cardID, [label, isOn](TrelloCard &card) {
         QStringList ids = card.idLabels.value_or(QStringList());
         QList<TrelloLabel> labels = card.labels.value_or(QList<TrelloLabel>());
         if (isOn) {
@@ -341,7 +362,7 @@ QCoro::Task<> CardsArea::doSetCardMember(QString cardID, QString memberID, bool 
     QCoro::Task<> request = isOn ? m_context.api().addMember(cardID, memberID)
                                  : m_context.api().removeMember(cardID, memberID);
     co_await std::move(request);
-    m_cards.update(cardID, [&](TrelloCard &card) {
+    m_cards.update(cardID, [memberID, isOn](TrelloCard &card) {
         QStringList ids = card.idMembers.value_or(QStringList());
         if (isOn && !ids.contains(memberID)) {
             ids.append(memberID);

@@ -9,8 +9,6 @@
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
-class DetailsArea;
-
 // The cards of each list, and everything done to a card as a whole.
 class CardsArea : public QObject {
     Q_OBJECT
@@ -19,22 +17,20 @@ class CardsArea : public QObject {
     Q_PROPERTY(QStringList loadingCards READ loadingCards NOTIFY loadingCardsChanged)
 public:
     CardsArea(StoreContext &context, QObject *parent = nullptr);
-    void setDetails(DetailsArea *details) { m_details = details; }
 
     const KeyedCollection<TrelloCard> &cards() const { return m_cards; }
     QStringList loadingCards() const { return m_loading.sorted(); }
+    bool isLoadingCards(const QString &listID) const { return m_loading.contains(listID); }
 
     Q_INVOKABLE KeyedListModel *cardsModel(const QString &listID) { return m_cards.model(listID); }
 
     Q_INVOKABLE Operation refreshCards(const QString &listID);
     Q_INVOKABLE Operation createCard(const QString &listID, const QString &name,
                                      const QString &desc = QString(), const QVariant &due = {});
-    // Optional arguments are QVariants: undefined (invalid) or null means "not given".
-    // Value: the card as the service returned it.
-    Q_INVOKABLE Operation updateCard(const QString &id, const QVariant &name = {},
-                                     const QVariant &desc = {}, const QVariant &due = {},
-                                     bool clearDue = false, const QVariant &dueComplete = {},
-                                     const QVariant &moveToListID = {});
+    // Sends what the patch names: "name", "desc" (text), "due" (a date, or null to clear it),
+    // "dueComplete" (true or false), "idList" (moves the card). Any other key, or a value of
+    // the wrong type, refuses the whole patch. Value: the card as the service returned it.
+    Q_INVOKABLE Operation updateCard(const QString &id, const QVariantMap &patch);
     Q_INVOKABLE Operation moveCard(const QString &id, const QString &toListID,
                                    const QString &beforeCardID = QString());
     Q_INVOKABLE Operation archiveCard(const QString &id);
@@ -53,6 +49,10 @@ public:
 
 Q_SIGNALS:
     void loadingCardsChanged();
+    // The cards of a list changed: a load, a move, an edit.
+    void cardsChanged(const QString &listID);
+    // A card went (deleted, archived, its list released): what was loaded beneath it can go.
+    void cardReleased(const QString &cardID);
 
 private:
     QCoro::Task<> doCreateCard(QString listID, QString name, QString desc,
@@ -68,7 +68,6 @@ private:
     void forgetCard(const QString &cardID);
 
     StoreContext &m_context;
-    DetailsArea *m_details = nullptr;
     LoadingSet m_loading;
     KeyedCollection<TrelloCard> m_cards{this};
     // The newest move of each card still waiting for its answer, by number: the answer to an

@@ -2,8 +2,7 @@
 // Comments and their reactions, checklists and their items, and a card's attachments.
 #include "DetailsArea.h"
 
-#include "BoardsArea.h"
-#include "CardsArea.h"
+#include "Positions.h"
 #include "SessionArea.h"
 
 #include <QCoroFuture>
@@ -96,10 +95,9 @@ ReadResult readUpload(const QString &path, const QString &fileName)
 }
 } // namespace
 
-DetailsArea::DetailsArea(StoreContext &context, CardsArea *cards, QObject *parent)
+DetailsArea::DetailsArea(StoreContext &context, QObject *parent)
     : QObject(parent),
       m_context(context),
-      m_cards(cards),
       m_loadingComments([this] { Q_EMIT loadingCommentsChanged(); }),
       m_loadingChecklists([this] { Q_EMIT loadingChecklistsChanged(); }),
       m_loadingAttachments([this] { Q_EMIT loadingAttachmentsChanged(); })
@@ -212,11 +210,10 @@ Operation DetailsArea::addComment(const QString &cardID, const QString &text)
 QCoro::Task<> DetailsArea::doAddComment(QString cardID, QString text)
 {
     TrelloComment comment = co_await m_context.api().addComment(cardID, text);
-    // At the front whatever its date: it is the one the user just wrote.
-    QList<TrelloComment> comments = KeyedCollection<TrelloComment>::without(m_comments.value(cardID), comment.id);
-    comments.prepend(std::move(comment));
-    m_comments.set(cardID, std::move(comments));
-    m_cards->adjustCommentBadge(cardID, +1);
+    // At the front whatever its date: it is the one the user just wrote. A first load still
+    // under way takes it on top of its answer.
+    m_comments.prepend(cardID, std::move(comment));
+    Q_EMIT commentCountChanged(cardID, +1);
     m_context.errors().clear();
 }
 
@@ -250,7 +247,7 @@ QCoro::Task<> DetailsArea::doDeleteComment(QString commentID)
     m_comments.removeRecord(commentID);
     m_reactions.remove(commentID);
     if (cardID) {
-        m_cards->adjustCommentBadge(*cardID, -1);
+        Q_EMIT commentCountChanged(*cardID, -1);
     }
     m_context.errors().clear();
 }
@@ -312,23 +309,23 @@ void DetailsArea::recomputeBadge(const QString &cardID)
             done += item.state == CompleteState ? 1 : 0;
         }
     }
-    m_cards->setChecklistBadge(cardID, total, done);
+    Q_EMIT checklistBadgeChanged(cardID, total, done);
 }
 
 template <typename Edit>
 bool DetailsArea::editCheckItem(const QString &cardID, const QString &checkItemID, Edit edit)
 {
-    const QList<TrelloChecklist> *current = m_checklists.find(cardID);
-    if (!current) {
-        return false;
-    }
-    QList<TrelloChecklist> checklists = *current;
-    for (TrelloChecklist &checklist : checklists) {
-        for (TrelloCheckItem &item : checklist.checkItems) {
+    for (const TrelloChecklist &checklist : m_checklists.value(cardID)) {
+        for (const TrelloCheckItem &item : checklist.checkItems) {
             if (item.id == checkItemID) {
-                edit(item);
-                m_checklists.set(cardID, std::move(checklists));
-                return true;
+                // A change to its checklist, so a reload under way keeps it.
+                return m_checklists.update(checklist.id, [checkItemID, edit](TrelloChecklist &list) {
+                    for (TrelloCheckItem &each : list.checkItems) {
+                        if (each.id == checkItemID) {
+                            edit(each);
+                        }
+                    }
+                });
             }
         }
     }
@@ -422,7 +419,7 @@ Operation DetailsArea::renameCheckItem(const QString &cardID, const QString &che
 QCoro::Task<> DetailsArea::doRenameCheckItem(QString cardID, QString checkItemID, QString name)
 {
     co_await m_context.api().renameCheckItem(cardID, checkItemID, name);
-    editCheckItem(cardID, checkItemID, [&name](TrelloCheckItem &item) { item.name = name; });
+    editCheckItem(cardID, checkItemID, [name](TrelloCheckItem &item) { item.name = name; });
     m_context.errors().clear();
 }
 
@@ -476,7 +473,7 @@ QCoro::Task<> DetailsArea::doDeleteCheckItem(QString checklistID, QString checkI
 {
     co_await m_context.api().deleteCheckItem(checklistID, checkItemID);
     if (const std::optional<QString> cardID = m_checklists.parentOf(checklistID)) {
-        m_checklists.update(checklistID, [&checkItemID](TrelloChecklist &checklist) {
+        m_checklists.update(checklistID, [checkItemID](TrelloChecklist &checklist) {
             checklist.checkItems.removeIf(
                 [&checkItemID](const TrelloCheckItem &item) { return item.id == checkItemID; });
         });

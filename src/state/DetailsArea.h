@@ -8,8 +8,6 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
-class CardsArea;
-
 // What a card holds beneath it: comments and their reactions, checklists and attachments.
 class DetailsArea : public QObject {
     Q_OBJECT
@@ -19,7 +17,7 @@ class DetailsArea : public QObject {
     Q_PROPERTY(QStringList loadingChecklists READ loadingChecklists NOTIFY loadingChecklistsChanged)
     Q_PROPERTY(QStringList loadingAttachments READ loadingAttachments NOTIFY loadingAttachmentsChanged)
 public:
-    DetailsArea(StoreContext &context, CardsArea *cards, QObject *parent = nullptr);
+    DetailsArea(StoreContext &context, QObject *parent = nullptr);
 
     const KeyedCollection<TrelloComment> &comments() const { return m_comments; }
     const KeyedCollection<TrelloReaction> &reactions() const { return m_reactions; }
@@ -74,6 +72,9 @@ Q_SIGNALS:
     void loadingCommentsChanged();
     void loadingChecklistsChanged();
     void loadingAttachmentsChanged();
+    // What the card's tile counts: its check items (all and done), its comments (a change by).
+    void checklistBadgeChanged(const QString &cardID, qint64 total, qint64 done);
+    void commentCountChanged(const QString &cardID, qint64 delta);
 
 private:
     QCoro::Task<> doRefreshComments(QString cardID);
@@ -100,7 +101,6 @@ private:
     void recomputeBadge(const QString &cardID);
 
     StoreContext &m_context;
-    CardsArea *m_cards;
     LoadingSet m_loadingComments;
     LoadingSet m_loadingChecklists;
     LoadingSet m_loadingAttachments;

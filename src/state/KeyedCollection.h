@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 // Records keyed by parent id (a board's lists, a list's cards, …), mirrored into one
@@ -16,15 +17,22 @@
 // parent. A parent without an entry has not been loaded; its model, if a view already asked
 // for it, is empty and not `loaded`.
 //
-// Every entry has a generation. A load takes a ticket when it starts; its answer is stored only
-// if nothing changed the entry since (a move, a create, a newer load), so a slow answer never
-// undoes a newer change.
+// Every entry has a generation. A load takes a ticket when it starts. Changes to single records
+// made while it runs (a create, a move, an edit, a removal) are kept in a journal and applied
+// again on top of its answer, so a slow answer neither undoes a newer change nor is thrown away
+// for it. The answer is dropped only when a newer load's answer or a wholesale replacement
+// (a rollback, the parent's release) came after the load began.
 template <typename T> class KeyedCollection {
+    using Change = std::function<void(QList<T> &)>;
     struct Entry {
         QList<T> records;
         quint64 generation = 0;
-        int loads = 0;       // loads in flight for this parent
-        bool present = false; // loaded (an entry can outlive its records while loads run)
+        quint64 replaced = 0;   // generation of the last wholesale replacement
+        quint64 loadedFrom = 0; // the start of the load whose answer was stored last
+        int loads = 0;          // loads in flight for this parent
+        bool present = false;   // loaded (an entry can outlive its records while loads run)
+        // While loads run: the record changes made since, by generation.
+        QList<std::pair<quint64, Change>> journal;
     };
 
 public:
@@ -62,14 +70,22 @@ public:
         {
         }
 
-        // Stores the answer unless the entry changed since the load began. True when stored.
+        // Stores the answer, with the record changes made since the load began applied on top.
+        // False when a newer answer or a wholesale replacement has the say.
         bool finish(QList<T> records)
         {
             const auto it = m_collection->m_entries.find(m_parent);
-            if (it == m_collection->m_entries.end() || it->generation != m_generation) {
+            if (it == m_collection->m_entries.end() || it->replaced >= m_generation ||
+                it->loadedFrom > m_generation) {
                 return false;
             }
-            m_collection->set(m_parent, std::move(records));
+            for (const auto &[generation, change] : std::as_const(it->journal)) {
+                if (generation > m_generation) {
+                    change(records);
+                }
+            }
+            it->loadedFrom = m_generation;
+            m_collection->store(m_parent, std::move(records));
             return true;
         }
 
@@ -84,6 +100,14 @@ public:
     {
         const auto it = m_entries.find(parent);
         return it != m_entries.end() && it->present;
+    }
+    // Called with the parent after each change of its records, once the views have followed.
+    void setChangeHandler(std::function<void(const QString &)> handler) { m_changed = std::move(handler); }
+    // A load for the parent is under way.
+    bool isLoading(const QString &parent) const
+    {
+        const auto it = m_entries.find(parent);
+        return it != m_entries.end() && it->loads > 0;
     }
     const QList<T> *find(const QString &parent) const
     {
@@ -123,72 +147,69 @@ public:
         return it == records->end() ? nullptr : &*it;
     }
 
-    // Every write below counts as a change to the entry: loads begun earlier are dropped.
+    // A wholesale replacement: loads begun earlier are dropped.
     void set(const QString &parent, QList<T> records)
     {
+        store(parent, std::move(records));
         Entry &entry = m_entries[parent];
-        for (const T &old : std::as_const(entry.records)) {
-            const auto it = m_parentOf.find(old.id);
-            if (it != m_parentOf.end() && *it == parent) {
-                m_parentOf.erase(it);
-            }
-        }
-        for (const T &record : std::as_const(records)) {
-            m_parentOf.insert(record.id, parent);
-        }
-        entry.records = std::move(records);
-        entry.present = true;
-        ++entry.generation;
-        // Last: the views react at once and may load something else, which can move entries.
-        if (KeyedListModel *model = m_models.value(parent)) {
-            model->replace(QList<T>(entry.records));
-        }
+        entry.replaced = entry.generation;
     }
-    // Edits a record in place, wherever it is. False when it is not held.
+    // The writes below change single records; a load running meanwhile applies them again to its
+    // answer. Edits are kept until then, so they must not refer to anything of the caller's.
     template <typename Edit> bool update(const QString &id, Edit edit)
     {
         const std::optional<QString> parent = parentOf(id);
         const QList<T> *current = parent ? find(*parent) : nullptr;
-        if (!current) {
+        if (!current || std::none_of(current->begin(), current->end(),
+                                     [&id](const T &record) { return record.id == id; })) {
             return false;
         }
-        QList<T> records = *current;
-        for (T &record : records) {
-            if (record.id == id) {
-                edit(record);
-                set(*parent, std::move(records));
-                return true;
+        change(*parent, [id, edit](QList<T> &records) {
+            for (T &record : records) {
+                if (record.id == id) {
+                    edit(record);
+                }
             }
-        }
-        return false;
+        });
+        return true;
     }
-    bool replace(const QString &id, const T &replacement)
+    bool replace(const QString &id, T replacement)
     {
-        return update(id, [&replacement](T &record) { record = replacement; });
+        return update(id, [replacement](T &record) { record = replacement; });
     }
     // Puts a record among its parent's records by ascending position (after those at the same
     // position), replacing a copy already there. One insertion when the list is in order.
-    void insertByPos(const QString &parent, const T &record)
+    void insertByPos(const QString &parent, T record)
     {
-        QList<T> records = without(value(parent), record.id);
-        const auto byPos = [](const T &a, const T &b) { return a.pos < b.pos; };
-        if (std::is_sorted(records.begin(), records.end(), byPos)) {
-            records.insert(std::upper_bound(records.begin(), records.end(), record, byPos), record);
-        } else {
-            records.append(record);
-            std::stable_sort(records.begin(), records.end(), byPos);
-        }
-        set(parent, std::move(records));
+        change(parent, [record](QList<T> &records) {
+            records.removeIf([&record](const T &r) { return r.id == record.id; });
+            const auto byPos = [](const T &a, const T &b) { return a.pos < b.pos; };
+            if (std::is_sorted(records.begin(), records.end(), byPos)) {
+                records.insert(std::upper_bound(records.begin(), records.end(), record, byPos), record);
+            } else {
+                records.append(record);
+                std::stable_sort(records.begin(), records.end(), byPos);
+            }
+        });
+    }
+    // Puts a record first, replacing a copy already there.
+    void prepend(const QString &parent, T record)
+    {
+        change(parent, [record](QList<T> &records) {
+            records.removeIf([&record](const T &r) { return r.id == record.id; });
+            records.prepend(record);
+        });
     }
     // Removes one record from wherever it is. False when it is not held.
     bool removeRecord(const QString &id)
     {
         const std::optional<QString> parent = parentOf(id);
-        const QList<T> *records = parent ? find(*parent) : nullptr;
-        if (!records) {
+        if (!parent || !find(*parent)) {
             return false;
         }
-        set(*parent, without(*records, id));
+        change(*parent, [id](QList<T> &records) {
+            records.removeIf([&id](const T &record) { return record.id == id; });
+        });
         return true;
     }
 
@@ -207,7 +228,8 @@ public:
                 // Kept as a marker until its loads end, so their answers are dropped.
                 it->records.clear();
                 it->present = false;
-                ++it->generation;
+                it->journal.clear();
+                it->replaced = ++it->generation;
             } else {
                 m_entries.erase(it);
             }
@@ -249,15 +271,54 @@ public:
     }
 
 private:
+    // Applies a record change now, and keeps it for the loads under way.
+    void change(const QString &parent, Change apply)
+    {
+        QList<T> records = value(parent);
+        apply(records);
+        store(parent, std::move(records));
+        Entry &entry = m_entries[parent];
+        if (entry.loads > 0) {
+            entry.journal.append({entry.generation, std::move(apply)});
+        }
+    }
+    void store(const QString &parent, QList<T> records)
+    {
+        Entry &entry = m_entries[parent];
+        for (const T &old : std::as_const(entry.records)) {
+            const auto it = m_parentOf.find(old.id);
+            if (it != m_parentOf.end() && *it == parent) {
+                m_parentOf.erase(it);
+            }
+        }
+        for (const T &record : std::as_const(records)) {
+            m_parentOf.insert(record.id, parent);
+        }
+        entry.records = std::move(records);
+        entry.present = true;
+        ++entry.generation;
+        // Last: the views react at once and may load something else, which can move entries.
+        if (KeyedListModel *model = m_models.value(parent)) {
+            model->replace(QList<T>(entry.records));
+        }
+        if (m_changed) {
+            m_changed(parent);
+        }
+    }
     void endLoad(const QString &parent)
     {
         const auto it = m_entries.find(parent);
-        if (it != m_entries.end() && --it->loads == 0 && !it->present) {
+        if (it == m_entries.end() || --it->loads > 0) {
+            return;
+        }
+        it->journal.clear();
+        if (!it->present) {
             m_entries.erase(it);
         }
     }
 
     QObject *m_owner;
+    std::function<void(const QString &)> m_changed;
     QHash<QString, Entry> m_entries;
     QHash<QString, QString> m_parentOf;
     QHash<QString, KeyedListModel *> m_models;

@@ -245,8 +245,9 @@ void TestBoardOps::updateCardTargets()
     QJsonObject renamed = cardJson(u"y"_s, u"a"_s, 50);
     renamed[u"name"_s] = u"Renamed"_s;
     m_server->enqueue("PUT", "/1/cards/y", Response::json(one(renamed)));
-    const Outcome result = await(state->cards()->updateCard(u"y"_s, u"Renamed"_s, u""_s, {}, true,
-                                                           false, u"a"_s));
+    const Outcome result = await(state->cards()->updateCard(
+        u"y"_s, {{u"name"_s, u"Renamed"_s}, {u"desc"_s, u""_s}, {u"due"_s, QVariant::fromValue(nullptr)},
+                 {u"dueComplete"_s, false}, {u"idList"_s, u"a"_s}}));
     QVERIFY(result.ok);
     QCOMPARE(result.value.value<TrelloCard>().name, u"Renamed"_s);
     QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s, u"x"_s}));
@@ -258,7 +259,7 @@ void TestBoardOps::updateCardTargets()
 
     // Another list: leaves the source, lands sorted in the target.
     m_server->enqueue("PUT", "/1/cards/x", Response::json(one(cardJson(u"x"_s, u"b"_s, 1))));
-    await(state->cards()->updateCard(u"x"_s, {}, {}, {}, false, {}, u"b"_s));
+    await(state->cards()->updateCard(u"x"_s, {{u"idList"_s, u"b"_s}}));
     QCOMPARE(cardIds(*state, u"a"_s), (QStringList{u"y"_s}));
     QCOMPARE(cardIds(*state, u"b"_s), (QStringList{u"x"_s, u"w"_s}));
 }
@@ -397,6 +398,60 @@ void TestBoardOps::staleAnswersNeverUndoChanges()
     await(state->boards()->createList(board, u"Made meanwhile"_s));
     await(older);
     QVERIFY(state->boards()->lists().value(board).last().name == u"Made meanwhile"_s);
+
+    // A change made while a first load or a reload runs is applied on top of its answer.
+    const QString third = lists[2].id;
+    QVERIFY(lists.size() >= 4);
+    const auto seeded = qsizetype(service.cardPositions(third.toStdString()).size());
+    service.delayAnswers("GET", "/1/lists/.*/cards", std::chrono::milliseconds(300));
+    auto firstLoad = state->cards()->refreshCards(third);
+    QTest::qWait(50);
+    await(state->cards()->createCard(third, u"Added while loading"_s));
+    await(firstLoad);
+    QCOMPARE(cardIds(*state, third).size(), seeded + 1);
+
+    await(state->details()->refreshComments(card));
+    const auto earlier = state->details()->comments().value(card).size();
+    state->details()->release(card);
+    service.delayAnswers("GET", "/1/cards/.*/actions", std::chrono::milliseconds(300));
+    auto comments = state->details()->refreshComments(card);
+    QTest::qWait(50);
+    await(state->details()->addComment(card, u"Said while loading"_s));
+    await(comments);
+    const auto said = state->details()->comments().value(card);
+    QCOMPARE(said.size(), earlier + 1);
+    QCOMPARE(said.first().data.text, u"Said while loading"_s);
+    QCOMPARE(std::count_if(said.begin(), said.end(),
+                           [](const TrelloComment &c) { return c.data.text == u"Said while loading"_s; }),
+             1);
+
+    await(state->details()->refreshChecklists(card));
+    await(state->details()->createChecklist(card, u"Steps"_s));
+    const QString checklistID = state->details()->checklists().value(card).last().id;
+    await(state->details()->addCheckItem(checklistID, u"First step"_s));
+    const TrelloChecklist checklist = *state->details()->checklists().record(checklistID);
+    service.delayAnswers("GET", "/1/cards/.*/checklists", std::chrono::milliseconds(300));
+    auto added = state->details()->addCheckItem(checklist.id, u"Second step"_s);
+    QTest::qWait(100); // the item is made; the reload that follows is under way
+    const TrelloCheckItem item = checklist.checkItems.first();
+    await(state->details()->toggleCheckItem(card, QVariant::fromValue(item)));
+    await(added);
+    const auto held = state->details()->checklists().record(checklistID);
+    QVERIFY(held && held->checkItems.size() == checklist.checkItems.size() + 1);
+    QVERIFY(held->checkItems.first().state != item.state);
+
+    // Moved by keyboard into a list never loaded: to its end as the service has it, and the
+    // list still counts as never loaded.
+    const QString unloaded = lists[3].id;
+    QVERIFY(!state->cards()->cards().contains(unloaded));
+    service.clearRequests();
+    await(state->cards()->moveCard(card, unloaded));
+    const auto move = service.requests().front();
+    QCOMPARE(move.queryValue("pos").value_or(""), std::string("bottom"));
+    QVERIFY(!state->cards()->cards().contains(unloaded));
+    QVERIFY(!state->cards()->cards().parentOf(card));
+    await(state->cards()->refreshCards(unloaded));
+    QCOMPARE(cardIds(*state, unloaded).last(), card);
     QVERIFY(state->cards()->loadingCards().isEmpty());
     QVERIFY(state->boards()->loadingLists().isEmpty());
 }
@@ -416,8 +471,9 @@ void TestBoardOps::refusedArguments()
     QVERIFY(refused(state->details()->deleteAttachment(u"c"_s, QString())));
     QVERIFY(refused(state->cards()->setCardLabel(u"c"_s, QVariant(u"l1"_s), true)));
     QVERIFY(refused(state->details()->toggleCheckItem(u"c"_s, QVariant(42))));
-    QVERIFY(refused(state->cards()->updateCard(u"c"_s, QVariant(7))));
-    QVERIFY(refused(state->cards()->updateCard(u"c"_s, {}, {}, QVariant(u"tomorrow"_s))));
+    QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"name"_s, QVariant(7)}})));
+    QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"due"_s, QVariant(u"tomorrow"_s)}})));
+    QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"title"_s, u"Renamed"_s}})));
     QVERIFY(refused(state->cards()->createCard(u"l"_s, u"Name"_s, {}, QVariant(true))));
     QVERIFY(m_server->requests().empty());
     const auto &entries = state->errors()->entries();

@@ -197,7 +197,7 @@ std::vector<Op> operations()
         {"createCard", "createCard", "POST", fixed("/1/cards"), true,
          [](AppState &a, const Ids &i, E) { return a.cards()->createCard(i.doing, u"Write the notes"_s); }},
         {"updateCard", "updateCard", "PUT", [](const Ids &i) { return "/1/cards/" + s(i.card); }, true,
-         [](AppState &a, const Ids &i, E) { return a.cards()->updateCard(i.card, u"Uploads"_s); }},
+         [](AppState &a, const Ids &i, E) { return a.cards()->updateCard(i.card, {{u"name"_s, u"Uploads"_s}}); }},
         {"moveCard", "moveCard", "PUT", [](const Ids &i) { return "/1/cards/" + s(i.card); }, true,
          [](AppState &a, const Ids &i, E) { return a.cards()->moveCard(i.card, i.nextUp, i.firstNextCard); }},
         {"archiveCard", "archiveCard", "PUT", [](const Ids &i) { return "/1/cards/" + s(i.card); }, false,

@@ -17,11 +17,15 @@ PanelScreen {
     title: board.name
 
     readonly property string boardID: board ? board.id : ""
-    readonly property var lists: boardID !== "" ? AppState.boards.listsModel(boardID) : null
-    // Read as a JS array: Qt 6.4's tools know no array methods on a string list.
-    readonly property var loadingListIDs: AppState.boards.loadingLists
-    readonly property bool loadingLists: loadingListIDs.indexOf(boardID) >= 0
-    readonly property var members: boardID !== "" ? AppState.boards.membersModel(boardID) : null
+    // What is loaded and loading, where each card is, the moves by keyboard and the refresh.
+    OpenBoard {
+        id: openBoardState
+        boardID: detail.boardID
+    }
+    readonly property OpenBoard openBoard: openBoardState
+    readonly property var lists: openBoardState.lists
+    readonly property bool loadingLists: openBoardState.loadingLists
+    readonly property var members: openBoardState.members
     readonly property var stripColor: {
         const prefs = board ? board.prefs : undefined
         if (!prefs)
@@ -38,7 +42,7 @@ PanelScreen {
     property bool boardHidden: false
     property string editCardID
     property string newListName
-    property string cardFilter
+    property alias cardFilter: openBoardState.cardFilter
     // For the due colours; ticks while the board shows.
     property date now: new Date()
 
@@ -51,7 +55,7 @@ PanelScreen {
     readonly property bool columnsInView: {
         if (!lists || lists.count === 0 || loadingLists)
             return false
-        void AppState.cards.loadingCards
+        void openBoardState.loadRevision
         const slots = strip.contentItem.children
         let seen = 0
         for (let i = 0; i < slots.length; ++i) {
@@ -91,34 +95,16 @@ PanelScreen {
     Connections {
         target: detail.lists
         function onCountChanged(): void {
-            const model = detail.lists
             const pitch = 240 + strip.spacing
-            const first = Math.max(0, Math.floor((strip.contentX - strip.leftMargin) / pitch))
-            const last = Math.min(model.count - 1, Math.floor((strip.contentX + strip.width) / pitch))
-            for (let i = first; i <= last; ++i) {
-                const id = model.get(i).id
-                if (!AppState.cards.cardsModel(id).loaded && AppState.cards.loadingCards.indexOf(id) < 0)
-                    AppState.cards.refreshCards(id)
-            }
+            openBoardState.loadLists(Math.floor((strip.contentX - strip.leftMargin) / pitch),
+                                     Math.floor((strip.contentX + strip.width) / pitch))
         }
     }
 
-    // Lists, then labels and members, then the cards of each list one after another.
+    // The lists, labels and members, then the cards of each list one after another; joined
+    // with a refresh under way.
     function refresh(): void {
-        const id = boardID
-        AppState.boards.refreshLists(id).then(detail, function () {
-            AppState.boards.loadBoardMeta(id).then(detail, function () {
-                const model = AppState.boards.listsModel(id)
-                const listIDs = []
-                for (let i = 0; i < model.count; ++i)
-                    listIDs.push(model.get(i).id)
-                const next = function () {
-                    if (listIDs.length > 0)
-                        AppState.cards.refreshCards(listIDs.shift()).then(detail, next)
-                }
-                next()
-            })
-        })
+        openBoardState.refresh()
     }
 
     // Runs `action` once the events at hand are handled (the views have followed the store).
@@ -184,8 +170,8 @@ PanelScreen {
     // save, a section's change, a refresh); null when it is gone. A card that is gone once the
     // events at hand are handled (a move takes it out of one list before it enters the other)
     // closes the editor.
-    property int cardsRevision: 0
-    readonly property var editedCard: cardsRevision >= 0 && mode === "editCard" ? findCard(editCardID) : null
+    readonly property var editedCard: openBoardState.cardsRevision >= 0 && mode === "editCard"
+                                      ? findCard(editCardID) : null
     onEditedCardChanged: {
         if (editedCard !== null)
             editorSlot.shownCard = editedCard
@@ -195,35 +181,10 @@ PanelScreen {
                     detail.closeEditor()
             })
     }
-    Repeater {
-        model: detail.mode === "editCard" ? detail.lists : null
-        // qmllint disable unqualified
-        delegate: Item {
-            id: watcher
-            required property var record
-            Connections {
-                target: AppState.cards.cardsModel(watcher.record.id)
-                function onDataChanged(): void { ++detail.cardsRevision }
-                function onRowsInserted(): void { ++detail.cardsRevision }
-                function onRowsRemoved(): void { ++detail.cardsRevision }
-                function onRowsMoved(): void { ++detail.cardsRevision }
-                function onModelReset(): void { ++detail.cardsRevision }
-            }
-        }
-        // qmllint enable unqualified
-    }
-
     // The card as the store holds it now, wherever it is, or null.
     function findCard(cardID: string): var {
-        if (!lists)
-            return null
-        for (let i = 0; i < lists.count; ++i) {
-            const cards = AppState.cards.cardsModel(lists.get(i).id)
-            const row = cards.indexOf(cardID)
-            if (row >= 0)
-                return cards.get(row)
-        }
-        return null
+        const card = openBoardState.card(cardID)
+        return card === undefined ? null : card
     }
 
     // Keyboard: the column at `index`, brought into view.
@@ -240,14 +201,10 @@ PanelScreen {
         return null
     }
     function focusCard(cardID: string): void {
-        for (let i = 0; lists && i < lists.count; ++i) {
-            if (AppState.cards.cardsModel(lists.get(i).id).indexOf(cardID) >= 0) {
-                const column = columnAt(i)
-                if (column)
-                    column.focusCard(cardID)
-                return
-            }
-        }
+        const listID = openBoardState.listOf(cardID)
+        const column = listID !== "" ? columnAt(lists.indexOf(listID)) : null
+        if (column)
+            column.focusCard(cardID)
     }
     function navigateAcross(fromList: string, key: int, row: int): void {
         const next = lists.indexOf(fromList) + (key === Qt.Key_Right ? 1 : -1)
@@ -266,53 +223,16 @@ PanelScreen {
     // Ctrl+Shift+arrows on a card: to the end of the neighbouring list, or before or after
     // its neighbour in its list; through the same store moves as drag and drop.
     function moveCardByKey(cardID: string, key: int): void {
-        const card = findCard(cardID)
-        if (card === null)
+        const said = openBoardState.moveCardByKey(cardID, key)
+        if (said === "")
             return
-        const from = lists.indexOf(card.idList)
-        const cards = AppState.cards.cardsModel(card.idList)
-        const row = cards.indexOf(cardID)
-        let toList = card.idList
-        let before = ""
-        let said = ""
-        if (key === Qt.Key_Left || key === Qt.Key_Right) {
-            const to = from + (key === Qt.Key_Right ? 1 : -1)
-            if (to < 0 || to >= lists.count)
-                return
-            toList = lists.get(to).id
-            said = qsTr("Moved “%1” to the end of “%2”.").arg(card.name).arg(lists.get(to).name)
-        } else if (key === Qt.Key_Up) {
-            if (row <= 0)
-                return
-            before = cards.get(row - 1).id
-            said = qsTr("Moved “%1” before “%2”.").arg(card.name).arg(cards.get(row - 1).name)
-        } else {
-            if (row < 0 || row >= cards.count - 1)
-                return
-            before = row + 2 < cards.count ? cards.get(row + 2).id : ""
-            said = qsTr("Moved “%1” after “%2”.").arg(card.name).arg(cards.get(row + 1).name)
-        }
-        AppState.cards.moveCard(cardID, toList, before)
         announce(said)
         detail.defer(function () { detail.focusCard(cardID) })
     }
     function moveListByKey(listID: string, key: int): void {
-        const from = lists.indexOf(listID)
-        const name = lists.get(from).name
-        let before = ""
-        let said = ""
-        if (key === Qt.Key_Left) {
-            if (from <= 0)
-                return
-            before = lists.get(from - 1).id
-            said = qsTr("Moved list “%1” before “%2”.").arg(name).arg(lists.get(from - 1).name)
-        } else {
-            if (from >= lists.count - 1)
-                return
-            before = from + 2 < lists.count ? lists.get(from + 2).id : ""
-            said = qsTr("Moved list “%1” after “%2”.").arg(name).arg(lists.get(from + 1).name)
-        }
-        AppState.boards.moveList(listID, before)
+        const said = openBoardState.moveListByKey(listID, key)
+        if (said === "")
+            return
         announce(said)
         detail.defer(function () {
             const column = detail.columnAt(detail.lists.indexOf(listID))

@@ -341,14 +341,15 @@ FocusScope {
     }
 
     // The menu and the delete confirmation are made when asked for: a board shows hundreds of
-    // tiles, and each would otherwise carry a menu and a dialog of its own.
+    // tiles, and each would otherwise carry a menu and a dialog of its own. Each takes the card
+    // it acts on when it opens: the tile may show another card by the time it is answered.
     function openMenu(x: real, y: real): void {
-        const menu = menuComponent.createObject(tile)
+        const menu = menuComponent.createObject(tile, { cardID: tile.card.id, cardName: tile.card.name })
         menu.closed.connect(function () { menu.destroy() })
         menu.popup(tile, x, y)
     }
-    function confirmDelete(): void {
-        const dialog = deleteComponent.createObject(tile)
+    function confirmDelete(cardID: string, cardName: string): void {
+        const dialog = deleteComponent.createObject(tile, { cardID: cardID, cardName: cardName })
         dialog.closed.connect(function () { dialog.destroy() })
         dialog.open()
     }
@@ -358,7 +359,10 @@ FocusScope {
     Component {
         id: menuComponent
         Menu {
+            id: cardMenu
             objectName: "cardMenu"
+            property string cardID
+            property string cardName
             MenuItem {
                 objectName: "openInBrowserItem"
                 text: qsTr("Open in Browser")
@@ -369,14 +373,14 @@ FocusScope {
             MenuItem {
                 objectName: "archiveCardItem"
                 text: qsTr("Archive Card")
-                onTriggered: AppState.cards.archiveCard(tile.card.id)
+                onTriggered: AppState.cards.archiveCard(cardMenu.cardID)
             }
             MenuSeparator {}
             MenuItem {
                 objectName: "deleteCardItem"
                 text: qsTr("Delete Card…")
                 palette.windowText: Theme.red
-                onTriggered: tile.confirmDelete()
+                onTriggered: tile.confirmDelete(cardMenu.cardID, cardMenu.cardName)
             }
         }
     }
@@ -384,11 +388,14 @@ FocusScope {
     Component {
         id: deleteComponent
         ConfirmationDialog {
+            id: deleteDialog
             objectName: "deleteCardDialog"
-            title: qsTr("Delete “%1”?").arg(tile.card.name)
+            property string cardID
+            property string cardName
+            title: qsTr("Delete “%1”?").arg(cardName)
             message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
             actionText: qsTr("Delete Permanently")
-            onConfirmed: AppState.cards.deleteCard(tile.card.id)
+            onConfirmed: AppState.cards.deleteCard(deleteDialog.cardID)
         }
     }
     // qmllint enable unqualified

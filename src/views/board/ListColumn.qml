@@ -410,8 +410,9 @@ FocusScope {
         menu.closed.connect(function () { menu.destroy() })
         menu.popup(menuButton, 0, menuButton.height)
     }
+    // The dialog takes the list it acts on when it opens, as the tiles' dialogs do.
     function confirmArchive(): void {
-        const dialog = archiveComponent.createObject(column)
+        const dialog = archiveComponent.createObject(column, { listID: column.list.id, listName: column.list.name })
         dialog.closed.connect(function () { dialog.destroy() })
         dialog.open()
     }
@@ -439,11 +440,14 @@ FocusScope {
     Component {
         id: archiveComponent
         ConfirmationDialog {
+            id: archiveDialog
             objectName: "archiveListDialog"
-            title: qsTr("Archive “%1”?").arg(column.list.name)
+            property string listID
+            property string listName
+            title: qsTr("Archive “%1”?").arg(listName)
             message: qsTr("You can restore it later from %1.").arg(Theme.webAddress)
             actionText: qsTr("Archive List")
-            onConfirmed: AppState.boards.archiveList(column.list.id)
+            onConfirmed: AppState.boards.archiveList(archiveDialog.listID)
         }
     }
     // qmllint enable unqualified

@@ -23,15 +23,17 @@ FocusScope {
     // The editor is done: saved, archived, deleted or cancelled.
     signal dismissed()
 
-    // The edits.
-    property string name
-    property string desc
-    property bool dueEnabled
-    property date dueDate
-    property bool dueComplete
-    property string selectedListID
+    // The edits, the save, the sections' loads; it lets go of what they loaded when the editor
+    // closes.
+    OpenCard { id: openCard }
+    property alias name: openCard.name
+    property alias desc: openCard.desc
+    property alias dueEnabled: openCard.dueEnabled
+    property alias dueDate: openCard.due
+    property alias dueComplete: openCard.dueComplete
+    property alias selectedListID: openCard.listID
 
-    property bool isSaving: false
+    readonly property bool isSaving: openCard.isSaving
     property bool isRemoving: false
     property string saveError
 
@@ -49,18 +51,9 @@ FocusScope {
     // Bumped by every change of the lists, which the list picker's index follows.
     property int listsRevision: 0
 
-    function hasDue(record: var): bool {
-        return record.due !== undefined && record.due !== null
-    }
-
     Component.onCompleted: {
-        name = card.name
-        desc = typeof card.desc === "string" ? card.desc : ""
-        dueEnabled = hasDue(card)
-        dueDate = dueEnabled ? card.due : new Date(Date.now() + 86400 * 1000)
-        dueComplete = card.dueComplete === true
-        selectedListID = card.idList
-        loadMissing()
+        openCard.takeCard(card)
+        openCard.loadSections()
         noteNextFrame("editor first frame")
     }
 
@@ -111,40 +104,19 @@ FocusScope {
         window.frameSwapped.connect(once)
     }
 
-    // Starts the loads of what the store does not hold yet, side by side. Something loaded
-    // but empty is held.
-    function loadMissing(): void {
-        const boardID = card.idBoard
-        AppState.details.loadMissing(card.id)
-        if (!AppState.boards.labelsModel(boardID).loaded || !AppState.boards.membersModel(boardID).loaded)
-            AppState.boards.loadBoardMeta(boardID)
-    }
-
     // One update with what changed; the due date and completion go along whenever a due date
     // is set. The editor closes once the service has taken it, and otherwise stays with every
     // edit and says why.
     function save(): void {
-        const title = name.trim()
-        if (title === "" || isSaving)
+        if (!canSave)
             return
-        isSaving = true
         saveError = ""
-        const current = card
-        const currentDesc = typeof current.desc === "string" ? current.desc : ""
-        AppState.cards.updateCard(current.id,
-                                  title !== current.name ? title : null,
-                                  desc !== currentDesc ? desc : null,
-                                  dueEnabled ? dueDate : null,
-                                  !dueEnabled && hasDue(current),
-                                  dueEnabled ? dueComplete : null,
-                                  selectedListID !== current.idList ? selectedListID : null)
-            .then(editor, function (outcome) {
-                editor.isSaving = false
-                if (outcome.ok)
-                    editor.dismissed()
-                else
-                    editor.saveError = outcome.error !== "" ? outcome.error : AppState.errorMessage
-            })
+        openCard.save().then(editor, function (outcome) {
+            if (outcome.ok)
+                editor.dismissed()
+            else
+                editor.saveError = outcome.error !== "" ? outcome.error : AppState.errorMessage
+        })
     }
     // Whatever the outcome: a failure is in the error banner.
     function archive(): void {

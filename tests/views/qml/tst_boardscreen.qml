@@ -164,6 +164,51 @@ Item {
             keyClick(Qt.Key_Return)
             compare(child(screen, "editorTitleField").text, moving.name)
             compare(AppState.errorMessage, "")
+            // Closing the editor lets go of what it loaded beneath the card.
+            tryVerify(function () { return AppState.details.commentsModel(moving.id).loaded })
+            screen.closeEditor()
+            tryVerify(function () { return !AppState.details.commentsModel(moving.id).loaded })
+        }
+
+        // The tile's menu and its delete confirmation act on the card they were opened for, even
+        // when the recycled tile shows another card by the time they are answered.
+        function test_dialogsKeepTheirCard() {
+            const roadmap = board("Product Roadmap")
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            const lists = AppState.boards.listsModel(roadmap.id)
+            const listID = lists.get(0).id
+            waitFor(AppState.cards.refreshCards(listID))
+            waitFor(AppState.cards.createCard(listID, "Doomed"))
+            waitFor(AppState.cards.createCard(listID, "Shown later"))
+            const cards = AppState.cards.cardsModel(listID)
+            const doomed = find(cards, c => c.name === "Doomed")
+            const other = find(cards, c => c.name === "Shown later")
+            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const tile = child(screen, "card:" + doomed.name)
+            tile.openMenu(0, 0)
+            const menu = findChild(tile, "cardMenu")
+            verify(menu !== null)
+            tile.card = other
+            findChild(menu, "deleteCardItem").triggered()
+            const dialog = findChild(tile, "deleteCardDialog")
+            verify(dialog !== null)
+            compare(dialog.title, "Delete “" + doomed.name + "”?")
+            dialog.confirmed()
+            dialog.close()
+            tryVerify(function () { return cards.indexOf(doomed.id) < 0 })
+            verify(cards.indexOf(other.id) >= 0)
+            compare(Sandbox.requests("DELETE", "/1/cards/" + other.id).length, 0)
+
+            // The Refresh button joins a refresh under way rather than sending its own.
+            AppState.activeBoardID = roadmap.id
+            Sandbox.setLatency(200)
+            const before = Sandbox.requests("GET", "/1/boards/" + roadmap.id + "/lists").length
+            const refresh = child(screen, "refreshBoardButton")
+            mouseClick(refresh)
+            mouseClick(refresh)
+            waitFor(AppState.refreshVisible())
+            compare(Sandbox.requests("GET", "/1/boards/" + roadmap.id + "/lists").length, before + 1)
+            AppState.activeBoardID = ""
         }
     }
 }
