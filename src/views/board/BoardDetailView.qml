@@ -476,9 +476,9 @@ PanelScreen {
                             radius: 1.5
                             color: Theme.accent
                         }
-                        ListReorderDropDelegate {
+                        BoardDropDelegate {
                             anchors.fill: parent
-                            targetListID: ""
+                            takesLists: true
                             dragState: boardDrag
                         }
                     }

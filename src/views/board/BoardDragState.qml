@@ -5,6 +5,24 @@
 import QtQuick
 
 QtObject {
+    // What a drag carries: one of these types, with the card's or the list's id as its data.
+    readonly property string cardType: "application/x-stavelin-card"
+    readonly property string listType: "application/x-stavelin-list"
+    function cardPayload(cardID: string): var {
+        return { "application/x-stavelin-card": cardID }
+    }
+    function listPayload(listID: string): var {
+        return { "application/x-stavelin-list": listID }
+    }
+    // The payload of a drag or drop event ({type, id}), or null when it carries none of ours.
+    function payloadOf(event: var): var {
+        for (const type of [cardType, listType]) {
+            if (event.formats.indexOf(type) >= 0)
+                return { type: type, id: event.getDataAsString(type) }
+        }
+        return null
+    }
+
     // The column under a dragged card ("" = none).
     property string dropTargetListID
     // The tile a dragged card would land before.

@@ -324,7 +324,7 @@ FocusScope {
 
     Drag.dragType: Drag.Automatic
     Drag.supportedActions: Qt.MoveAction
-    Drag.mimeData: ({ "text/plain": card.id })
+    Drag.mimeData: dragState ? dragState.cardPayload(card.id) : ({})
     Drag.imageSource: previewSource
     Drag.hotSpot.x: 16
     Drag.hotSpot.y: 12
@@ -333,10 +333,10 @@ FocusScope {
         tile.dragState.dragEnded()
     }
 
-    CardReorderDropDelegate {
+    BoardDropDelegate {
         anchors.fill: parent
-        targetCardID: tile.card.id
-        targetListID: tile.card.idList
+        listID: tile.card.idList
+        beforeCardID: tile.card.id
         dragState: tile.dragState
     }
 

@@ -156,7 +156,7 @@ FocusScope {
                                           : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.07)
     }
 
-    CardDropDelegate {
+    BoardDropDelegate {
         anchors.fill: parent
         listID: column.list.id
         dragState: column.dragState
@@ -276,7 +276,7 @@ FocusScope {
                     }
                     Drag.dragType: Drag.Automatic
                     Drag.supportedActions: Qt.MoveAction
-                    Drag.mimeData: ({ "text/plain": "list:" + column.list.id })
+                    Drag.mimeData: column.dragState ? column.dragState.listPayload(column.list.id) : ({})
                     Drag.onDragFinished: {
                         handle.Drag.active = false
                         column.dragState.dragEnded()
@@ -339,10 +339,11 @@ FocusScope {
                 }
             }
 
-            ListReorderDropDelegate {
+            BoardDropDelegate {
                 anchors.fill: parent
                 anchors.margins: -4
-                targetListID: column.list.id
+                listID: column.list.id
+                takesLists: true
                 dragState: column.dragState
             }
 

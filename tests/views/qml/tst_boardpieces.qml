@@ -13,9 +13,7 @@ Item {
     height: 700
 
     Component { id: stateComponent; BoardDragState {} }
-    Component { id: cardDrop; CardDropDelegate {} }
-    Component { id: cardReorder; CardReorderDropDelegate {} }
-    Component { id: listReorder; ListReorderDropDelegate {} }
+    Component { id: dropComponent; BoardDropDelegate {} }
     Component { id: tileComponent; CardView { width: 240 } }
     Component { id: columnComponent; ListColumn { height: 600 } }
 
@@ -49,14 +47,27 @@ Item {
         function listIds() {
             return ids(AppState.boards.listsModel(boardID))
         }
+        // A body (cards to the end of a list), a tile (before a card), a header (lists before a
+        // list, cards to its end) or the end zone (lists last).
+        function body(state, listID) {
+            return createTemporaryObject(dropComponent, host, { listID: listID, dragState: state })
+        }
+        function tileDrop(state, listID, cardID) {
+            return createTemporaryObject(dropComponent, host, { listID: listID, beforeCardID: cardID, dragState: state })
+        }
+        function header(state, listID) {
+            return createTemporaryObject(dropComponent, host, { listID: listID, takesLists: true, dragState: state })
+        }
+        function cardDrag(state, id) { return { type: state.cardType, id: id } }
+        function listDrag(state, id) { return { type: state.listType, id: id } }
         function moves() {
             return Sandbox.requests("PUT", "/1/(cards|lists)/.*").length
         }
 
         function test_highlights() {
             const state = createTemporaryObject(stateComponent, host)
-            const a = createTemporaryObject(cardDrop, host, { listID: "A", dragState: state })
-            const b = createTemporaryObject(cardDrop, host, { listID: "B", dragState: state })
+            const a = body(state, "A")
+            const b = body(state, "B")
             a.enter()
             compare(state.dropTargetListID, "A")
             // Straight from one column into the next, the first one's exit reported late.
@@ -66,23 +77,25 @@ Item {
             b.exit()
             compare(state.dropTargetListID, "")
 
-            const x = createTemporaryObject(cardReorder, host, { targetCardID: "x", targetListID: "A", dragState: state })
-            const y = createTemporaryObject(cardReorder, host, { targetCardID: "y", targetListID: "A", dragState: state })
+            const x = tileDrop(state, "A", "x")
+            const y = tileDrop(state, "A", "y")
             x.enter(); y.enter(); x.exit()
             compare(state.reorderBeforeCardID, "y")
 
-            const header = createTemporaryObject(listReorder, host, { targetListID: "L", dragState: state })
-            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
-            header.enter()
+            const named = header(state, "L")
+            const end = header(state, "")
+            named.enter()
             compare(state.listReorderTarget, "L")
-            end.enter(); header.exit()
+            end.enter(); named.exit()
             compare(state.listReorderTarget, "end")
-            // A drop clears the state it writes, and one without text is refused.
-            verify(!end.perform(false, ""))
+            // A drop clears the state it writes; one that carries nothing of ours, or nothing
+            // the target takes (a card on the end zone, a list on a tile), is refused.
+            verify(!end.perform(null))
             compare(state.listReorderTarget, "")
             y.enter()
-            verify(y.perform(true, "list:L"))
+            verify(!y.perform(listDrag(state, "L")))
             compare(state.reorderBeforeCardID, "")
+            verify(!end.perform(cardDrag(state, "x")))
         }
 
         // A card dropped on a column's body or before a tile of another list: board_e2e.py, with
@@ -92,28 +105,21 @@ Item {
             const state = createTemporaryObject(stateComponent, host)
             const [first, second] = [lists[0], lists[1]]
             const target = cardIds(second)[0]
-            const body = createTemporaryObject(cardDrop, host, { listID: second, dragState: state })
-            const tile = createTemporaryObject(cardReorder, host, { targetCardID: target, targetListID: second, dragState: state })
+            const column = body(state, second)
+            const tile = tileDrop(state, second, target)
 
             // On its own tile, or a list on a column or a tile: nothing is sent.
             wait(50)
             const before = moves()
-            verify(tile.perform(true, target))
-            verify(body.perform(true, "list:" + first))
-            verify(tile.perform(true, "list:" + first))
+            verify(tile.perform(cardDrag(state, target)))
+            verify(!column.perform(listDrag(state, first)))
+            verify(!tile.perform(listDrag(state, first)))
             wait(100)
             compare(moves(), before)
 
-            // On a header: to the end of that list; on the end zone: nothing.
-            const header = createTemporaryObject(listReorder, host, { targetListID: lists[2], dragState: state })
-            verify(header.perform(true, target))
+            // On a header: to the end of that list.
+            verify(header(state, lists[2]).perform(cardDrag(state, target)))
             tryVerify(function () { const ids = cardIds(lists[2]); return ids[ids.length - 1] === target })
-            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
-            wait(50)
-            const settled = moves()
-            verify(end.perform(true, cardIds(first)[0]))
-            wait(100)
-            compare(moves(), settled)
             compare(AppState.errorMessage, "")
         }
 
@@ -122,24 +128,20 @@ Item {
             const order = listIds()
             const last = order[order.length - 1]
             // A list on another list's header: before that list.
-            const header = createTemporaryObject(listReorder, host, { targetListID: order[0], dragState: state })
-            verify(header.perform(true, "list:" + last))
+            verify(header(state, order[0]).perform(listDrag(state, last)))
             tryVerify(function () { return listIds()[0] === last })
             // On the end zone: after the last one.
-            const end = createTemporaryObject(listReorder, host, { targetListID: "", dragState: state })
-            verify(end.perform(true, "list:" + last))
+            verify(header(state, "").perform(listDrag(state, last)))
             tryVerify(function () { const ids = listIds(); return ids[ids.length - 1] === last })
             compare(listIds(), order)
-            // Only the prefix is removed: an id that contains "list:" stays whole.
-            compare(header.listIDOf("list:list:abc"), "list:abc")
         }
 
         function test_dropWaitsForOurDragToEnd() {
             const state = createTemporaryObject(stateComponent, host)
             const moving = cardIds(lists[0])[0]
-            const body = createTemporaryObject(cardDrop, host, { listID: lists[1], dragState: state })
+            const column = body(state, lists[1])
             state.dragging = true
-            verify(body.perform(true, moving))
+            verify(column.perform(cardDrag(state, moving)))
             wait(100)
             verify(cardIds(lists[0]).indexOf(moving) >= 0)
             state.dragEnded()
