@@ -161,32 +161,72 @@ Item {
             tryCompare(spy, "count", 1)
         }
 
+        // The editor as the user meets it: opened from its tile's board screen, sections built.
+        function openInScreen(card) {
+            const boards = AppState.boards.model
+            const screen = createTemporaryObject(screenComponent, host,
+                                                 { board: boards.get(boards.indexOf(boardID)) })
+            screen.openCard(card.id)
+            const slot = part(screen, "cardEditorSlot")
+            tryVerify(function () { return slot.item !== null && slot.item.sectionsBuilt === 5 })
+            spy = createTemporaryObject(spyComponent, test, { target: slot.item })
+            return slot.item
+        }
+
+        // Return saves from the card's own fields; in a section's field it sends that field's
+        // form only, and the editor stays.
         function test_return() {
-            const card = makeCard("Returned card", "", null)
-            let editor = open(card)
-            verify(part(editor, "editorTitleField").activeFocus)
+            const card = makeCard("Returned card", "", new Date(2030, 0, 31, 10, 15))
+            let editor = openInScreen(card)
+            tryVerify(function () { return part(editor, "editorTitleField").activeFocus })
             // A title of spaces: Save is off and Return does nothing.
             retitle(editor, "   ")
-            verify(!part(editor, "saveCardButton").enabled)
             keyClick(Qt.Key_Return)
             wait(200)
-            // In the description Return is a new line; on a focused button, that button's.
+            // In the description Return is a new line.
             typeText("Named")
             const desc = part(editor, "editorDescriptionField")
             desc.forceActiveFocus()
             keyClick(Qt.Key_Return)
             compare(desc.text, "\n")
+            // A checklist, two items one after the other, a link.
+            part(editor, "addChecklistButton").clicked()
+            typeText("Steps")
+            keyClick(Qt.Key_Return)
+            const checklists = AppState.details.checklistsModel(card.id)
+            tryCompare(checklists, "count", 1)
+            part(editor, "addItemButton").clicked()
+            for (const item of ["first", "second"]) {
+                typeText(item)
+                keyClick(Qt.Key_Return)
+                tryVerify(function () { return Array.from(checklists.get(0).checkItems).some(i => i.name === item) })
+            }
+            part(editor, "addLinkButton").clicked()
+            typeText("https://example.com/a")
+            keyClick(Qt.Key_Return)
+            tryCompare(AppState.details.attachmentsModel(card.id), "count", 1)
+            compare(puts(card).length, 0)
+            compare(spy.count, 0)
+            // A minute typed in the date picker, then Return: the save has the typed minute.
+            const minute = part(editor, "minuteField")
+            minute.forceActiveFocus()
+            minute.contentItem.selectAll()
+            typeText("45")
+            keyClick(Qt.Key_Return)
+            tryCompare(spy, "count", 1)
+            compare(puts(card)[0].due, iso(new Date(2030, 0, 31, 10, 45)))
+            compare(puts(card)[0].name, "Named")
+
+            // On a focused button, that button's; in the title it saves.
+            editor = openInScreen(card)
             part(editor, "cancelEditButton").forceActiveFocus()
             keyClick(Qt.Key_Return)
             tryCompare(spy, "count", 1)
-            compare(puts(card).length, 0)
-
-            // In a text field it saves, the comment field not being focused.
-            editor = open(card)
-            verify(!editor.commentFocused)
+            editor = openInScreen(card)
+            tryVerify(function () { return part(editor, "editorTitleField").activeFocus })
             keyClick(Qt.Key_Return)
             tryCompare(spy, "count", 1)
-            compare(puts(card).length, 1)
+            compare(puts(card).length, 2)
         }
 
         function test_archiveAndDelete() {
