@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The card editor against the sandbox, its request log as the oracle: what a save sends for
-// each kind of edit, a refused save, Return, archive and delete, what opening loads, the editor
-// in the board screen, and the date picker by keyboard and in two locales.
+// each kind of edit, a refused save, Return and Escape, the sections' forms refused, archive and
+// delete, what opening loads, the editor in the board screen, and the date picker by keyboard
+// and in two locales.
 import QtQuick
 import QtTest
 import Stavelin
@@ -11,6 +12,9 @@ Item {
     id: host
     width: 460
     height: 1000
+    // Escapes that reach the panel, which would hide it.
+    property int escapes: 0
+    Keys.onEscapePressed: ++escapes
 
     Component { id: editorComponent; CardEditView { anchors.fill: parent; incremental: false } }
     Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
@@ -227,6 +231,48 @@ Item {
             keyClick(Qt.Key_Return)
             tryCompare(spy, "count", 1)
             compare(puts(card).length, 2)
+        }
+
+        // A section's form that the service refuses keeps what was typed; Escape then closes
+        // that form and nothing else.
+        function test_refusedFormsAndEscape() {
+            const card = makeCard("Forms card", "", null)
+            waitFor(AppState.details.createChecklist(card.id, "Steps"))
+            waitFor(AppState.details.addComment(card.id, "Mine"))
+            const editor = openInScreen(card)
+            const forms = [
+                { open: "addChecklistButton", field: "newChecklistField", path: "POST /1/checklists" },
+                { open: "addItemButton", field: "newItemField", path: "POST /1/checklists/.*/checkItems" },
+                { open: "addLinkButton", field: "urlField", path: "POST /1/cards/.*/attachments" },
+                { open: "commentRow", field: "commentEditField", path: "PUT /1/actions/.*/text" },
+            ]
+            const escapes = host.escapes
+            for (const form of forms) {
+                const [method, path] = form.path.split(" ")
+                if (form.open === "commentRow")
+                    tryVerify(function () { return findChild(editor, "commentRow") !== null })
+                const opener = part(editor, form.open)
+                if (form.open === "commentRow")
+                    opener.beginEdit()
+                else
+                    opener.clicked()
+                let field = null
+                tryVerify(function () { field = findChild(editor, form.field); return field !== null && field.activeFocus })
+                typeText(" kept")
+                AppState.errorMessage = ""
+                Sandbox.failNext(method, path, 500, "Refused")
+                keyClick(Qt.Key_Return, form.open === "commentRow" ? Qt.ControlModifier : Qt.NoModifier)
+                tryVerify(function () { return AppState.errorMessage !== "" }, 5000, form.field)
+                wait(50)
+                verify(field.visible, form.field)
+                verify(field.text.endsWith(" kept"), form.field + ": " + field.text)
+                keyClick(Qt.Key_Escape)
+                tryVerify(function () { const f = findChild(editor, form.field); return f === null || !f.visible }, 2000, form.field)
+                compare(host.escapes, escapes, form.field)
+            }
+            compare(spy.count, 0)
+            compare(puts(card).length, 0)
+            AppState.errorMessage = ""
         }
 
         function test_archiveAndDelete() {
