@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 """The board screen of the real program on a virtual desktop, worked with a real mouse and
 keyboard (xdotool): a card dragged to another column and before another card, a list header
-dragged onto another header and onto the end zone, a card added inline and a card moved by
-keyboard. Each result is read back from the demo's service over HTTP.
+dragged onto another header and onto the end zone, a card added inline (and Escape, which
+closes the inline field and keeps the panel) and a card moved by keyboard. Each result is read back from the demo's service over HTTP.
 
 Usage: board_e2e.py path/to/stavelin   (needs DISPLAY with a tray host and xdotool)
 """
@@ -11,7 +11,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (SKIP, Run, Service, check, drag, main, needs,  # noqa: E402
+from harness import (SKIP, Run, Service, check, drag, hidden, main, needs,  # noqa: E402
                      sandbox_credentials, until, xdotool)
 
 BOARD = "Product Roadmap"
@@ -88,6 +88,11 @@ def test(args):
         until(lambda: service.cards(ids["Ideas"])[-1:] == ["Written in the panel"],
               f"Ideas holds {service.cards(ids['Ideas'])}")
         locate("column:Ideas/cardTitleField")
+        xdotool("key", "Escape")
+        program.command("locate column:Ideas/cardTitleField")
+        check(program.expect(r"(located|not found:) column:Ideas/cardTitleField").group(1) == "not found:",
+              "Escape left the inline field open")
+        check(not hidden(1), "Escape in the inline field hid the panel")
 
         step("Ctrl+Shift+Right moves the focused card to the end of the next list")
         first = service.cards(ids["Ideas"])[0]

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 """The card editor of the real program on a virtual desktop, worked with a real mouse and
 keyboard (xdotool): a card opened from its tile, every field of the form edited and saved,
-then, reopened, a comment written, a reaction added to it, a checklist item ticked and a
-link attached. Each result is read back from the demo's service over HTTP.
+then, reopened, a comment written, a reaction added to it, a checklist item ticked, two added
+with Return (which saves nothing and keeps the editor) and a link attached. Each result is read back from the demo's service over HTTP.
 
 Usage: card_editor_e2e.py path/to/stavelin   (needs DISPLAY with a tray host and xdotool)
 """
@@ -110,11 +110,21 @@ def test(args):
                              for r in service.get(f"actions/{comment['id']}/reactions")]
         until(lambda: reactions() == ["👍"], "the new comment did not get one 👍")
 
-        step("a checklist item ticked, a link attached")
+        step("a checklist item ticked, two added with Return, a link attached")
         click(program.centre("item:Drop on an empty list/tick", reveal=True))
         until(lambda: any(i["name"] == "Drop on an empty list" and i["state"] == "complete"
                           for c in service.get(f"cards/{card_id}/checklists")
                           for i in c["checkItems"]), "the item was not ticked")
+        typed("editorTitleField", "Not to be saved")  # a save would send it
+        click(program.centre("checklist:Acceptance/addItemButton", reveal=True))
+        for item in ("Third step", "Fourth step"):
+            time.sleep(0.2)
+            xdotool("type", "--delay", "15", item)
+            xdotool("key", "Return")
+            until(lambda: item in [i["name"] for c in service.get(f"cards/{card_id}/checklists")
+                                   for i in c["checkItems"]], f"{item} was not added")
+        check(service.get(f"cards/{card_id}")["name"] == RENAMED, "Return in the item field saved the card")
+        program.locate("checklist:Acceptance/newItemField")  # the editor stayed, the field too
         click(program.centre("addLinkButton", reveal=True))
         typed("urlField", LINK)
         typed("nameField", "Drop indicator")

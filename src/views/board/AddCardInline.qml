@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The foot of a list column: "Add card", which opens a title field for adding cards one after
-// another. After each card the field empties and keeps the focus for the next title.
+// another. After each card the field empties and keeps the focus for the next title; Escape
+// closes it.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -12,8 +13,10 @@ ColumnLayout {
     required property string listID
     property bool isAdding: false
     property string name
+    // A create is under way: a second Return does not make the card twice.
+    property bool submitting: false
 
-    readonly property bool canAdd: name.trim() !== ""
+    readonly property bool canAdd: name.trim() !== "" && !submitting
 
     function open(): void {
         name = ""
@@ -22,24 +25,29 @@ ColumnLayout {
     function cancel(): void {
         isAdding = false
         name = ""
+        addButton.forceActiveFocus()
     }
     function submit(): void {
         const title = name.trim()
-        if (title === "")
+        if (!canAdd)
             return
         const sent = name
-        AppState.cards.createCard(listID, title).then(inline, function () {
-            // Emptied for the next title, whatever the outcome; but a title the user has begun
-            // typing meanwhile is kept.
-            if (inline.name === sent)
+        submitting = true
+        AppState.cards.createCard(listID, title).then(inline, function (outcome) {
+            inline.submitting = false
+            // Emptied for the next title once the card is made; a refused title stays to be
+            // sent again, and so does one the user has begun typing meanwhile.
+            if (outcome.ok && inline.name === sent)
                 inline.name = ""
-            titleField.forceActiveFocus()
+            if (inline.isAdding)
+                titleField.forceActiveFocus()
         })
     }
 
     spacing: 6
 
     PlainButton {
+        id: addButton
         objectName: "addCardButton"
         visible: !inline.isAdding
         symbol: "plus"
@@ -69,6 +77,7 @@ ColumnLayout {
             Accessible.name: qsTr("Card title")
             onTextEdited: inline.name = text
             onAccepted: inline.submit()
+            Keys.onEscapePressed: inline.cancel()
             onVisibleChanged: if (visible) forceActiveFocus()
         }
     }

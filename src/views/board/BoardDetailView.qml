@@ -41,7 +41,6 @@ PanelScreen {
     // not wait for.
     property bool boardHidden: false
     property string editCardID
-    property string newListName
     property alias cardFilter: openBoardState.cardFilter
     // For the due colours; ticks while the board shows.
     property date now: new Date()
@@ -113,18 +112,7 @@ PanelScreen {
     }
 
     function openNewListForm(): void {
-        newListName = ""
         mode = "newList"
-    }
-    function createList(): void {
-        const name = newListName.trim()
-        if (name === "")
-            return
-        AppState.boards.createList(boardID, name).then(detail, function () {
-            // Whatever the outcome: a failure is in the error banner.
-            detail.newListName = ""
-            detail.mode = "kanban"
-        })
     }
     // The shell opens a card as a click on its tile would (the screenshots do).
     Connections {
@@ -488,56 +476,22 @@ PanelScreen {
         }
     }
 
-    // The new list form.
-    ColumnLayout {
+    // The new list form, made anew at each opening. A late answer to a form left meanwhile
+    // does not take the screen from what shows now (an editor, say).
+    Loader {
         objectName: "newListForm"
-        visible: detail.mode === "newList"
+        active: detail.mode === "newList"
+        visible: active
         anchors.fill: parent
         anchors.margins: 12
-        spacing: 12
-
-        RowLayout {
-            PlainButton {
-                objectName: "newListBackButton"
-                text: qsTr("Back")
-                symbol: "chevron.left"
-                onClicked: detail.mode = "kanban"
-            }
-            Item { Layout.fillWidth: true }
+        focus: active
+        // qmllint disable unqualified
+        sourceComponent: NewListForm {
+            boardID: detail.boardID
+            onClosed: if (detail.mode === "newList") detail.mode = "kanban"
         }
-        ColumnLayout {
-            spacing: 4
-            Layout.fillWidth: true
-            SectionHeader { title: qsTr("List Name") }
-            TextField {
-                id: newListField
-                objectName: "newListNameField"
-                placeholderText: qsTr("e.g. To Do")
-                text: detail.newListName
-                selectByMouse: true
-                Layout.fillWidth: true
-                Accessible.name: qsTr("List name")
-                onTextEdited: detail.newListName = text
-                onAccepted: detail.createList()
-                onVisibleChanged: if (visible) forceActiveFocus()
-            }
-        }
-        RowLayout {
-            Item { Layout.fillWidth: true }
-            ActionButton {
-                objectName: "cancelNewListButton"
-                label: qsTr("Cancel")
-                onClicked: detail.mode = "kanban"
-            }
-            ActionButton {
-                objectName: "createListButton"
-                label: qsTr("Create")
-                prominent: true
-                enabled: detail.newListName.trim() !== ""
-                onClicked: detail.createList()
-            }
-        }
-        Item { Layout.fillHeight: true }
+        // qmllint enable unqualified
+        onLoaded: forceActiveFocus()
     }
 
     // Covers the board while it is still there under a new editor.

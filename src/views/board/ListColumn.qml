@@ -316,7 +316,9 @@ FocusScope {
                     Accessible.name: qsTr("List name")
                     onTextEdited: column.renamingName = text
                     onAccepted: column.commitRename()
-                    onVisibleChanged: if (visible) { forceActiveFocus(); selectAll() }
+                    Keys.onEscapePressed: cancelRenameButton.clicked()
+                    // Hidden, it hands the keys back to the header (its scope).
+                    onVisibleChanged: if (visible) { forceActiveFocus(); selectAll() } else focus = false
                 }
                 IconButton {
                     objectName: "commitRenameButton"
@@ -327,15 +329,13 @@ FocusScope {
                     onClicked: column.commitRename()
                 }
                 IconButton {
+                    id: cancelRenameButton
                     objectName: "cancelRenameButton"
                     symbol: "xmark"
                     toolTip: qsTr("Cancel")
                     implicitWidth: 20
                     implicitHeight: 20
-                    onClicked: {
-                        column.renaming = false
-                        header.forceActiveFocus()
-                    }
+                    onClicked: { column.renaming = false; header.forceActiveFocus() }
                 }
             }
 

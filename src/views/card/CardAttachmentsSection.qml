@@ -40,6 +40,7 @@ ColumnLayout {
         adding = false
         urlText = ""
         nameText = ""
+        addLinkButton.forceActiveFocus()
     }
     function submit(): void {
         const url = urlText.trim()
@@ -50,11 +51,14 @@ ColumnLayout {
         // An empty name is no name: the service then shows the address.
         const operation = name === "" ? AppState.details.addAttachment(card.id, url)
                                       : AppState.details.addAttachment(card.id, url, name)
-        operation.then(section, function () {
+        operation.then(section, function (outcome) {
             section.submitting = false
-            section.adding = false
-            section.urlText = ""
-            section.nameText = ""
+            // Closed once attached; a refused link stays to be sent again (the store reports why).
+            if (outcome.ok) {
+                section.adding = false
+                section.urlText = ""
+                section.nameText = ""
+            }
         })
     }
 
@@ -174,6 +178,7 @@ ColumnLayout {
         spacing: 12
 
         PlainButton {
+            id: addLinkButton
             objectName: "addLinkButton"
             symbol: "plus"
             text: qsTr("Add link")
@@ -207,6 +212,7 @@ ColumnLayout {
             Accessible.name: qsTr("URL")
             onTextEdited: section.urlText = text
             onAccepted: section.submit()
+            Keys.onEscapePressed: section.cancelAdding()
             onVisibleChanged: if (visible) forceActiveFocus()
         }
         TextField {
@@ -218,6 +224,7 @@ ColumnLayout {
             Accessible.name: qsTr("Name")
             onTextEdited: section.nameText = text
             onAccepted: section.submit()
+            Keys.onEscapePressed: section.cancelAdding()
         }
         RowLayout {
             spacing: 6

@@ -35,17 +35,20 @@ ColumnLayout {
     function cancelAdding(): void {
         addingChecklist = false
         newChecklistName = ""
+        addButton.forceActiveFocus()
     }
     function submit(): void {
         const name = newChecklistName.trim()
         if (!canSubmit)
             return
         creating = true
-        AppState.details.createChecklist(card.id, name).then(section, function () {
-            // Closed whatever the outcome; a failure is the store's to report.
+        AppState.details.createChecklist(card.id, name).then(section, function (outcome) {
             section.creating = false
-            section.newChecklistName = ""
-            section.addingChecklist = false
+            // Closed once made; a refused name stays to be sent again (the store reports why).
+            if (outcome.ok) {
+                section.newChecklistName = ""
+                section.addingChecklist = false
+            }
         })
     }
 
@@ -87,6 +90,7 @@ ColumnLayout {
     }
 
     PlainButton {
+        id: addButton
         objectName: "addChecklistButton"
         visible: !section.addingChecklist
         symbol: "plus"
@@ -111,6 +115,7 @@ ColumnLayout {
             Accessible.name: qsTr("Checklist name")
             onTextEdited: section.newChecklistName = text
             onAccepted: section.submit()
+            Keys.onEscapePressed: section.cancelAdding()
             onVisibleChanged: if (visible) forceActiveFocus()
         }
         ActionButton {

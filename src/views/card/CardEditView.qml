@@ -5,8 +5,8 @@
 //
 // The edits are taken from the card once, when the editor opens; later copies of the card
 // (after a section's change, say) do not overwrite them, and a save compares against the copy
-// of that moment. Return saves from anywhere in the form except where Return means something
-// else: a new line in the description, a press of the focused button, sending a comment.
+// of that moment. Return saves from the card's own fields; in a section's field it sends that
+// field's form, in the description it starts a new line, on a button it presses the button.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -38,8 +38,6 @@ FocusScope {
     property string saveError
 
     readonly property bool canSave: !isSaving && name.trim() !== ""
-    readonly property bool commentFocused: comments.item !== null
-                                           && (comments.item as CommentsSection).commentFocused
     // The sections below the form are built after the first frame, a piece per frame, so the
     // editor shows at once; they are ready long before the first answer. Off in tests that
     // reach into a section right after making the editor.
@@ -165,14 +163,18 @@ FocusScope {
         function onModelReset(): void { ++editor.listsRevision }
     }
 
-    // Return, where nothing inside took it (a text field passes it on; the description, buttons
-    // and the comment field keep it).
+    // Return saves from the card's own fields: title, list, switches, date. A section's field has
+    // sent its own form by now (a text field passes Return on): no save, no Return for the board.
     Keys.onPressed: (event) => {
-        if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                && (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
-                && !editor.commentFocused) {
-            editor.save()
-            event.accepted = true
+        if ((event.key !== Qt.Key_Return && event.key !== Qt.Key_Enter)
+                || (event.modifiers & ~Qt.KeypadModifier) !== Qt.NoModifier)
+            return
+        event.accepted = true
+        for (let up = editor.Window.window.activeFocusItem; up !== null && up !== editor; up = up.parent) {
+            if ([titleField, listPicker, dueSwitch, dueCompleteSwitch, duePicker].includes(up)) {
+                editor.save()
+                return
+            }
         }
     }
 
@@ -203,11 +205,7 @@ FocusScope {
             }
         }
 
-        Rectangle {
-            color: Theme.separator
-            implicitHeight: 1
-            Layout.fillWidth: true
-        }
+        Divider { Layout.topMargin: 0; Layout.bottomMargin: 0 }
 
         Flickable {
             id: scroller
@@ -322,6 +320,7 @@ FocusScope {
                         Layout.fillWidth: true
                     }
                     Switch {
+                        id: dueSwitch
                         objectName: "dueSwitch"
                         text: qsTr("Set due date")
                         checked: editor.dueEnabled
@@ -330,6 +329,7 @@ FocusScope {
                     }
                     // Built only while a due date is set.
                     Loader {
+                        id: duePicker
                         active: editor.dueEnabled
                         visible: active
                         // qmllint disable unqualified
@@ -342,6 +342,7 @@ FocusScope {
                         // qmllint enable unqualified
                     }
                     Switch {
+                        id: dueCompleteSwitch
                         objectName: "dueCompleteSwitch"
                         visible: editor.dueEnabled
                         text: qsTr("Marked complete")
@@ -424,11 +425,7 @@ FocusScope {
             }
         }
 
-        Rectangle {
-            color: Theme.separator
-            implicitHeight: 1
-            Layout.fillWidth: true
-        }
+        Divider { Layout.topMargin: 0; Layout.bottomMargin: 0 }
 
         RowLayout {
             spacing: 8

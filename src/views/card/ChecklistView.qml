@@ -46,6 +46,7 @@ Rectangle {
     function stopAddingItem(): void {
         addingItem = false
         newItemName = ""
+        addItemButton.forceActiveFocus()
     }
     function submitItem(): void {
         const name = newItemName.trim()
@@ -53,11 +54,11 @@ Rectangle {
             return
         const sent = newItemName
         itemInFlight = name
-        AppState.details.addCheckItem(checklist.id, name).then(view, function () {
+        AppState.details.addCheckItem(checklist.id, name).then(view, function (outcome) {
             view.itemInFlight = ""
-            // Emptied for the next item whatever the outcome, but a name the user has begun
-            // typing meanwhile stays.
-            if (view.newItemName === sent)
+            // Emptied for the next item once it is added; a refused name stays to be sent
+            // again, and so does one the user has begun typing meanwhile.
+            if (outcome.ok && view.newItemName === sent)
                 view.newItemName = ""
             if (view.itemField !== null)
                 view.itemField.forceActiveFocus()
@@ -67,9 +68,6 @@ Rectangle {
     function startRename(item: var): void {
         editingItemName = item.name
         editingItemID = item.id
-    }
-    function cancelRename(): void {
-        editingItemID = ""
     }
     // Leaves rename mode at once; a name that is empty or unchanged sends nothing.
     function commitItemRename(item: var): void {
@@ -359,6 +357,7 @@ Rectangle {
                             Accessible.name: qsTr("Item name")
                             onTextEdited: view.editingItemName = text
                             onAccepted: slot.commitRename()
+                            Keys.onEscapePressed: cancelRenameButton.clicked()
                             Component.onCompleted: {
                                 forceActiveFocus()
                                 selectAll()
@@ -372,12 +371,10 @@ Rectangle {
                             onClicked: slot.commitRename()
                         }
                         PlainButton {
+                            id: cancelRenameButton
                             objectName: "cancelRenameButton"
                             text: qsTr("Cancel")
-                            onClicked: {
-                                view.cancelRename()
-                                itemButton.forceActiveFocus()
-                            }
+                            onClicked: { view.editingItemID = ""; itemButton.forceActiveFocus() }
                         }
                     }
                 }
@@ -386,6 +383,7 @@ Rectangle {
         }
 
         PlainButton {
+            id: addItemButton
             objectName: "addItemButton"
             visible: !view.addingItem
             symbol: "plus"
@@ -413,6 +411,7 @@ Rectangle {
                     Accessible.name: qsTr("New item")
                     onTextEdited: view.newItemName = text
                     onAccepted: view.submitItem()
+                    Keys.onEscapePressed: view.stopAddingItem()
                     Component.onCompleted: {
                         view.itemField = this
                         forceActiveFocus()

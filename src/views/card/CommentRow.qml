@@ -64,22 +64,21 @@ Rectangle {
         isEditing = true
     }
 
-    function cancelEdit(): void {
-        leaveEdit()
-    }
-
     function saveEdit(): void {
         const text = editText.trim()
         if (text === "" || isSavingEdit)
             return
         isSavingEdit = true
-        // The field stays until the service has answered; the text shown then is the store's.
-        AppState.details.editComment(comment.id, text).then(row, function () {
+        // The field stays until the service has taken the text, which the store then shows; a
+        // refused text stays in the field to be saved again (the store reports why).
+        AppState.details.editComment(comment.id, text).then(row, function (outcome) {
             row.isSavingEdit = false
-            row.leaveEdit()
+            if (outcome.ok)
+                row.leaveEdit()
         })
     }
 
+    // Leaves the edit without saving (or once saved).
     function leaveEdit(): void {
         const hadFocus = editor.activeFocus
         isEditing = false
@@ -278,7 +277,7 @@ Rectangle {
                                         row.saveEdit()
                                         event.accepted = true
                                     } else if (event.key === Qt.Key_Escape) {
-                                        row.cancelEdit()
+                                        row.leaveEdit()
                                         event.accepted = true
                                     }
                                 }
@@ -297,7 +296,7 @@ Rectangle {
                         PlainButton {
                             objectName: "cancelEditButton"
                             text: qsTr("Cancel")
-                            onClicked: row.cancelEdit()
+                            onClicked: row.leaveEdit()
                         }
                         ActionButton {
                             objectName: "saveEditButton"

@@ -73,14 +73,6 @@ FocusScope {
         shownMonth = first.getMonth()
         shownYear = first.getFullYear()
     }
-    // Typed digits, or what was there before when they are none.
-    function number(text: string, before: int): int {
-        const typed = parseInt(text, 10)
-        return isNaN(typed) ? before : typed
-    }
-    function twoDigits(number: int): string {
-        return number < 10 ? "0" + number : String(number)
-    }
 
     ColumnLayout {
         id: layout
@@ -220,43 +212,27 @@ FocusScope {
                 color: Theme.secondary
                 Layout.rightMargin: 4
             }
-            SpinBox {
-                id: hourBox
+            TimeField {
                 objectName: "hourField"
-                editable: true
-                wrap: true
                 from: picker.twelveHour ? 1 : 0
                 to: picker.twelveHour ? 12 : 23
                 value: picker.twelveHour ? (picker.hours % 12 === 0 ? 12 : picker.hours % 12) : picker.hours
-                font: Theme.bodyFont
-                Layout.preferredWidth: 86
-                textFromValue: function (number) { return picker.twoDigits(number) }
-                valueFromText: function (text) { return picker.number(text, value) }
                 Accessible.name: qsTr("Hour")
-                onValueModified: {
-                    const hours = picker.twelveHour ? value % 12 + (picker.afternoon ? 12 : 0) : value
-                    picker.setTime(hours, picker.minutes)
-                }
+                onPicked: (number) => picker.setTime(picker.twelveHour ? number % 12 + (picker.afternoon ? 12 : 0)
+                                                                   : number, picker.minutes)
             }
             Text {
                 text: ":"
                 font: Theme.bodyFont
                 color: Theme.primary
             }
-            SpinBox {
-                id: minuteBox
+            TimeField {
                 objectName: "minuteField"
-                editable: true
-                wrap: true
                 from: 0
                 to: 59
                 value: picker.minutes
-                font: Theme.bodyFont
-                Layout.preferredWidth: 86
-                textFromValue: function (number) { return picker.twoDigits(number) }
-                valueFromText: function (text) { return picker.number(text, value) }
                 Accessible.name: qsTr("Minute")
-                onValueModified: picker.setTime(picker.hours, value)
+                onPicked: (number) => picker.setTime(picker.hours, number)
             }
             ComboBox {
                 objectName: "meridiemField"
@@ -267,6 +243,30 @@ FocusScope {
                 Accessible.name: qsTr("Before or after noon")
                 onActivated: (index) => picker.setTime(picker.hours % 12 + (index === 1 ? 12 : 0), picker.minutes)
             }
+        }
+    }
+
+    // An hour or a minute, typed or stepped. The box itself takes a typed number only when
+    // Return is released or the focus leaves; Return's press, which saves the card, must see it.
+    component TimeField: SpinBox {
+        editable: true
+        wrap: true
+        font: Theme.bodyFont
+        Layout.preferredWidth: 86
+        textFromValue: function (number) { return number < 10 ? "0" + number : String(number) }
+        // Typed digits, or what was there before when they are none.
+        valueFromText: function (text) {
+            const typed = parseInt(text, 10)
+            return isNaN(typed) ? value : typed
+        }
+        // The number the user chose.
+        signal picked(int number)
+        onValueModified: picked(value)
+        Keys.onPressed: (event) => {
+            event.accepted = false
+            const typed = Math.max(from, Math.min(to, valueFromText((contentItem as TextInput).text, locale)))
+            if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && typed !== value)
+                picked(typed)
         }
     }
 }

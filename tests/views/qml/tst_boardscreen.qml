@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The board screen against the sandbox: its loading and empty states, and working the board by
-// keyboard (focus, moves of cards and lists, what is announced).
+// The board screen against the sandbox: its loading and empty states, working the board by
+// keyboard (focus, moves of cards and lists, what is announced), and its forms' keys.
 import QtQuick
 import QtTest
 import Stavelin
@@ -10,6 +10,9 @@ Item {
     id: host
     width: 900
     height: 600
+    // Escapes that reach the panel, which would hide it.
+    property int escapes: 0
+    Keys.onEscapePressed: ++escapes
 
     Component {
         id: screenComponent
@@ -209,6 +212,78 @@ Item {
             waitFor(AppState.refreshVisible())
             compare(Sandbox.requests("GET", "/1/boards/" + roadmap.id + "/lists").length, before + 1)
             AppState.activeBoardID = ""
+        }
+
+        // The board's forms: Return twice sends once, a refused text stays, Escape closes the
+        // form and goes no further; a late "Create list" answer leaves an editor opened meanwhile.
+        function test_forms() {
+            const roadmap = board("Product Roadmap")
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            const lists = AppState.boards.listsModel(roadmap.id)
+            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const first = lists.get(0)
+            const cards = AppState.cards.cardsModel(first.id)
+            const column = child(screen, "column:" + first.name)
+            const posts = function (path) { return Sandbox.requests("POST", path).length }
+            const refused = function (path, key) {
+                AppState.errorMessage = ""
+                Sandbox.failNext("POST", path, 500, "Refused")
+                keyClick(key)
+                tryVerify(function () { return AppState.errorMessage !== "" }, 5000, path)
+                AppState.errorMessage = ""
+            }
+            const escapes = host.escapes
+
+            mouseClick(child(column, "addCardButton"))
+            const title = child(column, "cardTitleField")
+            tryVerify(function () { return title.activeFocus })
+            const cardPosts = posts("/1/cards")
+            Sandbox.setLatency(200)
+            typeText("Once")
+            keyClick(Qt.Key_Return)
+            keyClick(Qt.Key_Return)
+            tryVerify(function () { return find(cards, c => c.name === "Once") !== null })
+            compare(posts("/1/cards"), cardPosts + 1)
+            Sandbox.setLatency(0)
+            typeText("Kept")
+            refused("/1/cards", Qt.Key_Return)
+            compare(title.text, "Kept")
+            keyClick(Qt.Key_Escape)
+            verify(!title.visible)
+            // The list's rename.
+            child(screen, "listHeader:" + first.name).forceActiveFocus()
+            keyClick(Qt.Key_F2)
+            tryVerify(function () { return focused("renameListField") })
+            keyClick(Qt.Key_Escape)
+            verify(!findChild(column, "renameListField").visible)
+            compare(host.escapes, escapes)
+            keyClick(Qt.Key_Escape)
+            compare(host.escapes, escapes + 1, "an Escape no form takes goes on to the panel")
+
+            // The new list form: refused, the name stays; Escape leaves it.
+            mouseClick(child(screen, "addListButton"))
+            tryVerify(function () { return focused("newListNameField") })
+            typeText("Kept")
+            refused("/1/lists", Qt.Key_Return)
+            verify(child(screen, "newListNameField").text === "Kept")
+            keyClick(Qt.Key_Escape)
+            compare(screen.mode, "kanban")
+            compare(host.escapes, escapes + 1)
+            // Twice Return, then a card opened before the answer: one list, the editor stays.
+            const listPosts = posts("/1/lists")
+            mouseClick(child(screen, "addListButton"))
+            tryVerify(function () { return focused("newListNameField") })
+            Sandbox.setLatency(300)
+            typeText("Late")
+            keyClick(Qt.Key_Return)
+            keyClick(Qt.Key_Return)
+            screen.openCard(cards.get(0).id)
+            tryVerify(function () { return find(lists, l => l.name === "Late") !== null })
+            wait(100)
+            compare(posts("/1/lists"), listPosts + 1)
+            compare(screen.mode, "editCard")
+            verify(findChild(screen, "cardEditorSlot").item !== null)
+            Sandbox.setLatency(0)
         }
     }
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The card editor against the sandbox, its request log as the oracle: what a save sends for
-// each kind of edit, a refused save, Return, archive and delete, what opening loads, the editor
-// in the board screen, and the date picker by keyboard and in two locales.
+// each kind of edit, a refused save, Return and Escape, the sections' forms refused, archive and
+// delete, what opening loads, the editor in the board screen, and the date picker by keyboard
+// and in two locales.
 import QtQuick
 import QtTest
 import Stavelin
@@ -11,6 +12,9 @@ Item {
     id: host
     width: 460
     height: 1000
+    // Escapes that reach the panel, which would hide it.
+    property int escapes: 0
+    Keys.onEscapePressed: ++escapes
 
     Component { id: editorComponent; CardEditView { anchors.fill: parent; incremental: false } }
     Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
@@ -161,32 +165,114 @@ Item {
             tryCompare(spy, "count", 1)
         }
 
+        // The editor as the user meets it: opened from its tile's board screen, sections built.
+        function openInScreen(card) {
+            const boards = AppState.boards.model
+            const screen = createTemporaryObject(screenComponent, host,
+                                                 { board: boards.get(boards.indexOf(boardID)) })
+            screen.openCard(card.id)
+            const slot = part(screen, "cardEditorSlot")
+            tryVerify(function () { return slot.item !== null && slot.item.sectionsBuilt === 5 })
+            spy = createTemporaryObject(spyComponent, test, { target: slot.item })
+            return slot.item
+        }
+
+        // Return saves from the card's own fields; in a section's field it sends that field's
+        // form only, and the editor stays.
         function test_return() {
-            const card = makeCard("Returned card", "", null)
-            let editor = open(card)
-            verify(part(editor, "editorTitleField").activeFocus)
+            const card = makeCard("Returned card", "", new Date(2030, 0, 31, 10, 15))
+            let editor = openInScreen(card)
+            tryVerify(function () { return part(editor, "editorTitleField").activeFocus })
             // A title of spaces: Save is off and Return does nothing.
             retitle(editor, "   ")
-            verify(!part(editor, "saveCardButton").enabled)
             keyClick(Qt.Key_Return)
             wait(200)
-            // In the description Return is a new line; on a focused button, that button's.
+            // In the description Return is a new line.
             typeText("Named")
             const desc = part(editor, "editorDescriptionField")
             desc.forceActiveFocus()
             keyClick(Qt.Key_Return)
             compare(desc.text, "\n")
+            // A checklist, two items one after the other, a link.
+            part(editor, "addChecklistButton").clicked()
+            typeText("Steps")
+            keyClick(Qt.Key_Return)
+            const checklists = AppState.details.checklistsModel(card.id)
+            tryCompare(checklists, "count", 1)
+            part(editor, "addItemButton").clicked()
+            for (const item of ["first", "second"]) {
+                typeText(item)
+                keyClick(Qt.Key_Return)
+                tryVerify(function () { return Array.from(checklists.get(0).checkItems).some(i => i.name === item) })
+            }
+            part(editor, "addLinkButton").clicked()
+            typeText("https://example.com/a")
+            keyClick(Qt.Key_Return)
+            tryCompare(AppState.details.attachmentsModel(card.id), "count", 1)
+            compare(puts(card).length, 0)
+            compare(spy.count, 0)
+            // A minute typed in the date picker, then Return: the save has the typed minute.
+            const minute = part(editor, "minuteField")
+            minute.forceActiveFocus()
+            minute.contentItem.selectAll()
+            typeText("45")
+            keyClick(Qt.Key_Return)
+            tryCompare(spy, "count", 1)
+            compare(puts(card)[0].due, iso(new Date(2030, 0, 31, 10, 45)))
+            compare(puts(card)[0].name, "Named")
+
+            // On a focused button, that button's; in the title it saves.
+            editor = openInScreen(card)
             part(editor, "cancelEditButton").forceActiveFocus()
             keyClick(Qt.Key_Return)
             tryCompare(spy, "count", 1)
-            compare(puts(card).length, 0)
-
-            // In a text field it saves, the comment field not being focused.
-            editor = open(card)
-            verify(!editor.commentFocused)
+            editor = openInScreen(card)
+            tryVerify(function () { return part(editor, "editorTitleField").activeFocus })
             keyClick(Qt.Key_Return)
             tryCompare(spy, "count", 1)
-            compare(puts(card).length, 1)
+            compare(puts(card).length, 2)
+        }
+
+        // A section's form that the service refuses keeps what was typed; Escape then closes
+        // that form and nothing else.
+        function test_refusedFormsAndEscape() {
+            const card = makeCard("Forms card", "", null)
+            waitFor(AppState.details.createChecklist(card.id, "Steps"))
+            waitFor(AppState.details.addComment(card.id, "Mine"))
+            const editor = openInScreen(card)
+            const forms = [
+                { open: "addChecklistButton", field: "newChecklistField", path: "POST /1/checklists" },
+                { open: "addItemButton", field: "newItemField", path: "POST /1/checklists/.*/checkItems" },
+                { open: "addLinkButton", field: "urlField", path: "POST /1/cards/.*/attachments" },
+                { open: "commentRow", field: "commentEditField", path: "PUT /1/actions/.*/text" },
+            ]
+            const escapes = host.escapes
+            for (const form of forms) {
+                const [method, path] = form.path.split(" ")
+                if (form.open === "commentRow")
+                    tryVerify(function () { return findChild(editor, "commentRow") !== null })
+                const opener = part(editor, form.open)
+                if (form.open === "commentRow")
+                    opener.beginEdit()
+                else
+                    opener.clicked()
+                let field = null
+                tryVerify(function () { field = findChild(editor, form.field); return field !== null && field.activeFocus })
+                typeText(" kept")
+                AppState.errorMessage = ""
+                Sandbox.failNext(method, path, 500, "Refused")
+                keyClick(Qt.Key_Return, form.open === "commentRow" ? Qt.ControlModifier : Qt.NoModifier)
+                tryVerify(function () { return AppState.errorMessage !== "" }, 5000, form.field)
+                wait(50)
+                verify(field.visible, form.field)
+                verify(field.text.endsWith(" kept"), form.field + ": " + field.text)
+                keyClick(Qt.Key_Escape)
+                tryVerify(function () { const f = findChild(editor, form.field); return f === null || !f.visible }, 2000, form.field)
+                compare(host.escapes, escapes, form.field)
+            }
+            compare(spy.count, 0)
+            compare(puts(card).length, 0)
+            AppState.errorMessage = ""
         }
 
         function test_archiveAndDelete() {
