@@ -133,15 +133,18 @@ FocusScope {
     Connections {
         target: AppState.session
         function onAuthDidComplete(): void {
-            if (root.settingsShown)
+            // A keyring that refused the pair: its red status line stays in view.
+            if (root.settingsShown && !AppState.session.credentialsStatusIsError)
                 stack.pop()
         }
         function onCredentialsChanged(): void {
             if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
                 root.closeBoard()
-            } else if (root.settingsShown && root.settingsOpenedForConnecting) {
-                // The stored credentials arrived after the panel first showed.
+            } else if (root.settingsShown && root.settingsOpenedForConnecting
+                       && !AppState.session.isValidatingCredentials) {
+                // The stored credentials arrived after the panel first showed. (A pair the
+                // user is connecting with leaves the settings once it is checked and stored.)
                 stack.pop()
             }
         }
