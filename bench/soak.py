@@ -75,10 +75,12 @@ def main():
     started = time.monotonic()
     for _ in range(counts["showings"]):
         showing(program)
+    showings = measure(program)
     program.command("show")
     program.expect(r"panel shown .*")
     for _ in range(counts["board"]):
         board(program)
+    boards = measure(program)
     for _ in range(counts["editor"]):
         editor(program)
     program.command("hide")
@@ -93,6 +95,9 @@ def main():
           f"growth {after[0] - before[0]:+.1f} MB   budget 3 MB")
     print(f"  private (anon): {before[1]:6.1f} MB before, {after[1]:6.1f} MB after, "
           f"growth {after[1] - before[1]:+.1f} MB")
+    print(f"  growth by part (private): showings {showings[1] - before[1]:+.1f} MB, "
+          f"board openings {boards[1] - showings[1]:+.1f} MB, "
+          f"editor openings {after[1] - boards[1]:+.1f} MB")
 
 
 if __name__ == "__main__":
