@@ -69,8 +69,13 @@ def main():
         xdotool("mousemove", str(sx), str(sy))
         xdotool("mousedown", "1")
         program.command("frames start")
-        for i in range(1, 61):  # across the board and back, 60 pointer moves
-            tx = sx + (w - 120) * (i if i <= 30 else 60 - i) // 30
+        # Across the board and back, 60 pointer moves, staying clear of the strip's edge zones
+        # (where the strip would scroll under the drag) and of the window's edge, past which
+        # the desktop stops reporting the drag to the program: the release back at the start
+        # then came as a click on the card, which opened its editor.
+        far = x + w - 80
+        for i in range(1, 61):
+            tx = sx + (far - sx) * (i if i <= 30 else 60 - i) // 30
             xdotool("mousemove", str(tx), str(sy + 40 + (i % 7) * 20))
             time.sleep(0.01)
         program.command("frames stop")

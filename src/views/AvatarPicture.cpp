@@ -3,6 +3,7 @@
 
 #include <QCache>
 #include <QHash>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPainter>
@@ -23,6 +24,29 @@ QHash<QUrl, QList<QPointer<AvatarPicture>>> &waiting()
     static QHash<QUrl, QList<QPointer<AvatarPicture>>> items;
     return items;
 }
+// A picture larger than this is not a member's avatar (the service's are a few kB): the
+// download stops there.
+constexpr qint64 kMaxPictureBytes = 1024 * 1024;
+
+// The service's pictures come over https. The demo's and the tests' service runs on this
+// machine and serves them over plain http on loopback, which never leaves the machine.
+// Nothing else: an address in a member's record must not make the program read local files
+// (file:), its own resources (qrc:) or inline data.
+bool fetchable(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"https") {
+        return true;
+    }
+    if (scheme != u"http") {
+        return false;
+    }
+    const QString host = url.host();
+    const QHostAddress address(host);
+    return host.compare(u"localhost", Qt::CaseInsensitive) == 0
+        || (!address.isNull() && address.isLoopback());
+}
+
 // Addresses that failed this run: not asked again, the initials stay.
 QSet<QUrl> &failed()
 {
@@ -49,7 +73,8 @@ void AvatarPicture::setSource(const QUrl &source)
 
 void AvatarPicture::load()
 {
-    if (m_source.isEmpty() || !m_source.isValid() || failed().contains(m_source)) {
+    if (m_source.isEmpty() || !m_source.isValid() || !fetchable(m_source)
+        || failed().contains(m_source)) {
         return;
     }
     if (const QImage *cached = pictures().object(m_source)) {
@@ -71,11 +96,21 @@ void AvatarPicture::load()
     QNetworkRequest request(url);
     request.setTransferTimeout(30000);
     QNetworkReply *reply = network->get(request);
+    // The announced size, or what has come so far, past the limit ends the download.
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [reply](qint64 received, qint64 total) {
+                         if (received > kMaxPictureBytes || total > kMaxPictureBytes) {
+                             reply->abort();
+                         }
+                     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, url] {
         reply->deleteLater();
         QImage image;
         if (reply->error() == QNetworkReply::NoError) {
-            image.loadFromData(reply->readAll());
+            const QByteArray data = reply->read(kMaxPictureBytes + 1);
+            if (data.size() <= kMaxPictureBytes) {
+                image.loadFromData(data);
+            }
         }
         if (image.isNull()) {
             failed().insert(url);

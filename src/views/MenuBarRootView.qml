@@ -25,7 +25,9 @@ FocusScope {
 
     readonly property PanelScreen currentScreen: stack.currentItem
     readonly property bool boardListShown: stack.depth === 1 && AppState.session.hasCredentials
-    readonly property bool settingsShown: currentScreen instanceof SettingsPanelView
+    readonly property bool settingsShown: currentScreen !== null && currentScreen.objectName === "settingsScreen"
+    // The board on screen, if any.
+    property string shownBoardID
 
     implicitWidth: 420
     implicitHeight: 560
@@ -44,8 +46,19 @@ FocusScope {
         form.createRequested.connect(function () { root.createBoard(form) })
     }
 
+    // The board screen (with the card editor it holds) and the settings are made from their
+    // files when first opened: their types load then, not with the panel, which is built at
+    // start and mostly waits hidden.
+    property var screenComponents: ({})
+    function screenComponent(file: string): Component {
+        if (!(file in screenComponents))
+            screenComponents[file] = Qt.createComponent(file)
+        return screenComponents[file]
+    }
+
     function openSettings(forConnecting: bool): void {
-        const settings = stack.push(settingsComponent, {}) as SettingsPanelView
+        const settings = stack.push(screenComponent("settings/SettingsPanelView.qml"),
+                                    { objectName: "settingsScreen" })
         settings.connected.connect(function () {
             if (AppState.session.hasCredentials)
                 stack.remove(settings)
@@ -61,7 +74,7 @@ FocusScope {
     }
 
     function boardScreen(): PanelScreen {
-        return stack.find(function (screen) { return screen instanceof BoardDetailView })
+        return stack.find(function (screen) { return screen.objectName === "boardScreen" })
     }
 
     // One board at a time: whatever was over the board list goes.
@@ -72,7 +85,8 @@ FocusScope {
         AppState.boards.refreshLists(boardID).then(root, function () {
             AppState.boards.loadBoardMeta(boardID)
         })
-        stack.push(boardComponent, { board: board })
+        stack.push(screenComponent("board/BoardDetailView.qml"), { board: board, objectName: "boardScreen" })
+        shownBoardID = boardID
         AppState.activeBoardID = boardID
     }
 
@@ -85,10 +99,10 @@ FocusScope {
     // A board screen that leaves, however it leaves, takes the open board with it, and the
     // store lets go of what it loaded for it.
     function screenRemoved(screen: PanelScreen): void {
-        const closed = screen as BoardDetailView
-        if (closed === null)
+        if (screen.objectName !== "boardScreen")
             return
-        const boardID = closed.board.id
+        const boardID = shownBoardID
+        shownBoardID = ""
         if (AppState.activeBoardID === boardID)
             AppState.activeBoardID = ""
         AppState.boards.releaseBoard(boardID)
@@ -133,15 +147,18 @@ FocusScope {
     Connections {
         target: AppState.session
         function onAuthDidComplete(): void {
-            if (root.settingsShown)
+            // A keyring that refused the pair: its red status line stays in view.
+            if (root.settingsShown && !AppState.session.credentialsStatusIsError)
                 stack.pop()
         }
         function onCredentialsChanged(): void {
             if (!AppState.session.hasCredentials) {
                 // A board of the account that just left must not come back with the next one.
                 root.closeBoard()
-            } else if (root.settingsShown && root.settingsOpenedForConnecting) {
-                // The stored credentials arrived after the panel first showed.
+            } else if (root.settingsShown && root.settingsOpenedForConnecting
+                       && !AppState.session.isValidatingCredentials) {
+                // The stored credentials arrived after the panel first showed. (A pair the
+                // user is connecting with leaves the settings once it is checked and stored.)
                 stack.pop()
             }
         }
@@ -368,18 +385,6 @@ FocusScope {
 
     // The screens over the home screen, made when they are opened. They are wired up where
     // they are pushed: a component's objects do not see this file's ids.
-    Component {
-        id: boardComponent
-        BoardDetailView {
-            objectName: "boardScreen"
-        }
-    }
-    Component {
-        id: settingsComponent
-        SettingsPanelView {
-            objectName: "settingsScreen"
-        }
-    }
     Component {
         id: newBoardComponent
         NewBoardFormView {

@@ -2,6 +2,7 @@
 #include "Shell.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QJSEngine>
 #include <QPointer>
 
@@ -41,4 +42,9 @@ void Shell::openSettingsWindow()
 void Shell::openBoard(const QString &boardID)
 {
     Q_EMIT boardRequested(boardID);
+}
+
+QPointF Shell::pointerPosition() const
+{
+    return QCursor::pos();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -31,6 +32,9 @@ public:
     Q_INVOKABLE void openBoard(const QString &boardID);
     // Opens a card of the open board in its editor, as a click on its tile would.
     Q_INVOKABLE void openCard(const QString &cardID) { Q_EMIT cardRequested(cardID); }
+    // Where the pointer is on the screen. A running drag takes the pointer's events away from
+    // the views; the board scrolls under a drag held near its edges from this.
+    Q_INVOKABLE QPointF pointerPosition() const;
     // A moment worth timing ("board drawn"), for the test traces and benchmarks; nothing else
     // listens.
     Q_INVOKABLE void note(const QString &event) { Q_EMIT noted(event); }

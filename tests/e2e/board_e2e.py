@@ -2,7 +2,9 @@
 """The board screen of the real program on a virtual desktop, worked with a real mouse and
 keyboard (xdotool): a card dragged to another column and before another card, a list header
 dragged onto another header and onto the end zone, a card added inline (and Escape, which
-closes the inline field and keeps the panel) and a card moved by keyboard. Each result is read back from the demo's service over HTTP.
+closes the inline field and keeps the panel), a card moved by keyboard, and a card dragged in
+the narrow panel to a list out of view (the strip scrolls while the card is held at its edge).
+Each result is read back from the demo's service over HTTP.
 
 Usage: board_e2e.py path/to/stavelin   (needs DISPLAY with a tray host and xdotool)
 """
@@ -102,6 +104,30 @@ def test(args):
         xdotool("key", "ctrl+shift+Right")
         until(lambda: service.cards(ids[neighbour])[-1:] == [first],
               f"{neighbour} holds {service.cards(ids[neighbour])}")
+        step("in the narrow panel, a card held at the strip's edge scrolls it to a list out of view")
+        program.command("collapse")
+        time.sleep(0.5)
+        names, ids = service.lists(board)
+        moving, last = service.cards(ids[names[0]])[0], names[-1]
+        xs, ys, ws, hs = locate("boardColumnStrip")
+        sx, sy = centre(f"card:{moving}", reveal=True)
+        check(locate(f"column:{last}")[0] >= xs + ws, f"{last} is in view already")
+        xdotool("mousemove", str(sx), str(sy))
+        time.sleep(0.1)
+        xdotool("mousedown", "1")
+        hold = xs + ws - 30  # in the strip's edge zone, and held there
+        for i in range(1, 21):
+            xdotool("mousemove", str(sx + (hold - sx) * i // 20), str(sy))
+            time.sleep(0.03)
+        until(lambda: (lambda x, y, w, h: x + w <= xs + ws)(*locate(f"column:{last}")),
+              f"{last} did not scroll into view", 15)
+        tx, ty = centre(f"column:{last}")
+        for i in range(1, 11):
+            xdotool("mousemove", str(hold + (tx - hold) * i // 10), str(ty))
+            time.sleep(0.03)
+        time.sleep(0.2)
+        xdotool("mouseup", "1")
+        until(lambda: moving in service.cards(ids[last]), f"{last} holds {service.cards(ids[last])}")
         check(all(token not in line for line in program.log), "the token was printed")
 
     return e2e(scenario)

@@ -37,6 +37,20 @@ using namespace Qt::StringLiterals;
 
 Q_IMPORT_QML_PLUGIN(StavelinPlugin)
 
+// The in-memory keyring, which refuses to store while `refusing` is set (as a locked or
+// missing keyring does).
+class RefusableCredentialStore : public MemoryCredentialStore {
+public:
+    static inline bool refusing = false;
+    QCoro::Task<bool> save(const QString &account, const QString &value) override
+    {
+        if (refusing) {
+            co_return false;
+        }
+        co_return co_await MemoryCredentialStore::save(account, value);
+    }
+};
+
 // The sandbox as the tests see it: its credentials, fresh data on demand, injected failures
 // and the requests it received.
 class SandboxControl : public QObject {
@@ -44,6 +58,7 @@ class SandboxControl : public QObject {
     Q_PROPERTY(QString apiKey READ apiKey CONSTANT)
     Q_PROPERTY(QString token READ token CONSTANT)
     Q_PROPERTY(QString seed READ seed NOTIFY seedChanged)
+    Q_PROPERTY(QString baseUrl READ baseUrl CONSTANT)
 public:
     explicit SandboxControl(QObject *parent = nullptr) : QObject(parent)
     {
@@ -73,6 +88,9 @@ public:
     }
 
     Q_SIGNAL void seedChanged();
+
+    // The keyring (not the service, but the tests' other outside party) refuses to store.
+    Q_INVOKABLE void setKeyringRefuses(bool refuses) { RefusableCredentialStore::refusing = refuses; }
 
     Q_INVOKABLE void setLatency(int ms) { m_emulator->setLatency(std::chrono::milliseconds(ms)); }
 
@@ -204,7 +222,7 @@ public slots:
 
         // A connected account, with nothing of the user's touched: credentials in memory,
         // preferences and the login item in a temporary folder.
-        auto credentials = std::make_unique<MemoryCredentialStore>();
+        auto credentials = std::make_unique<RefusableCredentialStore>();
         QCoro::waitFor(credentials->save(KeychainHelper::ApiKeyAccount, m_sandbox->apiKey()));
         QCoro::waitFor(credentials->save(KeychainHelper::TokenAccount, m_sandbox->token()));
         AppState::Dependencies dependencies;

@@ -48,6 +48,33 @@ PanelScreen {
     BoardDragState { id: boardDrag }
     readonly property BoardDragState dragState: boardDrag
 
+    // While a drag of ours is held near an edge of the strip, or of a column's cards, that view
+    // scrolls, faster nearer the edge: the narrow panel shows less than two columns. A running
+    // drag takes the pointer's events, so the pointer is read each frame.
+    function edgeStep(pos: real, length: real): real {
+        const zone = Math.min(60, length / 4)
+        const near = pos < 0 || pos > length ? 0 : pos < zone ? pos - zone : pos > length - zone ? pos - length + zone : 0
+        return 24 * near * Math.abs(near) / (zone * zone)
+    }
+    Timer {
+        interval: 16
+        repeat: true
+        running: boardDrag.dragging && detail.visible && detail.mode === "kanban"
+        onTriggered: {
+            const pointer = Shell.pointerPosition()
+            const at = strip.mapFromGlobal(pointer.x, pointer.y)
+            if (at.y < 0 || at.y > strip.height)
+                return
+            const step = detail.edgeStep(at.x, strip.width)
+            const end = strip.originX + strip.contentWidth + strip.rightMargin - strip.width
+            if (step !== 0)
+                strip.contentX = Math.max(strip.originX - strip.leftMargin, Math.min(end, strip.contentX + step))
+            const column = detail.columnIn(strip.itemAt(strip.contentX + at.x, strip.contentY + at.y))
+            if (column !== null)
+                column.scrollCardsNear(pointer, detail.edgeStep)
+        }
+    }
+
     // Once the lists and the cards of every column in view are in, and drawn: a moment for the
     // benchmarks (see Shell.note).
     property bool drawnNoted: false
@@ -58,9 +85,10 @@ PanelScreen {
         const slots = strip.contentItem.children
         let seen = 0
         for (let i = 0; i < slots.length; ++i) {
-            const column = slots[i] as ListColumn
-            if (column === null || column.x + column.width < strip.contentX
-                    || column.x > strip.contentX + strip.width)
+            const slot = slots[i]
+            const column = detail.columnIn(slot)
+            if (column === null || slot.x + slot.width < strip.contentX
+                    || slot.x > strip.contentX + strip.width)
                 continue
             if (!column.cards.loaded || column.loadingCards)
                 return false
@@ -175,6 +203,12 @@ PanelScreen {
         return card === undefined ? null : card
     }
 
+    // The column of one of the strip's slots, or null (not built yet, or not a slot).
+    function columnIn(slot: var): ListColumn {
+        const loader = slot as Loader
+        return loader !== null ? loader.item as ListColumn : null
+    }
+
     // Keyboard: the column at `index`, brought into view.
     function columnAt(index: int): ListColumn {
         if (index < 0 || !lists || index >= lists.count)
@@ -182,7 +216,7 @@ PanelScreen {
         strip.positionViewAtIndex(index, ListView.Contain)
         const slots = strip.contentItem.children
         for (let i = 0; i < slots.length; ++i) {
-            const column = slots[i] as ListColumn
+            const column = detail.columnIn(slots[i])
             if (column !== null && column.list.id === lists.get(index).id)
                 return column
         }
@@ -417,8 +451,12 @@ PanelScreen {
                 bottomMargin: 10
                 clip: true
                 boundsBehavior: Flickable.StopAtBounds
-                // Columns just out of view stay built, with their scroll positions.
-                cacheBuffer: 0
+                // Every slot is made at once, and its column is built the first time it comes
+                // into view, then kept: out of view it keeps its inline-add text, an open rename
+                // and its scroll position, and a tile dragged from it lives on while the strip
+                // scrolls under the drag. Columns never in view cost an empty slot, and load
+                // nothing.
+                cacheBuffer: detail.lists ? detail.lists.count * (240 + spacing) : 0
                 model: detail.lists
                 Accessible.role: Accessible.List
                 Accessible.name: qsTr("Lists")
@@ -426,20 +464,34 @@ PanelScreen {
 
                 // Qt 6.4's linter cannot see the screen's ids from inside a delegate.
                 // qmllint disable unqualified
-                delegate: ListColumn {
+                delegate: Loader {
+                    id: slot
                     required property var record
-                    objectName: "column:" + record.name
-                    list: record
+                    required property int index
+                    // By its row: the strip places a slot only after it is complete.
+                    readonly property bool inView: index * (240 + strip.spacing) + 240 >= strip.contentX
+                                                   && index * (240 + strip.spacing) <= strip.contentX + strip.width
+                    // Built the first time it comes into view, then kept (see cacheBuffer).
+                    property bool seen: false
+                    Component.onCompleted: seen = inView
+                    onInViewChanged: if (inView) seen = true
+                    active: seen
+                    width: 240
                     height: strip.height - strip.topMargin - strip.bottomMargin
-                    dragState: boardDrag
-                    cardFilter: detail.cardFilter
-                    boardMembers: detail.members
-                    now: detail.now
-                    preview: dragPreview
-                    onOpenCardRequested: (cardID) => detail.openCard(cardID)
-                    onNavigateAcross: (key, row) => detail.navigateAcross(record.id, key, row)
-                    onMoveCardRequested: (cardID, key) => detail.moveCardByKey(cardID, key)
-                    onMoveListRequested: (key) => detail.moveListByKey(record.id, key)
+                    sourceComponent: ListColumn {
+                        objectName: "column:" + slot.record.name
+                        list: slot.record
+                        inView: slot.inView
+                        dragState: boardDrag
+                        cardFilter: detail.cardFilter
+                        boardMembers: detail.members
+                        now: detail.now
+                        preview: dragPreview
+                        onOpenCardRequested: (cardID) => detail.openCard(cardID)
+                        onNavigateAcross: (key, row) => detail.navigateAcross(slot.record.id, key, row)
+                        onMoveCardRequested: (cardID, key) => detail.moveCardByKey(cardID, key)
+                        onMoveListRequested: (key) => detail.moveListByKey(slot.record.id, key)
+                    }
                 }
 
                 footer: Item {

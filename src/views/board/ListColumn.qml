@@ -17,6 +17,8 @@ FocusScope {
     property var boardMembers: null
     property date now: new Date()
     property var preview: null
+    // On screen in the board's strip, which keeps columns built out of view too.
+    property bool inView: true
 
     signal openCardRequested(string cardID)
     // Left or right from a tile or the header: the board moves the focus to the next column.
@@ -122,6 +124,16 @@ FocusScope {
         }
         return rows
     }
+    // A drag held near the top or bottom of the cards (`pointer` on the screen) scrolls them by
+    // the board's `step(position, length)`.
+    function scrollCardsNear(pointer: point, step: var): void {
+        const at = cardList.mapFromGlobal(pointer.x, pointer.y)
+        const by = at.x < 0 || at.x > cardList.width ? 0 : step(at.y, cardList.height)
+        if (by !== 0)
+            cardList.contentY = Math.max(cardList.originY - cardList.topMargin,
+                                         Math.min(cardList.originY + cardList.contentHeight + cardList.bottomMargin - cardList.height,
+                                                  cardList.contentY + by))
+    }
     function navigateFromCard(cardID: string, key: int): void {
         const rows = visibleRows()
         const at = rows.indexOf(cards.indexOf(cardID))
@@ -136,12 +148,14 @@ FocusScope {
     implicitWidth: 240
     width: 240
 
-    Component.onCompleted: {
-        // Cards load list by list as columns come into view, and only once: an entry that
-        // exists, even empty, counts as loaded.
-        if (!cards.loaded && !loadingCards)
+    // Cards load list by list as columns come into view, and only once: an entry that exists,
+    // even empty, counts as loaded.
+    function loadWhenInView(): void {
+        if (inView && !cards.loaded && !loadingCards)
             AppState.cards.refreshCards(list.id)
     }
+    Component.onCompleted: loadWhenInView()
+    onInViewChanged: loadWhenInView()
 
     readonly property bool isDropTarget: !!dragState && dragState.dropTargetListID === list.id
 

@@ -27,9 +27,11 @@ ColumnLayout {
     function saveAndConnect(): void {
         if (!canSave)
             return
-        // Tied to the fields: no callback once the panel has left its settings.
+        // Tied to the fields: no callback once the panel has left its settings. A pair the
+        // keyring refused to store is in use but gone at the next start: the status line says
+        // so in red, and the settings stay for the user to read it.
         AppState.session.saveDraftCredentials().then(fields, function (outcome) {
-            if (outcome.ok && AppState.session.hasCredentials)
+            if (outcome.ok && AppState.session.hasCredentials && !AppState.session.credentialsStatusIsError)
                 fields.connected()
         })
     }

@@ -16,6 +16,7 @@ Item {
     Component { id: dropComponent; BoardDropDelegate {} }
     Component { id: tileComponent; CardView { width: 240 } }
     Component { id: columnComponent; ListColumn { height: 600 } }
+    Component { id: pictureComponent; AvatarPicture { width: 18; height: 18 } }
 
     StoreTestCase {
         id: test
@@ -199,6 +200,28 @@ Item {
             AppState.isExpanded = false
             compare(labelled.labelTip({ id: "n", color: null }), "Label")
             compare(labelled.labelTip({ id: "s", name: "", color: "sky light" }), "Sky Light")
+        }
+
+        // Pictures come over https, or http on loopback (the sandbox), up to 1 MB; never from
+        // local files, resources or inline data.
+        function test_avatarSources() {
+            const small = "P1\n2 2\n0 1\n1 0\n"
+            const picture = function (source) {
+                return createTemporaryObject(pictureComponent, host, { source: source })
+            }
+            Sandbox.failNext("GET", ".*/pictures/big", 200, "P1\n1000 600\n" + "0 ".repeat(600000))
+            const big = picture(Sandbox.baseUrl + "/pictures/big")
+            const local = [picture(Sandbox.writeFile("avatar.pbm", small)),
+                           picture("data:image/x-portable-bitmap;base64," + Qt.btoa(small)),
+                           picture("qrc:/symbols/alarm.svg")]
+            Sandbox.failNext("GET", ".*/pictures/small", 200, small)
+            const fetched = picture(Sandbox.baseUrl + "/pictures/small")
+            tryVerify(function () { return fetched.ready }, 5000)
+            tryVerify(function () { return Sandbox.requests("GET", ".*/pictures/big").length === 1 }, 5000)
+            wait(300)
+            verify(!big.ready, "over 1 MB")
+            for (const item of local)
+                verify(!item.ready, item.source)
         }
 
         function test_columnFilterAndRename() {

@@ -19,6 +19,11 @@ Item {
         BoardDetailView { anchors.fill: parent }
     }
 
+    Component {
+        id: narrowComponent
+        BoardDetailView { width: 420; height: 300 }
+    }
+
     StoreTestCase {
         id: test
         name: "BoardScreen"
@@ -68,6 +73,40 @@ Item {
             verify(!findChild(screen, "boardColumnStrip").visible)
             mouseClick(child(screen, "addFirstListButton"))
             verify(child(screen, "newListForm").visible)
+        }
+
+        // In the narrow panel: a column scrolled out of view and back keeps the inline add's
+        // text, an open rename and its scroll position; one never in view loads nothing.
+        function test_columnsKeptOutOfView() {
+            const roadmap = board("Product Roadmap")
+            AppState.boards.releaseBoard(roadmap.id)
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            const lists = AppState.boards.listsModel(roadmap.id)
+            const lastCards = AppState.cards.cardsModel(lists.get(lists.count - 1).id)
+            const screen = createTemporaryObject(narrowComponent, host, { board: roadmap })
+            // Not the first column: the strip's current item is always kept.
+            const column = child(screen, "column:" + lists.get(1).name)
+            tryVerify(function () { return column.cards.loaded })
+            child(column, "card:" + column.cards.get(0).name) // the tiles are in
+            const cardList = child(column, "cardList")
+            cardList.positionViewAtEnd()
+            mouseClick(child(column, "addCardButton"))
+            for (const c of "kept")
+                keyClick(c)
+            cardList.contentY = 30
+            column.startRename()
+            column.renamingName = "Renamed meanwhile"
+            wait(200)
+            verify(!lastCards.loaded, "a column never in view")
+            const strip = child(screen, "boardColumnStrip")
+            strip.positionViewAtEnd()
+            tryVerify(function () { return lastCards.loaded })
+            strip.positionViewAtBeginning()
+            const again = child(screen, "column:" + lists.get(1).name)
+            compare(child(again, "cardTitleField").text, "kept")
+            verify(again.renaming)
+            compare(again.renamingName, "Renamed meanwhile")
+            compare(child(again, "cardList").contentY, 30)
         }
 
         function test_changesRedrawOneTile() {

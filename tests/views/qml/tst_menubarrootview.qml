@@ -79,6 +79,7 @@ Item {
         }
 
         function init() {
+            Sandbox.setKeyringRefuses(false)
             Sandbox.setLatency(0)
             connectTo("sample")
             hideSpy.clear()
@@ -455,6 +456,30 @@ Item {
             // Stored credentials that arrive after the panel showed take it to the boards.
             waitFor(AppState.session.saveCredentials(Sandbox.apiKey, Sandbox.token))
             compare(screen(view), "list")
+        }
+
+        // A pair the keyring refused to store is gone at the next start: the settings stay with
+        // the red status line that says so, opened for connecting or by the user.
+        function test_keyringRefusalKeepsSettings() {
+            for (const forConnecting of [true, false]) {
+                if (forConnecting)
+                    AppState.session.clearCredentials()
+                const view = makeView()
+                if (!forConnecting)
+                    click(view, "settingsButton")
+                click(view, "advancedToggle")
+                AppState.session.credentialsDraftKey = Sandbox.apiKey
+                AppState.session.credentialsDraftToken = Sandbox.token
+                Sandbox.setKeyringRefuses(true)
+                click(view, "saveConnectButton")
+                tryVerify(function () {
+                    return !AppState.session.isValidatingCredentials && AppState.session.credentialsStatusIsError
+                }, 5000)
+                wait(50)
+                compare(screen(view), "settingsScreen", forConnecting)
+                verify(child(view, "credentialsStatusText").visible)
+                Sandbox.setKeyringRefuses(false)
+            }
         }
 
         function test_errorBanner() {
