@@ -141,30 +141,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Lists</source>
         <translation>Listen</translation>
     </message>
-    <message>
-        <source>Back</source>
-        <translation>Zurück</translation>
-    </message>
-    <message>
-        <source>List Name</source>
-        <translation>Listenname</translation>
-    </message>
-    <message>
-        <source>e.g. To Do</source>
-        <translation>z. B. Zu erledigen</translation>
-    </message>
-    <message>
-        <source>List name</source>
-        <translation>Listenname</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Create</source>
-        <translation>Erstellen</translation>
-    </message>
 </context>
 <context>
     <name>BoardListSection</name>
@@ -903,6 +879,33 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Description</source>
         <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>Erstellen</translation>
+    </message>
+</context>
+<context>
+    <name>NewListForm</name>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>List Name</source>
+        <translation>Listenname</translation>
+    </message>
+    <message>
+        <source>e.g. To Do</source>
+        <translation>z. B. Zu erledigen</translation>
+    </message>
+    <message>
+        <source>List name</source>
+        <translation>Listenname</translation>
     </message>
     <message>
         <source>Cancel</source>

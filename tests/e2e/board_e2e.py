@@ -91,10 +91,10 @@ def test(args):
               f"Ideas holds {service.cards(ids['Ideas'])}")
         locate("column:Ideas/cardTitleField")
         xdotool("key", "Escape")
+        check(not hidden(1), "Escape in the inline field hid the panel")
         program.command("locate column:Ideas/cardTitleField")
         check(program.expect(r"(located|not found:) column:Ideas/cardTitleField").group(1) == "not found:",
               "Escape left the inline field open")
-        check(not hidden(1), "Escape in the inline field hid the panel")
 
         step("Ctrl+Shift+Right moves the focused card to the end of the next list")
         first = service.cards(ids["Ideas"])[0]
