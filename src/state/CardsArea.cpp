@@ -63,6 +63,12 @@ void CardsArea::forgetCard(const QString &cardID)
     }
 }
 
+void CardsArea::dropCard(const QString &cardID)
+{
+    m_cards.removeRecord(cardID);
+    forgetCard(cardID);
+}
+
 void CardsArea::releaseList(const QString &listID)
 {
     for (const TrelloCard &card : m_cards.value(listID)) {
@@ -205,7 +211,7 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     TrelloCard moved = *m_cards.record(id);
     QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
     sortByPos(destination);
-    const auto [pos, crowded] = positionAmong(destination, beforeCardID);
+    const double pos = positionAmong(destination, beforeCardID);
 
     // Shown in its new place at once; put back and repaired from the service if the move fails.
     // Only lists that were held are put back: one that was not is left to the reload.
@@ -258,7 +264,9 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     if (latest && m_cards.parentOf(id) == toListID) {
         m_cards.insertByPos(toListID, *answer);
     }
-    if (crowded) {
+    // Another position than the one sent: the service renumbered the list, so the next drop
+    // must see its new positions.
+    if (answer->pos != pos) {
         co_await loadCards(toListID);
     }
     m_context.errors().clear();
