@@ -443,7 +443,8 @@ FocusScope {
                         card: editor.card
                         rowsWanted: editor.commentRowsWanted
                         rowsMadeAtOnce: editor.commentRowsAtOnce
-                        viewTop: scroller.contentY - comments.y
+                        // (parent: the Loader; the section has a `comments` of its own)
+                        viewTop: scroller.contentY - parent.y
                         viewHeight: scroller.height
                     }
                 }

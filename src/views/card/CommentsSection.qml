@@ -234,6 +234,7 @@ ColumnLayout {
                                              && slot.y + slot.height > section.viewTop - section.viewHeight
                                              && slot.y < section.viewTop + 2 * section.viewHeight
             onNearViewChanged: AppState.details.setReactionsWanted(slot.record.id, slot.nearView)
+            Component.onCompleted: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, true)
             Component.onDestruction: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, false)
             sourceComponent: CommentRow {
                 objectName: "commentRow"
