@@ -242,6 +242,9 @@ Response Emulator::dispatch(const RecordedRequest &request)
     const auto cannot = [&] {
         return Response::text("Cannot " + request.method + " " + request.path, 404);
     };
+    if (parts.size() == 2 && parts.front() == "sandbox") {
+        return testRoute(request, parts[1]);
+    }
     if (parts.empty() || parts.front() != "1") {
         return cannot();
     }
@@ -317,6 +320,7 @@ Response Emulator::dispatch(const RecordedRequest &request)
                     ++n;
                 }
             }
+            checkAccess(path, ids, params, memberId);
             routes::Call call{request, *m_store, std::move(ids), std::move(params), memberId};
             response = route.handler(call);
         } catch (const routes::Error &error) {
@@ -327,6 +331,100 @@ Response Emulator::dispatch(const RecordedRequest &request)
         return withLimits(std::move(response));
     }
     return withLimits(cannot());
+}
+
+// A member who is not on the board behind a request is refused as the service refuses it: a
+// card in the path says so for cards, anything else (a board, list, checklist, comment, or a
+// list or board named as the destination) in general terms.
+void Emulator::checkAccess(const std::vector<std::string> &path, const std::vector<std::string> &ids,
+                           const std::vector<std::pair<std::string, std::string>> &params,
+                           const std::string &memberId) const
+{
+    const store::Store &s = *m_store;
+    const auto boardOfCard = [&](const std::string &id) -> std::string {
+        const auto card = s.cards.find(id);
+        return card == s.cards.end() ? std::string() : card->second.idBoard;
+    };
+    const auto boardOfList = [&](const std::string &id) -> std::string {
+        const auto list = s.lists.find(id);
+        return list == s.lists.end() ? std::string() : list->second.idBoard;
+    };
+    const auto refuseUnlessMember = [&](const std::string &boardId, const char *text) {
+        const auto board = s.boards.find(boardId);
+        if (board != s.boards.end() &&
+            !std::count(board->second.memberIds.begin(), board->second.memberIds.end(), memberId)) {
+            routes::failText(401, text);
+        }
+    };
+    const std::string first = path.front();
+    if (!ids.empty()) {
+        const std::string &id = ids.front();
+        if (first == "cards") {
+            refuseUnlessMember(boardOfCard(id), "unauthorized card permission requested");
+        } else if (first == "boards") {
+            refuseUnlessMember(id, "unauthorized permission requested");
+        } else if (first == "lists") {
+            refuseUnlessMember(boardOfList(id), "unauthorized permission requested");
+        } else if (const auto checklist = s.checklists.find(id);
+                   first == "checklists" && checklist != s.checklists.end()) {
+            refuseUnlessMember(checklist->second.idBoard, "unauthorized permission requested");
+        } else if (const auto comment = s.comments.find(id);
+                   first == "actions" && comment != s.comments.end()) {
+            refuseUnlessMember(boardOfCard(comment->second.idCard), "unauthorized permission requested");
+        }
+    }
+    for (const auto &[key, value] : params) {
+        if (key == "idBoard") {
+            refuseUnlessMember(value, "unauthorized permission requested");
+        } else if (key == "idList") {
+            refuseUnlessMember(boardOfList(value), "unauthorized permission requested");
+        } else if (key == "idCard") {
+            refuseUnlessMember(boardOfCard(value), "unauthorized card permission requested");
+        }
+    }
+}
+
+// Routes for tests that drive the program from outside (the end-to-end tests and benchmarks
+// talk to the demo's service over HTTP only), beside the service's own, with no credentials:
+// GET /sandbox/requests lists what reached the service (method, path and the status it was
+// answered, oldest first); POST /sandbox/revoke?board=ID&member=USERNAME takes a member off a
+// board, as its admin would.
+Response Emulator::testRoute(const RecordedRequest &request, const std::string &name)
+{
+    if (request.method == "GET" && name == "requests" && m_server) {
+        QJsonArray out;
+        for (const RecordedRequest &seen : m_server->requests()) {
+            if (seen.path.starts_with("/1/")) {
+                out.append(QJsonObject{{u"method"_s, json::str(seen.method)},
+                                       {u"path"_s, json::str(seen.path)},
+                                       {u"status"_s, seen.status}});
+            }
+        }
+        return routes::ok(out);
+    }
+    if (request.method == "POST" && name == "revoke") {
+        const std::string board = request.queryValue("board").value_or("");
+        const std::string username = request.queryValue("member").value_or("me");
+        for (const auto &[id, member] : m_store->members) {
+            if ((username == "me" && id == m_store->meId) || member.username == username) {
+                if (const auto it = m_store->boards.find(board); it != m_store->boards.end()) {
+                    std::erase(it->second.memberIds, id);
+                    return routes::ok(QJsonObject());
+                }
+            }
+        }
+        return Response::text("The requested resource was not found.", 404);
+    }
+    return Response::text("Cannot " + request.method + " " + request.path, 404);
+}
+
+void Emulator::revokeBoardAccess(const std::string &boardId, const std::string &username)
+{
+    const std::string member = memberId(username);
+    std::lock_guard lock(m_mutex);
+    if (const auto board = m_store->boards.find(boardId); board != m_store->boards.end()) {
+        std::erase(board->second.memberIds, member);
+    }
 }
 
 std::string Emulator::memberId(const std::string &username) const

@@ -70,6 +70,10 @@ public:
     void setRateLimit(int requestsPerToken);
     // From now on the token is refused with 401 "invalid token", as after the user revokes it.
     void revokeToken();
+    // Takes the member ("me" for the signed-in one) off the board, as its admin would: from
+    // then on the board, its lists and cards answer 401 to that member, and it leaves the
+    // member's boards.
+    void revokeBoardAccess(const std::string &boardId, const std::string &username = "me");
     // A second account: requests with this token (and the same key) act as the seed's member
     // of that username. False when the seed has no such member.
     bool acceptToken(const std::string &token, const std::string &username);
@@ -118,6 +122,10 @@ private:
     Response handle(const RecordedRequest &request);
     Response dispatch(const RecordedRequest &request);
     std::optional<Fault> takeFault(const RecordedRequest &request);
+    Response testRoute(const RecordedRequest &request, const std::string &name);
+    void checkAccess(const std::vector<std::string> &path, const std::vector<std::string> &ids,
+                     const std::vector<std::pair<std::string, std::string>> &params,
+                     const std::string &memberId) const;
 
     Options m_options;
     std::unique_ptr<LoopbackServer> m_server;

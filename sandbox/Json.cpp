@@ -77,12 +77,9 @@ QJsonObject pick(const QJsonObject &object, const std::optional<std::string> &fi
 
 const Emoji *findEmoji(const std::string &shortName)
 {
-    // The service also takes the common aliases of its primary short names.
-    const std::string &primary = shortName == "thumbsup"     ? std::string("+1")
-                                 : shortName == "thumbsdown" ? std::string("-1")
-                                                             : shortName;
+    // Primary short names only: the service refuses aliases such as "thumbsup".
     for (const Emoji &emoji : kEmoji) {
-        if (primary == emoji.shortName) {
+        if (shortName == emoji.shortName) {
             return &emoji;
         }
     }
@@ -381,7 +378,11 @@ QJsonObject checklist(const store::Store &store, const store::Checklist &c,
 {
     QJsonArray items;
     if (withItems) {
-        for (const auto *item : store.itemsOf(c.id)) {
+        // In creation order, not by position, as the service answers nested items; ids begin
+        // with the creation time and then count up.
+        auto ordered = store.itemsOf(c.id);
+        std::sort(ordered.begin(), ordered.end(), [](const auto *a, const auto *b) { return a->id < b->id; });
+        for (const auto *item : ordered) {
             items.append(pick(checkItem(*item), itemFields));
         }
     }
@@ -436,7 +437,10 @@ QJsonObject comment(const store::Store &store, const store::Comment &c)
                       QJsonObject{{u"perAction"_s, limit(900, 720)},
                                   {u"uniquePerAction"_s, limit(17, 14)}}}}},
     };
-    if (const auto author = store.members.find(c.idMember); author != store.members.end()) {
+    if (c.author == store::Comment::Author::IdOnly) {
+        out.insert(u"memberCreator"_s, QJsonObject{{u"id"_s, str(c.idMember)}});
+    } else if (const auto author = store.members.find(c.idMember);
+               c.author == store::Comment::Author::Full && author != store.members.end()) {
         out.insert(u"memberCreator"_s, member(store, author->second));
     }
     return out;

@@ -40,7 +40,7 @@ struct Emoji {
     const char *native;
     const char *name;
 };
-// By its primary short name ("+1") or one of the aliases the service takes ("thumbsup").
+// By its primary short name ("+1"); an alias ("thumbsup") finds nothing, as at the service.
 const Emoji *findEmoji(const std::string &shortName);
 // By the emoji's code point text ("1F44D") or its characters.
 const Emoji *findEmojiByCode(const std::string &unified, const std::string &native);

@@ -134,8 +134,6 @@ Response addReaction(Call &call)
     if (!named) {
         failText(400, "invalid value for shortName");
     }
-    // Kept and answered under the primary name, whichever alias was sent.
-    shortName = named->shortName;
     std::vector<std::string> distinct;
     for (const auto &[id, reaction] : call.store.reactions) {
         if (reaction.idAction != comment.id) {

@@ -168,6 +168,13 @@ void sample(store::Store &store)
     crash.due = b.ago(2);
     crash.desc = "Steps: revoke the token in the account settings, then open the panel.";
     b.comment(crash, priya, "Reproduced on the current build; stack trace attached.", 3);
+    // Authors as the service sometimes names them: by id alone, or not at all.
+    const auto authored = [&](const std::string &id, store::Comment::Author shape) {
+        store.comments.at(id).author = shape;
+    };
+    authored(b.comment(crash, tomas, "Seen on the old build too.", 2.5), store::Comment::Author::IdOnly);
+    authored(b.comment(crash, marco, "Crash reports now reach the tracker.", 2.2),
+             store::Comment::Author::Missing);
 
     auto &uploads = b.card(doing, "Attachments upload", 14, {feature}, {ada}, o);
     uploads.due = b.ahead(1).addSecs(3600 * 2);
@@ -322,33 +329,38 @@ void large(store::Store &store, int lists, int cardsPerList)
         }
     }
 
-    // One card with everything the editor shows, in numbers: 200 comments (every fourth with
-    // reactions), 10 checklists of 20 items and 20 attachments.
+    // Cards with everything the editor shows, in numbers: the busiest with 200 comments (every
+    // fourth with reactions), 10 checklists of 20 items and 20 attachments, and a second one
+    // half as busy.
     auto &busy = b.board("Busy Card Board", "One card with a long history.", 20,
                          preset("green", "#519839"), {marco, priya});
     auto &plans = b.list(busy, "Plans");
-    auto &card = b.card(plans, "Release plan", 20);
-    card.desc = "Everything about the release, discussed at length.";
-    for (int i = 0; i < 200; ++i) {
-        const std::string &author = members[static_cast<size_t>(i) % members.size()];
-        const std::string text = "Comment " + std::to_string(i + 1) + " on the release plan.";
-        if (i % 4 == 0) {
-            b.comment(card, author, text, 19.0 - i * 0.09, {{marco, "thumbsup"}, {priya, "tada"}});
-        } else {
-            b.comment(card, author, text, 19.0 - i * 0.09);
+    const auto busyCard = [&](const std::string &name, int comments, int checklists, int links) {
+        auto &card = b.card(plans, name, 20);
+        card.desc = "Everything about the release, discussed at length.";
+        for (int i = 0; i < comments; ++i) {
+            const std::string &author = members[static_cast<size_t>(i) % members.size()];
+            const std::string text = "Comment " + std::to_string(i + 1) + " on the " + name + ".";
+            if (i % 4 == 0) {
+                b.comment(card, author, text, 19.0 - i * 0.09, {{marco, "+1"}, {priya, "tada"}});
+            } else {
+                b.comment(card, author, text, 19.0 - i * 0.09);
+            }
         }
-    }
-    for (int c = 0; c < 10; ++c) {
-        const auto &checklist = store.addChecklist(card.id, "Stage " + std::to_string(c + 1));
-        for (int i = 0; i < 20; ++i) {
-            store.addCheckItem(checklist.id, "Step " + std::to_string(i + 1), {}).complete =
-                (i + c) % 3 == 0;
+        for (int c = 0; c < checklists; ++c) {
+            const auto &checklist = store.addChecklist(card.id, "Stage " + std::to_string(c + 1));
+            for (int i = 0; i < 20; ++i) {
+                store.addCheckItem(checklist.id, "Step " + std::to_string(i + 1), {}).complete =
+                    (i + c) % 3 == 0;
+            }
         }
-    }
-    for (int a = 0; a < 20; ++a) {
-        b.link(card, "Reference " + std::to_string(a + 1),
-               "https://example.com/release/" + std::to_string(a + 1));
-    }
+        for (int a = 0; a < links; ++a) {
+            b.link(card, "Reference " + std::to_string(a + 1),
+                   "https://example.com/release/" + std::to_string(a + 1));
+        }
+    };
+    busyCard("Release plan", 200, 10, 20);
+    busyCard("Release retro", 100, 5, 10);
 }
 
 } // namespace sandbox::seeds

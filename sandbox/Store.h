@@ -18,8 +18,10 @@ namespace sandbox::store {
 
 // New containers start at this step and `bottom` adds it to the last position.
 inline constexpr double kStep = 16384;
-// Neighbours closer than this make the whole container renumber to multiples of the step.
-inline constexpr double kMinGap = 0.01;
+// Neighbours closer than this make the whole container renumber to multiples of the step. The
+// service renumbers at a threshold of its own and answers a move with the position it stored;
+// a whole unit makes that happen after some fifteen halvings, where clients meet it.
+inline constexpr double kMinGap = 1.0;
 
 struct Member {
     std::string id;
@@ -105,6 +107,9 @@ struct Comment {
     std::string text;
     QDateTime date;
     std::optional<QDateTime> edited;
+    // How the answer names the author: the service sends a bare `{ "id" }`, or no author at
+    // all, for some comments (a member who left, an integration).
+    enum class Author { Full, IdOnly, Missing } author = Author::Full;
 };
 
 struct Reaction {

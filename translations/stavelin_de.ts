@@ -88,6 +88,13 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
+    <name>AppState</name>
+    <message>
+        <source>You no longer have access to “%1”.</source>
+        <translation>Sie haben keinen Zugriff mehr auf „%1“.</translation>
+    </message>
+</context>
+<context>
     <name>BoardDetailView</name>
     <message>
         <source>Moved “%1” to the end of “%2”.</source>

@@ -290,6 +290,23 @@ void TestCommands::run(const QString &command)
                          .arg(at(0.5), 0, 'f', 1)
                          .arg(at(0.95), 0, 'f', 1)
                          .arg(times.isEmpty() ? 0.0 : times.last(), 0, 'f', 1));
+    } else if (command == QLatin1String("refresh")) {
+        // As Refresh Boards in the tray menu.
+        m_delegate->refreshThen([] { hooks::trace(QStringLiteral("refreshed")); });
+    } else if (command.startsWith(QLatin1String("count "))) {
+        // "count reactionChip": how many visible items of that name the panel holds.
+        const QString name = command.mid(6);
+        m_delegate->ensurePanel();
+        int count = 0;
+        QList<QQuickItem *> pending{m_delegate->panel()->contentItem()};
+        while (!pending.isEmpty()) {
+            QQuickItem *item = pending.takeFirst();
+            if (item->isVisible()) {
+                count += item->objectName() == name ? 1 : 0;
+                pending.append(item->childItems());
+            }
+        }
+        hooks::trace(QStringLiteral("counted %1 %2").arg(name).arg(count));
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {

@@ -239,10 +239,21 @@ TrelloComment TrelloComment::fromJson(const JsonElement &json)
     const RecordReader r(json, "TrelloComment", fields);
     TrelloComment c;
     c.id = r.requiredString(key("id"));
-    c.date = r.requiredDate(key("date"));
+    // The answer to an edit may come without a date (the store keeps the one it had); a
+    // listed comment without one counts as the oldest.
+    c.date = r.optionalDate(key("date")).value_or(QDateTime());
+    // The service sends some authors as a bare { "id" } (a member who left, an integration):
+    // an author object without the member's required fields counts as no author, so one such
+    // comment does not fail the card's others.
     if (const auto creator = r.optionalValue(key("memberCreator"))) {
-        c.memberCreator =
-            r.nested<TrelloMember>(key("memberCreator"), *creator, &TrelloMember::fromJson);
+        try {
+            c.memberCreator =
+                r.nested<TrelloMember>(key("memberCreator"), *creator, &TrelloMember::fromJson);
+        } catch (const DecodeError &) {
+            if (!creator->isObject()) {
+                throw;
+            }
+        }
     }
     c.data =
         r.nested<CommentData>(key("data"), r.requiredValue(key("data")), &CommentData::fromJson);

@@ -47,6 +47,9 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
         m_boards->clear();
     });
 
+    m_context.setLostAccessHandler(
+        [this](const StoreContext::Subject &subject, bool cardOnly) { return loseAccess(subject, cardOnly); });
+
     // The service began refusing requests: once it takes them again, the panel is brought up to
     // date by one refresh.
     connect(m_api, &TrelloAPI::rateLimited, this, [this] {
@@ -60,6 +63,44 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
 }
 
 AppState::~AppState() = default;
+
+// The member was taken off a board, or a card went to a board they cannot see: that board (or
+// card) leaves what is shown, everything else stays, and the session stays signed in.
+std::optional<QString> AppState::loseAccess(const StoreContext::Subject &subject, bool cardOnly)
+{
+    QString card = subject.value(u"card"_s);
+    if (card.isEmpty() && subject.contains(u"comment"_s)) {
+        card = m_details->comments().parentOf(subject.value(u"comment"_s)).value_or(QString());
+    }
+    if (card.isEmpty() && subject.contains(u"checklist"_s)) {
+        card = m_details->checklists().parentOf(subject.value(u"checklist"_s)).value_or(QString());
+    }
+    const TrelloCard *held = card.isEmpty() ? nullptr : m_cards->cards().record(card);
+    const QString gone = tr("You no longer have access to “%1”.");
+    if (cardOnly && held) {
+        const QString line = gone.arg(held->name);
+        m_cards->dropCard(card);
+        return line;
+    }
+    QString board = subject.value(u"board"_s);
+    if (board.isEmpty() && subject.contains(u"list"_s)) {
+        board = m_boards->lists().parentOf(subject.value(u"list"_s)).value_or(QString());
+    }
+    if (board.isEmpty() && held) {
+        board = held->idBoard;
+    }
+    for (const TrelloBoard &known : m_boards->boards()) {
+        if (known.id == board) {
+            const QString line = gone.arg(known.name);
+            if (activeBoardID() == board) {
+                setActiveBoardID(QString());
+            }
+            m_boards->dropBoard(board);
+            return line;
+        }
+    }
+    return std::nullopt;
+}
 
 AppState *AppState::create(QQmlEngine *engine, QJSEngine *)
 {
@@ -180,12 +221,19 @@ QCoro::Task<> AppState::doRefreshVisible(std::optional<QString> boardID)
     // the first failure. Once the service limits requests the rest would only be refused.
     std::optional<QString> firstFailure;
     bool limited = false;
-    const auto note = [this, &firstFailure, &limited](const std::exception &error) {
-        const QString line = m_errors->record(u"refreshVisible"_s, error);
+    const auto note = [this, &firstFailure, &limited, &boardID](const std::exception &error) {
+        // Taken off the open board: it goes, and there is nothing more of it to refresh.
+        bool cardOnly = false;
+        std::optional<QString> lost;
+        if (boardID && StoreContext::isLostAccess(error, &cardOnly)) {
+            lost = loseAccess({{u"board"_s, *boardID}}, false);
+        }
+        const QString line = lost ? m_errors->record(ErrorLog::Kind::Authorization, u"refreshVisible"_s, *lost)
+                                  : m_errors->record(u"refreshVisible"_s, error);
         if (!firstFailure) {
             firstFailure = line;
         }
-        limited = ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited;
+        limited = lost || ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited;
     };
     // The member routes have a long window of their own: when it is spent, the board list
     // waits for a later showing rather than holding up the open board.

@@ -96,6 +96,7 @@ Q_SIGNALS:
     void activeBoardIDChanged();
 
 private:
+    std::optional<QString> loseAccess(const StoreContext::Subject &subject, bool cardOnly);
     QCoro::Task<> doRefreshVisible(std::optional<QString> boardID);
     // Starts a refresh after `after` has ended, once the rate limit allows one.
     Operation refreshLater(std::optional<Operation> after);

@@ -198,6 +198,13 @@ QCoro::Task<> BoardsArea::doArchiveBoard(QString id)
     m_context.errors().clear();
 }
 
+void BoardsArea::dropBoard(const QString &boardID)
+{
+    setBoards(KeyedCollection<TrelloBoard>::without(m_boards, boardID));
+    releaseBoard(boardID);
+    Q_EMIT boardDropped(boardID);
+}
+
 Operation BoardsArea::createList(const QString &boardID, const QString &name)
 {
     if (auto refused = m_context.requireIds(u"createList"_s, {{"board", boardID}})) {
@@ -267,14 +274,15 @@ QCoro::Task<> BoardsArea::doMoveList(QString id, QString boardID, QString before
     TrelloList moved = *moving;
     const QList<TrelloList> shown = m_lists.value(boardID);
     const QList<TrelloList> others = KeyedCollection<TrelloList>::without(shown, id);
-    const auto [pos, crowded] = positionAmong(others, beforeListID);
+    const double pos = positionAmong(others, beforeListID);
     moved.pos = pos;
     // Shown in its new place at once; put back and repaired from the service if the move fails.
     m_lists.insertByPos(boardID, moved);
     const QList<TrelloList> optimistic = m_lists.value(boardID);
     std::exception_ptr failure;
+    std::optional<TrelloList> answer;
     try {
-        co_await m_context.api().moveList(id, pos);
+        answer = co_await m_context.api().moveList(id, pos);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -290,7 +298,8 @@ QCoro::Task<> BoardsArea::doMoveList(QString id, QString boardID, QString before
         }
         std::rethrow_exception(failure);
     }
-    if (crowded) {
+    // Another position than the one sent: the service renumbered the board's lists.
+    if (answer->pos != pos) {
         co_await loadLists(boardID);
     }
     m_context.errors().clear();

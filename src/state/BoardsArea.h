@@ -49,12 +49,16 @@ public:
     QCoro::Task<> loadMeta(QString boardID);
     // Everything goes (the account left).
     void clear();
+    // The member lost access to the board: it leaves the list, with all it held.
+    void dropBoard(const QString &boardID);
 
     // The board order: starred first, then by lower-cased name, stable.
     static QList<TrelloBoard> sortBoards(QList<TrelloBoard> boards);
 
 Q_SIGNALS:
     void isLoadingBoardsChanged();
+    // A board left without the user closing it (access lost): its screen closes.
+    void boardDropped(const QString &boardID);
     void loadingListsChanged();
     // A list went, or its board closed: what was loaded beneath it can go too.
     void listReleased(const QString &listID);

@@ -61,6 +61,12 @@ void CardsArea::forgetCard(const QString &cardID)
     Q_EMIT cardReleased(cardID);
 }
 
+void CardsArea::dropCard(const QString &cardID)
+{
+    m_cards.removeRecord(cardID);
+    forgetCard(cardID);
+}
+
 void CardsArea::releaseList(const QString &listID)
 {
     for (const TrelloCard &card : m_cards.value(listID)) {
@@ -214,11 +220,10 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
     // the end as the service has it, and shows there once the answer says where that is.
     const bool destinationHeld = toListID == sourceID || m_cards.contains(toListID);
     std::optional<double> pos;
-    bool crowded = false;
     if (destinationHeld) {
         QList<TrelloCard> destination = KeyedCollection<TrelloCard>::without(m_cards.value(toListID), id);
         sortByPos(destination);
-        std::tie(pos, crowded) = positionAmong(destination, beforeCardID);
+        pos = positionAmong(destination, beforeCardID);
     }
 
     // Shown in its new place at once; put back and repaired from the service if the move fails.
@@ -279,7 +284,9 @@ QCoro::Task<> CardsArea::doMoveCard(QString id, QString sourceID, QString toList
         // answer, whichever of the two the service saw first.
         m_cards.insertByPos(toListID, *answer);
     }
-    if (crowded) {
+    // Another position than the one sent: the service renumbered the list, so the next drop
+    // must see its new positions. (A list never loaded stays so: it had no positions to send.)
+    if (pos && answer->pos != *pos) {
         co_await loadCards(toListID);
     }
     m_context.errors().clear();

@@ -41,6 +41,8 @@ public:
     QCoro::Task<> loadCards(QString listID);
     // A list went, or its board closed: its cards and everything loaded beneath them go too.
     void releaseList(const QString &listID);
+    // The member may no longer see the card: it leaves its list, with its details.
+    void dropCard(const QString &cardID);
     void clear();
 
     // Badges, kept in step by the card's details.

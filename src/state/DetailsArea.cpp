@@ -24,10 +24,12 @@ const QString CompleteState = u"complete"_s;
 const QString IncompleteState = u"incomplete"_s;
 const QString FallbackMimeType = u"application/octet-stream"_s;
 
-// Reactions are loaded for the newest comments only, a few requests at a time, so that a long
-// discussion neither floods the service nor keeps the editor waiting.
-constexpr qsizetype ReactionCommentLimit = 30;
-constexpr qsizetype ReactionBatchSize = 6;
+// Reactions are fetched for the comments whose rows are near the view, this many at a time,
+// and only while this many requests of the token's window stay free for what the user does
+// (a refresh, a save). A row that only passes by within the first moment is not fetched.
+constexpr qsizetype ReactionFetchesAtOnce = 6;
+constexpr int ReactionBudgetReserve = 20;
+constexpr int ReactionSettleMs = 50;
 
 using CommentReactions = std::pair<QString, QList<TrelloReaction>>;
 
@@ -102,12 +104,16 @@ DetailsArea::DetailsArea(StoreContext &context, QObject *parent)
       m_loadingChecklists([this] { Q_EMIT loadingChecklistsChanged(); }),
       m_loadingAttachments([this] { Q_EMIT loadingAttachmentsChanged(); })
 {
+    m_reactionPump.setSingleShot(true);
+    connect(&m_reactionPump, &QTimer::timeout, this, &DetailsArea::pumpReactions);
 }
 
 void DetailsArea::release(const QString &cardID)
 {
     for (const TrelloComment &comment : m_comments.value(cardID)) {
         m_reactions.remove(comment.id);
+        m_reactionQueue.removeAll(comment.id);
+        m_reactionsNear.remove(comment.id);
     }
     m_comments.remove(cardID);
     m_checklists.remove(cardID);
@@ -118,6 +124,8 @@ void DetailsArea::clear()
 {
     m_comments.clear();
     m_reactions.clear();
+    m_reactionQueue.clear();
+    m_reactionsNear.clear();
     m_checklists.clear();
     m_attachments.clear();
 }
@@ -150,7 +158,6 @@ QCoro::Task<> DetailsArea::doRefreshComments(QString cardID)
     if (!m_context.hasCredentials()) {
         co_return;
     }
-    // Held until the reactions are in too: the section shows its spinner until then.
     LoadingSet::Mark loading(m_loadingComments, cardID);
     auto load = m_comments.beginLoad(cardID);
     QList<TrelloComment> comments = co_await m_context.api().fetchComments(cardID);
@@ -166,37 +173,65 @@ QCoro::Task<> DetailsArea::doRefreshComments(QString cardID)
         co_return; // a newer change or load has the say
     }
     m_context.errors().clear();
-    co_await loadReactions(std::move(ids));
+    // The reactions shown are brought up to date too; the others wait for their rows.
+    for (const QString &id : std::as_const(ids)) {
+        if (m_reactionsNear.contains(id)) {
+            queueReactions(id, true);
+        }
+    }
 }
 
-QCoro::Task<> DetailsArea::loadReactions(QStringList commentIDs)
+void DetailsArea::setReactionsWanted(const QString &commentID, bool wanted)
 {
-    if (commentIDs.size() > ReactionCommentLimit) {
-        commentIDs.resize(ReactionCommentLimit);
+    if (!wanted) {
+        m_reactionsNear.remove(commentID);
+        m_reactionQueue.removeAll(commentID);
+        return;
     }
+    m_reactionsNear.insert(commentID);
+    queueReactions(commentID, false);
+}
+
+void DetailsArea::queueReactions(const QString &commentID, bool again)
+{
+    if ((!again && m_reactions.contains(commentID)) || m_reactionsInFlight.contains(commentID) ||
+        m_reactionQueue.contains(commentID)) {
+        return;
+    }
+    m_reactionQueue.append(commentID);
+    if (!m_reactionPump.isActive()) {
+        m_reactionPump.start(ReactionSettleMs);
+    }
+}
+
+void DetailsArea::pumpReactions()
+{
+    while (m_reactionsInFlight.size() < ReactionFetchesAtOnce && !m_reactionQueue.isEmpty()) {
+        const auto wait = m_context.api().budgetWait(1 + ReactionBudgetReserve);
+        if (wait > std::chrono::milliseconds(0)) {
+            m_reactionPump.start(int(std::min<qint64>(wait.count(), 10000)));
+            return;
+        }
+        const QString id = m_reactionQueue.takeFirst();
+        if (m_comments.parentOf(id)) {
+            m_context.run(u"loadReactions"_s, fetchReactionsOf(id));
+        }
+    }
+}
+
+QCoro::Task<> DetailsArea::fetchReactionsOf(QString commentID)
+{
     QPointer<DetailsArea> self(this);
-    for (qsizetype start = 0; start < commentIDs.size(); start += ReactionBatchSize) {
-        // Tasks start running when created, so the whole batch is in flight before the first
-        // answer is awaited.
-        std::vector<QCoro::Task<CommentReactions>> batch;
-        std::vector<KeyedCollection<TrelloReaction>::Load> loads;
-        const qsizetype end = std::min(start + ReactionBatchSize, commentIDs.size());
-        for (qsizetype i = start; i < end; ++i) {
-            loads.push_back(m_reactions.beginLoad(commentIDs[i]));
-            batch.push_back(reactionsOrNone(m_context.api().fetchReactions(commentIDs[i]), commentIDs[i]));
-        }
-        QList<CommentReactions> results;
-        results.reserve(end - start);
-        for (auto &task : batch) {
-            results.append(co_await std::move(task));
-        }
-        if (!self) {
-            co_return;
-        }
-        for (std::size_t i = 0; i < loads.size(); ++i) {
-            loads[i].finish(std::move(results[qsizetype(i)].second));
-        }
+    m_reactionsInFlight.insert(commentID);
+    auto load = m_reactions.beginLoad(commentID);
+    CommentReactions result =
+        co_await reactionsOrNone(m_context.api().fetchReactions(commentID), commentID);
+    if (!self) {
+        co_return;
     }
+    m_reactionsInFlight.remove(commentID);
+    load.finish(std::move(result.second));
+    pumpReactions();
 }
 
 Operation DetailsArea::addComment(const QString &cardID, const QString &text)
@@ -227,7 +262,17 @@ Operation DetailsArea::editComment(const QString &commentID, const QString &text
 
 QCoro::Task<> DetailsArea::doEditComment(QString commentID, QString text)
 {
-    const TrelloComment edited = co_await m_context.api().editComment(commentID, text);
+    TrelloComment edited = co_await m_context.api().editComment(commentID, text);
+    // The answer's shape is not promised: what it leaves out (the author, the date) stays as
+    // the stored comment had it.
+    if (const TrelloComment *stored = m_comments.record(commentID)) {
+        if (!edited.memberCreator) {
+            edited.memberCreator = stored->memberCreator;
+        }
+        if (!edited.date.isValid()) {
+            edited.date = stored->date;
+        }
+    }
     m_comments.replace(commentID, edited);
     m_context.errors().clear();
 }
@@ -263,12 +308,16 @@ Operation DetailsArea::toggleReaction(const QString &commentID, const QString &s
 
 QCoro::Task<> DetailsArea::doToggleReaction(QString commentID, QString shortName, QString native)
 {
-    // Ours is the one the signed-in member gave with this very emoji character; the same emoji
-    // from others does not count. Nobody signed in: nothing is ours, so a toggle adds.
+    // Ours is the one the signed-in member gave with this emoji, known by its primary short name
+    // (by its character when the answer names none); the same emoji from others does not
+    // count. Nobody signed in: nothing is ours, so a toggle adds.
     std::optional<QString> ownReactionID;
     if (const std::optional<TrelloMember> &member = m_context.session().member()) {
         for (const TrelloReaction &reaction : m_reactions.value(commentID)) {
-            if (reaction.idMember == member->id && reaction.emoji && reaction.emoji->native == native) {
+            const bool same = reaction.emoji && (reaction.emoji->shortName
+                                                     ? *reaction.emoji->shortName == shortName
+                                                     : reaction.emoji->native == native);
+            if (reaction.idMember == member->id && same) {
                 ownReactionID = reaction.id;
                 break;
             }
@@ -347,9 +396,16 @@ QCoro::Task<> DetailsArea::loadChecklists(QString cardID)
     }
     LoadingSet::Mark loading(m_loadingChecklists, cardID);
     auto load = m_checklists.beginLoad(cardID);
-    // The checklists by position; the items inside keep the service's order.
+    // The checklists by position, and so the items inside: the service answers those in the
+    // order they were made. Equal positions go by id, so every view and count agrees.
     QList<TrelloChecklist> checklists = co_await m_context.api().fetchChecklists(cardID);
     sortByPos(checklists);
+    for (TrelloChecklist &checklist : checklists) {
+        std::sort(checklist.checkItems.begin(), checklist.checkItems.end(),
+                  [](const TrelloCheckItem &a, const TrelloCheckItem &b) {
+                      return a.pos != b.pos ? a.pos < b.pos : a.id < b.id;
+                  });
+    }
     if (load.finish(std::move(checklists))) {
         recomputeBadge(cardID);
     }

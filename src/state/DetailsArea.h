@@ -5,6 +5,8 @@
 #include "StoreContext.h"
 
 #include <QObject>
+#include <QSet>
+#include <QTimer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
@@ -42,6 +44,10 @@ public:
     Q_INVOKABLE Operation deleteComment(const QString &commentID);
     Q_INVOKABLE Operation toggleReaction(const QString &commentID, const QString &shortName,
                                          const QString &native);
+    // A comment's row came near the view, or left it. A comment's reactions are fetched once
+    // its row is near (a busy card has hundreds of comments, each its own request), a few at
+    // a time and only while the rate budget keeps room for everything else.
+    Q_INVOKABLE void setReactionsWanted(const QString &commentID, bool wanted);
 
     // Checklists
     Q_INVOKABLE Operation refreshChecklists(const QString &cardID);
@@ -78,7 +84,9 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> doRefreshComments(QString cardID);
-    QCoro::Task<> loadReactions(QStringList commentIDs);
+    void queueReactions(const QString &commentID, bool again);
+    void pumpReactions();
+    QCoro::Task<> fetchReactionsOf(QString commentID);
     QCoro::Task<> doAddComment(QString cardID, QString text);
     QCoro::Task<> doEditComment(QString commentID, QString text);
     QCoro::Task<> doDeleteComment(QString commentID);
@@ -108,4 +116,8 @@ private:
     KeyedCollection<TrelloReaction> m_reactions{this};
     KeyedCollection<TrelloChecklist> m_checklists{this};
     KeyedCollection<TrelloAttachment> m_attachments{this};
+    QSet<QString> m_reactionsNear;     // comments whose rows are near the view
+    QStringList m_reactionQueue;       // near, not yet asked for, in the order they came
+    QSet<QString> m_reactionsInFlight;
+    QTimer m_reactionPump;
 };

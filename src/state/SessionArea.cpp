@@ -35,6 +35,17 @@ bool StoreContext::hasCredentials() const
     return m_session && m_session->hasCredentials();
 }
 
+bool StoreContext::isLostAccess(const std::exception &error, bool *cardOnly)
+{
+    const auto *apiError = dynamic_cast<const TrelloAPIError *>(&error);
+    if (!apiError || apiError->kind() != TrelloAPIError::Kind::RequestFailed || apiError->status() != 401) {
+        return false;
+    }
+    const QString said = apiError->detail().trimmed();
+    *cardOnly = said == u"unauthorized card permission requested"_s;
+    return *cardOnly || said == u"unauthorized permission requested"_s;
+}
+
 SessionArea::SessionArea(StoreContext &context, std::shared_ptr<CredentialStore> credentials,
                          std::unique_ptr<LoginItem> loginItem, QString builtInAppKey,
                          QObject *parent)

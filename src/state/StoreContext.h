@@ -6,11 +6,13 @@
 #include "api/TrelloAPI.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <initializer_list>
 #include <utility>
 
@@ -29,11 +31,24 @@ public:
     void setEngine(QJSEngine *engine) { m_engine = engine; }
     bool hasCredentials() const;
 
+    // What an operation works on, by the ids it was called with ("board", "list", "card",
+    // "comment", "checklist"): where a refusal for lost access points.
+    using Subject = QHash<QString, QString>;
+    // Told when the service refuses an operation because the member lost access to its board
+    // or card; gives the one line to say instead (and drops what is gone), or nothing.
+    using LostAccess = std::function<std::optional<QString>(const Subject &subject, bool cardOnly)>;
+    void setLostAccessHandler(LostAccess handler) { m_lostAccess = std::move(handler); }
+
     // Starts an operation. Whatever the task throws ends it with ok false and its one-line
     // text, recorded in the error log under the operation's name and shown in the banner.
     template <typename T> Operation run(const QString &name, QCoro::Task<T> &&task) const
     {
-        return Operation(guard(m_errors, name, std::move(task)), m_engine);
+        // The ids requireIds just checked for this operation, if it was called first.
+        Subject subject = m_subjectName == name ? m_subject : Subject();
+        m_subjectName.clear();
+        m_subject.clear();
+        return Operation(guard(m_errors, &m_lostAccess, name, std::move(subject), std::move(task)),
+                         m_engine);
     }
     // An operation refused before anything was sent.
     Operation refuse(const QString &name, const QString &message) const
@@ -46,19 +61,26 @@ public:
     std::optional<Operation> requireIds(const QString &name,
                                         std::initializer_list<std::pair<const char *, QString>> ids) const
     {
+        m_subjectName = name;
+        m_subject.clear();
         for (const auto &[what, id] : ids) {
             if (id.trimmed().isEmpty()) {
                 return refuse(name, QCoreApplication::translate("StoreContext",
                                                                   "Nothing was sent: the %1 id is missing.")
                                         .arg(QString::fromLatin1(what)));
             }
+            m_subject.insert(QString::fromLatin1(what), id);
         }
         return std::nullopt;
     }
+    // The service's words for a member who is no longer on the board (or may not see the
+    // card) behind a request.
+    static bool isLostAccess(const std::exception &error, bool *cardOnly);
 
 private:
     template <typename T>
-    static QCoro::Task<Outcome> guard(ErrorLog *errors, QString name, QCoro::Task<T> task)
+    static QCoro::Task<Outcome> guard(ErrorLog *errors, const LostAccess *lostAccess, QString name,
+                                      Subject subject, QCoro::Task<T> task)
     {
         try {
             if constexpr (std::is_void_v<T>) {
@@ -71,10 +93,20 @@ private:
         } catch (const ReportedFailure &failure) {
             co_return Outcome::failure(failure.message);
         } catch (const std::exception &error) {
+            bool cardOnly = false;
+            if (*lostAccess && isLostAccess(error, &cardOnly)) {
+                if (const std::optional<QString> line = (*lostAccess)(subject, cardOnly)) {
+                    co_return Outcome::failure(
+                        errors->record(ErrorLog::Kind::Authorization, name, *line));
+                }
+            }
             co_return Outcome::failure(errors->record(name, error));
         }
     }
 
+    LostAccess m_lostAccess;
+    mutable QString m_subjectName;
+    mutable Subject m_subject;
     TrelloAPI *m_api;
     ErrorLog *m_errors;
     const SessionArea *m_session = nullptr;

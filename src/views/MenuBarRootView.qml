@@ -164,6 +164,16 @@ FocusScope {
         }
     }
 
+    // A board the member lost access to leaves the list; its screen closes with it.
+    Connections {
+        target: AppState.boards
+        function onBoardDropped(boardID: string): void {
+            const open = root.boardScreen()
+            if (open !== null && (open as BoardDetailView).board.id === boardID)
+                root.closeBoard()
+        }
+    }
+
     // The shell opens a board as a click on its row would (the test commands do).
     Connections {
         target: Shell

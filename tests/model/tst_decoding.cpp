@@ -104,6 +104,15 @@ void TestDecoding::table_data()
         << QByteArray(R"([{"id":"a","type":"commentCard","date":"2024-03-05T14:07:09+02:00",
              "data":{"text":"hi","card":{"id":"c"}},"memberCreator":null}])")
         << QString();
+    QTest::newRow("comment, author by id alone, author without a name, no date")
+        << u"comments"_s
+        << QByteArray(R"([{"id":"a","date":"2024-03-05T14:07:09Z","data":{"text":"hi"},"memberCreator":{"id":"m"}},
+             {"id":"b","data":{"text":"edited"},"memberCreator":{"id":"m","username":null}}])")
+        << QString();
+    QTest::newRow("comment, author not an object")
+        << u"comments"_s
+        << QByteArray(R"([{"id":"a","date":"2024-03-05T14:07:09Z","data":{"text":"hi"},"memberCreator":"m"}])")
+        << u"TrelloComment.memberCreator"_s;
     QTest::newRow("comment, data.text missing")
         << u"comments"_s
         << QByteArray(R"([{"id":"a","date":"2024-03-05T14:07:09Z","data":{"card":{}}}])")

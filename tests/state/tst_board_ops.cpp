@@ -94,7 +94,8 @@ void TestBoardOps::cardPositions_data()
     QTest::newRow("end of a list") << "x:65536 y:131072" << "" << "196608.0" << false;
     QTest::newRow("before the first card") << "x:16384 y:32768" << "x" << "8192.0" << false;
     QTest::newRow("before a first card at 1") << "x:1 y:2" << "x" << "0.5" << false;
-    QTest::newRow("between close cards") << "x:100 y:100.5" << "y" << "100.25" << true;
+    QTest::newRow("between close cards, renumbered") << "x:100 y:100.5" << "y" << "100.25" << true;
+    QTest::newRow("between close cards, kept") << "x:100 y:100.5" << "y" << "100.25" << false;
     QTest::newRow("unknown target goes last") << "x:10" << "nope" << "65546.0" << false;
     QTest::newRow("near 2^47") << "x:140737488355328" << "" << "140737488420864.0" << false;
 }
@@ -112,8 +113,9 @@ void TestBoardOps::cardPositions()
     }
     m_server->route("GET", "/1/lists/src/cards", Response::json(cardsJson(u"src"_s, {{u"m"_s, 5}})));
     m_server->route("GET", "/1/lists/dst/cards", Response::json(cardsJson(u"dst"_s, cards)));
+    // A renumbering service answers with the position it stored, not the one sent.
     m_server->route("PUT", "/1/cards/m",
-                    Response::json(one(cardJson(u"m"_s, u"dst"_s, sent.toDouble()))));
+                    Response::json(one(cardJson(u"m"_s, u"dst"_s, reloads ? 2 : sent.toDouble()))));
     auto state = scriptedStore();
     await(state->cards()->refreshCards(u"src"_s));
     await(state->cards()->refreshCards(u"dst"_s));
@@ -158,8 +160,8 @@ void TestBoardOps::ignoredMoves()
 
 void TestBoardOps::crowdedMoveFetchesRenumbering()
 {
-    // Keep dropping the last card on top until the gap closes; the service renumbers and the
-    // store must end with exactly the service's positions.
+    // Keep dropping the last card (and list) on top until the gap closes; the service renumbers
+    // at its own threshold and the store must end with exactly the service's positions.
     sandbox::Emulator service;
     QVERIFY(service.start() > 0);
     auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
@@ -185,6 +187,16 @@ void TestBoardOps::crowdedMoveFetchesRenumbering()
     for (qsizetype i = 0; i < local.size(); ++i) {
         QCOMPARE(local[i].id, q(served[i].first));
         QCOMPARE(local[i].pos, served[i].second);
+    }
+    for (int round = 0; round < 40; ++round) {
+        const auto lists = state->boards()->lists().value(board);
+        await(state->boards()->moveList(lists.last().id, lists.first().id));
+    }
+    const auto servedLists = service.listPositions(board.toStdString());
+    const auto localLists = state->boards()->lists().value(board);
+    QCOMPARE(localLists.size(), qsizetype(servedLists.size()));
+    for (qsizetype i = 0; i < localLists.size(); ++i) {
+        QCOMPARE(localLists[i].pos, servedLists[i].second);
     }
 }
 

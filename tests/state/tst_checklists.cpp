@@ -58,7 +58,7 @@ const QJsonArray ThreeChecklists{
     checklistJson(u"late"_s, 300, {checkItemJson(u"l1"_s, u"complete"_s, 1)}),
     checklistJson(u"first"_s, 100,
                   {checkItemJson(u"f2"_s, u"incomplete"_s, 2), checkItemJson(u"f1"_s, u"complete"_s, 1),
-                   checkItemJson(u"f3"_s, u"unknown"_s, 3)}),
+                   checkItemJson(u"f3"_s, u"unknown"_s, 1)}),
     checklistJson(u"middle"_s, 200, {})};
 } // namespace
 
@@ -71,9 +71,9 @@ void TestChecklists::orderTicksAndBadge()
     await(rig.state->details()->refreshChecklists(CardID));
 
     QCOMPARE(ids(rig.state->details()->checklists().value(CardID)), (QStringList{u"first"_s, u"middle"_s, u"late"_s}));
-    // Items keep the service's order, whatever their positions.
+    // Items by position (the service answers them in creation order), equal ones by id.
     QCOMPARE(ids(rig.state->details()->checklists().value(CardID).first().checkItems),
-             (QStringList{u"f2"_s, u"f1"_s, u"f3"_s}));
+             (QStringList{u"f1"_s, u"f3"_s, u"f2"_s}));
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
     QVERIFY(rig.state->details()->loadingChecklists().isEmpty());
 
@@ -93,7 +93,7 @@ void TestChecklists::orderTicksAndBadge()
     const auto puts = rig.requests("PUT", ".*");
     QCOMPARE(puts.back().queryValue("state"), std::optional<std::string>("incomplete"));
     QCOMPARE(puts[puts.size() - 2].queryValue("state"), std::optional<std::string>("complete"));
-    QCOMPARE(states(*rig.state, u"first"_s), (QStringList{u"incomplete"_s, u"incomplete"_s, u"complete"_s}));
+    QCOMPARE(states(*rig.state, u"first"_s), (QStringList{u"incomplete"_s, u"complete"_s, u"incomplete"_s}));
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
 
     // Deleting items and checklists keeps the badge in step, down to nothing.

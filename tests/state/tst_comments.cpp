@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Comments and reactions against a scripted server: order, the batched reaction loads, what a
+// Comments and reactions against a scripted server: order, reactions fetched as rows come near, what a
 // reaction toggle does when its reload fails or nobody is signed in, and the comment badge.
 // What the chips and the menu send, and refusals in general, are checked through the views
 // and the fault matrix.
@@ -14,8 +14,7 @@ using sandbox::Response;
 class TestComments : public QObject {
     Q_OBJECT
 private slots:
-    void reactionBatches_data();
-    void reactionBatches();
+    void reactionsFollowTheRows();
     void orderAndSilentReactionFailures();
     void reactionReloadFails();
     void toggleWithoutMember();
@@ -35,81 +34,85 @@ QStringList ids(const QList<TrelloComment> &comments)
 {
     return harness::ids(comments);
 }
+
+// Every comment's row comes near the view: their reactions are fetched.
+void allNear(const AppState &state)
+{
+    for (const TrelloComment &comment : state.details()->comments().value(CardID)) {
+        state.details()->setReactionsWanted(comment.id, true);
+    }
+    const QList<TrelloComment> comments = state.details()->comments().value(CardID);
+    QTRY_VERIFY(std::all_of(comments.begin(), comments.end(), [&](const TrelloComment &c) {
+        return state.details()->reactions().contains(c.id);
+    }));
+}
 } // namespace
 
-void TestComments::reactionBatches_data()
+void TestComments::reactionsFollowTheRows()
 {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QList<int>>("batchSizes");
-    QTest::newRow("45 comments") << 45 << QList<int>{6, 6, 6, 6, 6};
-    QTest::newRow("7 comments") << 7 << QList<int>{6, 1};
-}
-
-void TestComments::reactionBatches()
-{
-    QFETCH(int, count);
-    QFETCH(QList<int>, batchSizes);
+    // Loading the comments fetches no reactions; a comment's are fetched once its row comes
+    // near the view, each once and never more than six at a time; a row that leaves before its
+    // turn costs nothing, and a refresh fetches again only those near the view.
     ScriptedCard rig;
-    // The service's order is scrambled; comment i was written at minute i.
     QJsonArray comments;
-    for (int i = 0; i < count; ++i) {
-        const int minute = (i * 17) % count;
-        comments.append(commentJson(u"c%1"_s.arg(minute, 2, 10, QLatin1Char('0')), minuteDate(minute), u"text"_s));
+    const auto id = [](int i) { return u"c%1"_s.arg(i, 2, 10, QLatin1Char('0')); };
+    for (int i = 0; i < 30; ++i) {
+        comments.append(commentJson(id(i), minuteDate(i), u"text"_s));
     }
     rig.server.route("GET", CommentsPath.toStdString(), Response::json(json(comments)));
     Response slow = Response::json("[]");
-    slow.delay = std::chrono::milliseconds(120);
+    slow.delay = std::chrono::milliseconds(100);
     rig.server.route("GET", ReactionsPattern, slow);
+    DetailsArea &details = *rig.state->details();
+    await(details.refreshComments(CardID));
+    QVERIFY(rig.requests("GET", ReactionsPattern).empty());
 
-    await(rig.state->details()->refreshComments(CardID));
-
-    const QList<TrelloComment> stored = rig.state->details()->comments().value(CardID);
-    QCOMPARE(stored.size(), count);
-    for (qsizetype i = 1; i < stored.size(); ++i) {
-        QVERIFY(stored[i - 1].date > stored[i].date);
+    for (int i = 0; i < 14; ++i) {
+        details.setReactionsWanted(id(i), true);
     }
-    QVERIFY(rig.state->details()->loadingComments().isEmpty());
-
-    // Group the fetches as the server saw them: a request that arrived after every earlier one
-    // was answered opens the next batch. Inside a batch all requests must overlap.
+    details.setReactionsWanted(id(13), false);
+    QTRY_COMPARE(details.reactions().parents().size(), 13);
+    details.setReactionsWanted(id(0), true); // held already
+    QTest::qWait(150);
     const auto fetches = rig.requests("GET", ReactionsPattern);
-    QList<int> sizes;
-    auto batchStart = fetches.begin();
-    auto answeredBy = std::chrono::steady_clock::time_point::min();
-    for (auto it = fetches.begin(); it != fetches.end(); ++it) {
-        if (it != fetches.begin() && it->receivedAt > answeredBy) {
-            sizes.append(int(it - batchStart));
-            batchStart = it;
-        }
-        answeredBy = std::max(answeredBy, it->answeredAt);
-    }
-    if (!fetches.empty()) {
-        sizes.append(int(fetches.end() - batchStart));
-    }
-    QCOMPARE(sizes, batchSizes);
-    qsizetype index = 0;
-    for (int size : std::as_const(sizes)) {
-        auto lastArrival = std::chrono::steady_clock::time_point::min();
-        auto firstAnswer = std::chrono::steady_clock::time_point::max();
-        for (int i = 0; i < size; ++i, ++index) {
-            lastArrival = std::max(lastArrival, fetches[index].receivedAt);
-            firstAnswer = std::min(firstAnswer, fetches[index].answeredAt);
-        }
-        QVERIFY2(lastArrival < firstAnswer, "a batch was not in flight together");
-    }
-
-    // Exactly the 30 newest have reactions loaded.
     QStringList fetched;
     for (const auto &request : fetches) {
         fetched.append(q(request.path).section(u'/', 3, 3));
+        const auto overlapping = std::count_if(fetches.begin(), fetches.end(), [&](const auto &other) {
+            return other.receivedAt <= request.receivedAt && other.answeredAt > request.receivedAt;
+        });
+        QVERIFY(overlapping <= 6);
     }
     fetched.sort();
-    QStringList newest = ids(stored.mid(0, 30));
-    newest.sort();
-    QCOMPARE(fetched, newest);
-    for (const TrelloComment &comment : stored) {
-        QCOMPARE(rig.state->details()->reactions().contains(comment.id), newest.contains(comment.id));
+    QStringList wanted;
+    for (int i = 0; i < 13; ++i) {
+        wanted.append(id(i));
     }
+    QCOMPARE(fetched, wanted);
+
+    rig.server.clearRequests();
+    for (int i = 3; i < 13; ++i) {
+        details.setReactionsWanted(id(i), false);
+    }
+    await(details.refreshComments(CardID));
+    QTRY_COMPARE(rig.requests("GET", ReactionsPattern).size(), size_t(3));
+
+    // The service says little of the token's window is left: fetching waits for the window
+    // rather than spend what the user's own actions need.
+    rig.server.clearRequests();
+    Response scarce = Response::json("[]");
+    scarce.headers = {{"X-Rate-Limit-Api-Token-Interval-Ms", "10000"},
+                      {"X-Rate-Limit-Api-Token-Max", "100"},
+                      {"X-Rate-Limit-Api-Token-Remaining", "10"}};
+    rig.server.clearScript();
+    rig.server.route("GET", ReactionsPattern, scarce);
+    for (int i = 14; i < 30; ++i) {
+        details.setReactionsWanted(id(i), true);
+    }
+    QTRY_VERIFY(!rig.requests("GET", ReactionsPattern).empty());
+    QTest::qWait(400);
+    QVERIFY(rig.requests("GET", ReactionsPattern).size() <= 6);
+    QVERIFY(!rig.state->errors()->message());
 }
 
 void TestComments::orderAndSilentReactionFailures()
@@ -127,12 +130,13 @@ void TestComments::orderAndSilentReactionFailures()
                                                     commentJson(u"m2b"_s, may2, u"two b"_s),
                                                     commentJson(u"m2a"_s, may2, u"two a"_s)})));
     rig.server.route("GET", "/1/actions/m3/reactions",
-                     Response::json(json(QJsonArray{reactionJson(u"r1"_s, u"x"_s, u"👍"_s, u"thumbsup"_s)})));
+                     Response::json(json(QJsonArray{reactionJson(u"r1"_s, u"x"_s, u"👍"_s, u"+1"_s)})));
     rig.server.route("GET", "/1/actions/m2b/reactions", Response::text("server trouble", 500));
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
 
     rig.state->setErrorMessage(u"an earlier failure"_s);
     await(rig.state->details()->refreshComments(CardID));
+    allNear(*rig.state);
 
     QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
     QCOMPARE(rig.state->details()->reactions().value(u"m3"_s).size(), 1);
@@ -152,6 +156,7 @@ void TestComments::reactionReloadFails()
     rig.server.route("GET", "/1/actions/a1/reactions",
                      Response::json(json(QJsonArray{reactionJson(u"theirs"_s, u"someone"_s, u"❤️"_s, u"heart"_s)})));
     await(rig.state->details()->refreshComments(CardID));
+    allNear(*rig.state);
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
     rig.server.enqueue("GET", "/1/actions/a1/reactions", Response::text("busy", 503));
     await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
@@ -168,10 +173,11 @@ void TestComments::toggleWithoutMember()
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"a1"_s, minuteDate(1), u"hi"_s)})));
     rig.server.route("GET", "/1/actions/a1/reactions",
-                     Response::json(json(QJsonArray{reactionJson(u"r"_s, MemberID, u"👍"_s, u"thumbsup"_s)})));
+                     Response::json(json(QJsonArray{reactionJson(u"r"_s, MemberID, u"👍"_s, u"+1"_s)})));
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
     await(rig.state->details()->refreshComments(CardID));
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"thumbsup"_s, u"👍"_s));
+    allNear(*rig.state);
+    await(rig.state->details()->toggleReaction(u"a1"_s, u"+1"_s, u"👍"_s));
     QCOMPARE(rig.requests("POST", ".*").size(), size_t(1));
     QVERIFY(rig.requests("DELETE", ".*").empty());
 }
@@ -186,6 +192,7 @@ void TestComments::addEditDeleteAndBadge()
                      Response::json(json(QJsonArray{commentJson(u"old"_s, minuteDate(50), u"old"_s)})));
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
     await(rig.state->details()->refreshComments(CardID));
+    allNear(*rig.state);
 
     // A new comment goes first even when the service dates it earlier.
     rig.server.route("POST", "/1/cards/card1/actions/comments",
@@ -195,11 +202,16 @@ void TestComments::addEditDeleteAndBadge()
     QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
     QCOMPARE(rig.badges().comments, 1);
 
-    // An edited comment keeps its place.
+    // An edited comment keeps its place, and the author and date its answer leaves out.
+    const TrelloComment before = rig.state->details()->comments().value(CardID).at(1);
+    QVERIFY(before.memberCreator && before.date.isValid());
     rig.server.route("PUT", "/1/actions/old/text",
-                     Response::json(json(commentJson(u"old"_s, minuteDate(50), u"edited"_s))));
+                     Response::json(R"({"id":"old","data":{"text":"edited"},"memberCreator":{"id":"m"}})"));
     await(rig.state->details()->editComment(u"old"_s, u"edited"_s));
-    QCOMPARE(rig.state->details()->comments().value(CardID).at(1).data.text, u"edited"_s);
+    const TrelloComment after = rig.state->details()->comments().value(CardID).at(1);
+    QCOMPARE(after.data.text, u"edited"_s);
+    QCOMPARE(after.memberCreator, before.memberCreator);
+    QCOMPARE(after.date, before.date);
 
     // Deleting drops the comment and its reactions; the badge never goes below 0.
     rig.server.route("DELETE", "/1/actions/[^/]+", Response::json("{}"));

@@ -75,6 +75,8 @@ struct Fault {
     std::function<Response()> answer;
     QString says;  // what the banner must say
     bool okStatus; // a 2xx answer: operations without a result never read its body
+    // The member lost access: the banner names the board or card that goes, and only it goes.
+    bool lostAccess = false;
 };
 
 // The ids a cell needs; the service never changes during the matrix, so they hold throughout.
@@ -115,6 +117,8 @@ std::vector<Fault> faults()
     wrongShape += '}';
     return {
         {"401 invalid token", text("invalid token", 401), u"Trello API request failed (401): invalid token"_s, false},
+        {"401 lost board", text("unauthorized permission requested", 401), {}, false, true},
+        {"401 lost card", text("unauthorized card permission requested", 401), {}, false, true},
         {"400 invalid id", text("invalid id", 400), u"Trello API request failed (400): invalid id"_s, false},
         {"404", text("The requested resource was not found.", 404),
          u"Trello API request failed (404): The requested resource was not found."_s, false},
@@ -221,7 +225,7 @@ std::vector<Op> operations()
         {"toggleReaction", "toggleReaction", "POST",
          [](const Ids &i) { return "/1/actions/" + s(i.comment) + "/reactions"; }, false,
          [](AppState &a, const Ids &i, E) {
-             return a.details()->toggleReaction(i.comment, u"thumbsup"_s, u"\U0001F44D"_s);
+             return a.details()->toggleReaction(i.comment, u"+1"_s, u"\U0001F44D"_s);
          }},
         {"refreshChecklists", "refreshChecklists", "GET",
          [](const Ids &i) { return "/1/cards/" + s(i.card) + "/checklists"; }, true,
@@ -378,6 +382,44 @@ void TestFaultMatrix::cell()
     if (ignoresBody) {
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QVERIFY2(message.isEmpty(), qPrintable(message));
+    } else if (kind.lostAccess) {
+        // What goes: the board named (with everything held, all of it this board's), or the
+        // card named with its details. Operations that name neither say the service's words.
+        QVERIFY(!outcome.ok);
+        Held expected = before;
+        const QString named = message.section(u'“', 1).section(u'”', 0, 0);
+        if (message == u"You no longer have access to “%1”."_s.arg(named)) {
+            const auto board = std::find_if(before.boards.begin(), before.boards.end(),
+                                            [&](const TrelloBoard &b) { return b.name == named; });
+            if (board != before.boards.end()) {
+                expected = Held();
+                expected.boards = KeyedCollection<TrelloBoard>::without(before.boards, board->id);
+            } else {
+                QString card;
+                for (auto &cards : expected.cards) {
+                    for (const TrelloCard &c : cards) {
+                        card = c.name == named ? c.id : card;
+                    }
+                    cards.removeIf([&](const TrelloCard &c) { return c.name == named; });
+                }
+                QVERIFY2(!card.isEmpty(), qPrintable(message));
+                for (const TrelloComment &comment : before.comments.value(card)) {
+                    expected.reactions.remove(comment.id);
+                }
+                expected.comments.remove(card);
+                expected.checklists.remove(card);
+                expected.attachments.remove(card);
+            }
+        } else {
+            QVERIFY2(message.contains(u"(401): unauthorized"_s), qPrintable(message));
+        }
+        const QStringList namingNothing{u"startup"_s, u"saveCredentials"_s, u"saveDraftCredentials"_s,
+                                        u"handleAuthCallback"_s, u"refreshBoards"_s, u"createBoard"_s};
+        QVERIFY2(message.startsWith(u"You no longer"_s) != namingNothing.contains(QString::fromLatin1(op.name)),
+                 qPrintable(message));
+        QCOMPARE(state->errors()->entries().back().operation, QString::fromLatin1(op.loggedAs));
+        const Held after(*state);
+        QVERIFY2(after.differences(expected).isEmpty(), qPrintable(after.differences(expected).join(u", "_s)));
     } else {
         QVERIFY(!outcome.ok);
         QVERIFY2(message.contains(kind.says), qPrintable(message));

@@ -77,8 +77,7 @@ FocusScope {
     }
 
     // Moments for the benchmarks (see Shell.note): the first frame with the editor, the first
-    // frame with everything it loads side by side, the one with the last checklist, and the
-    // one after the last batch of the reactions, which follow the comments.
+    // frame with everything it loads side by side, and the one with the last checklist.
     property int sectionsBuilt: 0
     readonly property bool detailsIn: sectionsBuilt === 5
                                       && AppState.details.commentsModel(card.id).loaded
@@ -86,9 +85,7 @@ FocusScope {
                                       && AppState.details.attachmentsModel(card.id).loaded
                                       && AppState.boards.labelsModel(card.idBoard).loaded
                                       && AppState.boards.membersModel(card.idBoard).loaded
-    readonly property bool reactionsIn: detailsIn && !AppState.details.loadingComments.includes(card.id)
     onDetailsInChanged: if (detailsIn) noteNextFrame("editor details drawn")
-    onReactionsInChanged: if (reactionsIn) noteNextFrame("editor reactions drawn")
     // (Set while a frame is being drawn, after its layout: the rows show in the frame after.)
     onCommentRowsWantedChanged: if (commentRowsWanted) Qt.callLater(noteNextFrame, "editor comment rows drawn") // qmllint disable type
     function noteNextFrame(event: string): void {
@@ -419,6 +416,9 @@ FocusScope {
                         card: editor.card
                         rowsWanted: editor.commentRowsWanted
                         rowsMadeAtOnce: editor.commentRowsAtOnce
+                        // (parent: the Loader; the section has a `comments` of its own)
+                        viewTop: scroller.contentY - parent.y
+                        viewHeight: scroller.height
                     }
                 }
                 // qmllint enable unqualified

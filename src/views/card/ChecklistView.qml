@@ -31,11 +31,6 @@ Rectangle {
 
     readonly property var items: checklist.checkItems ? Array.from(checklist.checkItems) : []
     readonly property int doneCount: items.filter(item => item.state === "complete").length
-    // By position; equal positions keep the stored order (the engine's sort is not stable, so
-    // the stored index breaks ties).
-    readonly property var sortedItems: items.map((item, i) => ({ item: item, i: i }))
-                                            .sort((a, b) => a.item.pos - b.item.pos || a.i - b.i)
-                                            .map(entry => entry.item)
     readonly property bool canAddItem: newItemName.trim() !== "" && newItemName.trim() !== itemInFlight
     readonly property bool canRename: editingItemName.trim() !== ""
 
@@ -209,7 +204,7 @@ Rectangle {
             objectName: "items"
             // Rows by index, so that a tick or a rename keeps the rows (and the keyboard focus
             // on them) and only changes what they show.
-            model: view.sortedItems.length
+            model: view.items.length
 
             // Qt 6.4's linter cannot see this file's ids from inside a delegate.
             // qmllint disable unqualified
@@ -217,8 +212,8 @@ Rectangle {
                 id: slot
                 required property int index
                 // (The rows go a moment after the items do.)
-                readonly property var modelData: index < view.sortedItems.length
-                                                 ? view.sortedItems[index]
+                readonly property var modelData: index < view.items.length
+                                                 ? view.items[index]
                                                  : ({ id: "", name: "", state: "", pos: 0 })
                 readonly property bool complete: modelData.state === "complete"
                 readonly property bool editing: view.editingItemID === modelData.id

@@ -207,6 +207,10 @@ ColumnLayout {
     // (none when they are still out of view: scrolling towards them then does not stall).
     property bool rowsWanted: true
     property int rowsMadeAtOnce: 10
+    // The part of the section in view (its top in the section's coordinates, and its height):
+    // a row within a screen of it has its reactions fetched. All of it by default.
+    property real viewTop: 0
+    property real viewHeight: Infinity
     Timer {
         interval: 16
         repeat: true
@@ -225,6 +229,13 @@ ColumnLayout {
             active: index < section.rowsMade
             asynchronous: index >= section.rowsMadeAtOnce
             Layout.fillWidth: true
+            // Within a screen of the view: the row's reactions are fetched.
+            readonly property bool nearView: slot.status === Loader.Ready
+                                             && slot.y + slot.height > section.viewTop - section.viewHeight
+                                             && slot.y < section.viewTop + 2 * section.viewHeight
+            onNearViewChanged: AppState.details.setReactionsWanted(slot.record.id, slot.nearView)
+            Component.onCompleted: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, true)
+            Component.onDestruction: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, false)
             sourceComponent: CommentRow {
                 objectName: "commentRow"
                 comment: slot.record

@@ -20,9 +20,9 @@ Flow {
     // The chips: [{id, shortName, native, count, mine}], worked out again after every change.
     property var groups: []
 
-    // Groups the reactions by their emoji character(s), in order of first appearance. A
-    // reaction without an emoji, or whose emoji has no character, is left out; a group is
-    // sent under the short name of its first reaction.
+    // Groups the reactions by the emoji's primary short name (the one the service answers
+    // with; skin tones share it), in order of first appearance, shown with the first one's
+    // character. A reaction without an emoji, or whose emoji has no character, is left out.
     function groupReactions(model: KeyedListModel, member: string): var {
         const found = []
         const byKey = new Map()
@@ -31,12 +31,11 @@ Flow {
             const emoji = reaction.emoji
             if (emoji === undefined || emoji === null || !emoji.native)
                 continue
-            let group = byKey.get(emoji.native)
+            const key = emoji.shortName ? emoji.shortName : emoji.native
+            let group = byKey.get(key)
             if (group === undefined) {
-                group = { id: emoji.native, native: emoji.native,
-                          shortName: emoji.shortName ? emoji.shortName : emoji.native,
-                          count: 0, mine: false }
-                byKey.set(emoji.native, group)
+                group = { id: key, native: emoji.native, shortName: key, count: 0, mine: false }
+                byKey.set(key, group)
                 found.push(group)
             }
             group.count += 1
@@ -77,7 +76,7 @@ Flow {
         AppState.details.toggleReaction(commentID, shortName, character)
     }
 
-    // The add-reaction menu's items: "👍  :thumbsup:", and what choosing one does.
+    // The add-reaction menu's items: "👍  :+1:", and what choosing one does.
     function openMenu(): void {
         const menu = menuComponent.createObject(bar)
         menu.closed.connect(function () { menu.destroy() })
@@ -186,9 +185,10 @@ Flow {
         Menu {
             id: menu
             objectName: "addReactionMenu"
-            // The six offered at once; 👍 goes to the service under its alias.
+            // The six offered at once, by their primary short names: the service refuses
+            // aliases (👍 is "+1", never "thumbsup").
             readonly property var quickReactions: [
-                { shortName: "thumbsup", native: "👍" },
+                { shortName: "+1", native: "👍" },
                 { shortName: "heart", native: "❤️" },
                 { shortName: "joy", native: "😂" },
                 { shortName: "tada", native: "🎉" },

@@ -175,12 +175,14 @@ Item {
             const last = section.comments.count - 1
             const oldest = section.comments.get(last)
             const me = AppState.session.member.id
-            // 👍, ❤️, 👍 from three members, the heart the signed-in member's; then reactions
-            // without an emoji or without its character.
+            // The rows' own first fetch is done, so the answer below goes to the refresh's.
+            tryVerify(function () { return AppState.details.reactionsModel(oldest.id).loaded })
+            // 👍, ❤️, 👍🏽 from three members (one primary name, +1, for both thumbs), the heart the
+            // signed-in member's; then reactions without an emoji or without its character.
             Sandbox.failNext("GET", "/1/actions/" + oldest.id + "/reactions", 200, JSON.stringify([
-                { id: "r1", idMember: "other1", emoji: { native: "👍", shortName: "thumbsup" } },
+                { id: "r1", idMember: "other1", emoji: { native: "👍", shortName: "+1" } },
                 { id: "r2", idMember: me, emoji: { native: "❤️", shortName: "heart" } },
-                { id: "r3", idMember: "other2", emoji: { native: "👍", shortName: "+1" } },
+                { id: "r3", idMember: "other2", emoji: { native: "👍🏽", shortName: "+1" } },
                 { id: "r4", idMember: "other3" },
                 { id: "r5", idMember: "other4", emoji: { shortName: "ghost" } },
                 { id: "r6", idMember: "other5", emoji: { native: "", shortName: "blank" } }
@@ -193,12 +195,12 @@ Item {
             const reactionPath = "/1/actions/" + oldest.id + "/reactions"
             mouseClick(chips(row)[0])
             tryVerify(function () { return Sandbox.requests("POST", reactionPath).length === 1 })
-            compare(Sandbox.requests("POST", reactionPath)[0].shortName, "thumbsup")
+            compare(Sandbox.requests("POST", reactionPath)[0].shortName, "+1")
             // The service's own list comes back: the seeded 🤔 and the member's 👍.
             chipsRead(row, ["🤔 1", "👍 1 mine"])
 
-            // The menu's 👍 matches the service's character: it takes the member's reaction back,
-            // then adds it.
+            // The menu's 👍 goes by the primary name, as the service's answer does: it takes the
+            // member's reaction back, then adds it.
             let menu = openedMenu(row, "addReactionButton", "addReactionMenu")
             mouseClick(menu.itemAt(0))
             tryVerify(function () { return Sandbox.requests("DELETE", reactionPath + "/.*").length === 1 })
@@ -206,7 +208,7 @@ Item {
             menu = openedMenu(row, "addReactionButton", "addReactionMenu")
             mouseClick(menu.itemAt(0))
             tryVerify(function () { return Sandbox.requests("POST", reactionPath).length === 2 })
-            compare(Sandbox.requests("POST", reactionPath)[1].shortName, "thumbsup")
+            compare(Sandbox.requests("POST", reactionPath)[1].shortName, "+1")
             chipsRead(row, ["🤔 1", "👍 1 mine"])
 
             // By keyboard: the focus stays on a chip that is made again, and goes to the add
@@ -221,6 +223,26 @@ Item {
             chipsRead(row, ["🤔 2 mine"])
             verify(findChild(row, "addReactionButton").activeFocus)
             compare(AppState.errorMessage, "")
+        }
+
+        function test_reactionsFollowTheView() {
+            // Rows far from the view fetch no reactions; each fetches its own as the view comes
+            // near, once.
+            const card = cardsByName["Comment reactions"]
+            AppState.details.release(card.id)
+            const section = createTemporaryObject(sectionComponent, host,
+                                                  { card: card, viewTop: 5000, viewHeight: 400 })
+            const pattern = "/1/actions/.*/reactions"
+            const before = Sandbox.requests("GET", pattern).length
+            waitFor(AppState.details.refreshComments(section.cardID))
+            const count = rows(section).length
+            verify(count > 0)
+            wait(150)
+            compare(Sandbox.requests("GET", pattern).length, before)
+            section.viewTop = 0
+            tryVerify(function () { return Sandbox.requests("GET", pattern).length === before + count })
+            wait(150)
+            compare(Sandbox.requests("GET", pattern).length, before + count)
         }
 
         function test_ownComments() {
