@@ -147,6 +147,7 @@ static void BM_RefreshVisibleLargeSeed(benchmark::State &state)
     QTemporaryDir dir;
     sandbox::Options options;
     options.seed = sandbox::Seed::Large;
+    options.rateLimits.reset(); // measures the client's own speed, not the service's limits
     sandbox::Emulator service(options);
     service.start();
     auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);
@@ -239,6 +240,7 @@ static void BM_OpenAndCloseDetails1000Cards(benchmark::State &state)
     QTemporaryDir dir;
     sandbox::Options options;
     options.seed = sandbox::Seed::Large;
+    options.rateLimits.reset(); // measures the client's own speed, not the service's limits
     sandbox::Emulator service(options);
     service.start();
     auto store = makeStore(service.baseUrl(), service.apiKey(), service.token(), dir);

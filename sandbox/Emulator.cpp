@@ -281,10 +281,11 @@ Response Emulator::dispatch(const RecordedRequest &request)
     }
 
     // Past the credentials, every answer carries the limits' headers (when they are on).
-    std::optional<Response> refused = m_limiter ? m_limiter->admit(request.path) : std::nullopt;
+    std::optional<Response> refused =
+        m_limiter ? m_limiter->admit(request.path, *token, memberId) : std::nullopt;
     const auto withLimits = [&](Response response) {
         if (m_limiter) {
-            const auto headers = m_limiter->headers(request.path);
+            const auto headers = m_limiter->headers(*token, memberId);
             response.headers.insert(response.headers.end(), headers.begin(), headers.end());
         }
         return response;

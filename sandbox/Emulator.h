@@ -40,8 +40,9 @@ struct Options {
     std::string apiKey = kDemoKey;
     std::string token = kDemoToken;
     std::chrono::milliseconds latency{0};
-    // None: no limits and no X-Rate-Limit headers (the demo). Tests switch them on.
-    std::optional<RateLimits> rateLimits;
+    // The service's limits, on as they are at the service. None: no limits and no
+    // X-Rate-Limit headers, for a test that needs many requests at once and says why.
+    std::optional<RateLimits> rateLimits = RateLimits{};
     // The demo's service runs inside the program: its threads then yield to the program's.
     bool backgroundPriority = false;
 };

@@ -17,8 +17,9 @@
 namespace sandbox {
 
 namespace {
-// httplib parses multipart bodies itself and then keeps no raw body. Requests are recorded
-// byte for byte, so a multipart content type is hidden from httplib until the body is read.
+// httplib parses multipart bodies itself and then keeps no raw body, and refuses form bodies
+// over 8 KB (413). Requests are recorded byte for byte and form bodies may be long, as the
+// service's are, so those content types are hidden from httplib until the body is read.
 constexpr const char *kHiddenContentType = "X-Loopback-Content-Type";
 
 // Once per thread. On Linux a thread has a nice value of its own; elsewhere this does nothing.
@@ -99,8 +100,20 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
     // client's delayed acknowledgement add some 40 ms to every answer.
     m_server->set_tcp_nodelay(true);
     m_server->set_payload_max_length(256u * 1024 * 1024);
+    // httplib refuses a request line over 8,192 bytes with 414, as the service's edge refuses
+    // URLs over about 8.2 KB; it says so in a line of text rather than an empty body.
+    m_server->set_error_handler(httplib::Server::HandlerWithResponse(
+        [](const httplib::Request &, httplib::Response &res) {
+            if (res.status != 414) {
+                return httplib::Server::HandlerResponse::Unhandled;
+            }
+            res.set_content("URI Too Long", "text/plain; charset=utf-8");
+            return httplib::Server::HandlerResponse::Handled;
+        }));
     m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
-        if (req.is_multipart_form_data()) {
+        if (req.is_multipart_form_data() ||
+            req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) ==
+                0) {
             // The request object is ours to edit at this point; httplib only hands it out const.
             auto &headers = const_cast<httplib::Request &>(req).headers;
             const std::string original = req.get_header_value("Content-Type");

@@ -87,8 +87,11 @@ store::PosRequest position(const std::string &text)
 std::optional<std::optional<QDateTime>> parseDue(const std::string &text)
 {
     const std::string value = trimmed(text);
-    if (value.empty() || value == "null") {
+    if (value == "null") {
         return std::optional<QDateTime>();
+    }
+    if (value.empty()) {
+        return std::nullopt; // not known to clear: one report saw the service take it as a bad date
     }
     QString qtext = json::str(value);
     if (qtext.endsWith(u" UTC"_s)) {

@@ -71,7 +71,8 @@ template <typename T> T &need(std::map<std::string, T> &map, const std::string &
 // A position parameter, or the JSON "Invalid position." answer.
 store::PosRequest position(const std::string &text);
 // Dates the way the service reads them: ISO 8601 with or without fraction and zone, or
-// "yyyy-MM-dd HH:mm:ss UTC". An empty text or "null" clears (nullopt in the outer optional).
+// "yyyy-MM-dd HH:mm:ss UTC". "null" clears (an empty inner optional); a bad date and an empty
+// text give nullopt.
 std::optional<std::optional<QDateTime>> parseDue(const std::string &text);
 
 } // namespace sandbox::routes

@@ -21,9 +21,12 @@ const char *const kUsage =
     "  --token TOKEN    the token to accept (default: the demo token); \"-\" reads it from\n"
     "                   the first line of standard input, off the command line\n"
     "  --latency-ms N   answer N ms after each request arrives\n"
-    "  --rate-limit N   the service's limits (300 requests per key and 10 s, 100 per\n"
-    "                   900 s on /1/members/...) with N per token and 10 s; 100 is the\n"
-    "                   service's figure. 0 = no limits and no X-Rate-Limit headers\n"
+    "  --rate-limit N   the service's limits (300 requests per key and 200 per member\n"
+    "                   in 10 s, 100 per 900 s on /1/members/{id}) with N per token and\n"
+    "                   10 s (default 100, the service's figure). 0 = no limits and no\n"
+    "                   X-Rate-Limit headers\n"
+    "  --key-spent N    N of the key's 300 requests in every 10 s are taken by its other\n"
+    "                   users, as when many people run a program with a built-in key\n"
     "  --help           show this text\n"
     "\n"
     "The demo pair is printed by --help only:\n";
@@ -44,6 +47,7 @@ int main(int argc, char **argv)
 {
     sandbox::Options options;
     int port = 0;
+    int keySpent = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -78,6 +82,8 @@ int main(int argc, char **argv)
         } else if (arg == "--latency-ms") {
             good = number(value, 0, 600000, n);
             options.latency = std::chrono::milliseconds(n);
+        } else if (arg == "--key-spent") {
+            good = number(value, 0, sandbox::RateLimits{}.perKey, keySpent);
         } else if (arg == "--rate-limit") {
             good = number(value, 0, 1000000, n);
             options.rateLimits.reset();
@@ -94,6 +100,10 @@ int main(int argc, char **argv)
             std::cerr << "stavelin-sandbox: bad value for " << arg << "\n";
             return 2;
         }
+    }
+
+    if (options.rateLimits) {
+        options.rateLimits->keySpentByOthers = keySpent;
     }
 
     // Every thread started from here on inherits the blocked signals, so only sigwait sees them.

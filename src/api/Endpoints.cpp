@@ -99,7 +99,7 @@ QCoro::Task<TrelloCard> TrelloAPI::updateCard(const QString &id, std::optional<Q
         query.append({u"desc"_s, *desc});
     }
     if (clearDue) {
-        query.append({u"due"_s, QString()});
+        query.append({u"due"_s, u"null"_s}); // the documented way; an empty value may be refused
     } else if (due) {
         query.append({u"due"_s, RequestText::date(*due)});
     }

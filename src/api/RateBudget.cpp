@@ -10,9 +10,11 @@ using namespace Qt::StringLiterals;
 using std::chrono::milliseconds;
 
 namespace {
-// The headers' prefixes, by scope.
+// The headers' prefixes, by scope; the member route has none.
 constexpr const char *HeaderPrefix[] = {"X-Rate-Limit-Api-Token-", "X-Rate-Limit-Api-Key-",
-                                        "X-Rate-Limit-Member-"};
+                                        "X-Rate-Limit-Member-", nullptr};
+constexpr RateBudget::Scope AllScopes[] = {RateBudget::Token, RateBudget::Key, RateBudget::Member,
+                                           RateBudget::MemberRoute};
 
 milliseconds roundedUp(RateBudget::Clock::duration duration)
 {
@@ -21,13 +23,16 @@ milliseconds roundedUp(RateBudget::Clock::duration duration)
 }
 } // namespace
 
-std::array<RateBudget::Limit, 3> RateBudget::defaults()
+std::array<RateBudget::Limit, 4> RateBudget::defaults()
 {
-    // The service's documented windows, until its headers say otherwise.
-    std::array<Limit, 3> limits;
+    // The service's documented windows, until its headers say otherwise; the member route's
+    // figures come from its guide alone.
+    std::array<Limit, 4> limits;
     limits[Token].window = milliseconds(10000);
     limits[Key].window = milliseconds(10000);
-    limits[Member].window = milliseconds(900000);
+    limits[Member].window = milliseconds(10000);
+    limits[MemberRoute].window = milliseconds(900000);
+    limits[MemberRoute].max = 100;
     return limits;
 }
 
@@ -36,9 +41,13 @@ milliseconds RateBudget::Pause::left(Clock::time_point now) const
     return roundedUp(until - now);
 }
 
-bool RateBudget::isMemberPath(const QString &path)
+bool RateBudget::isMemberRoute(const QString &path)
 {
-    return path.startsWith(u"members/"_s);
+    if (!path.startsWith(u"members/"_s)) {
+        return false;
+    }
+    const qsizetype slash = path.indexOf(u'/', 8);
+    return path.size() > 8 && (slash < 0 || slash == path.size() - 1);
 }
 
 void RateBudget::Limit::prune(Clock::time_point now)
@@ -82,10 +91,10 @@ std::optional<RateBudget::Pause> RateBudget::pauseFor(Scope scope, Clock::time_p
 
 std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::time_point now)
 {
-    const bool member = isMemberPath(path);
+    const bool memberRoute = isMemberRoute(path);
     std::optional<Pause> paused;
-    for (const Scope scope : {Token, Key, Member}) {
-        if (scope == Member && !member) {
+    for (const Scope scope : AllScopes) {
+        if (scope == MemberRoute && !memberRoute) {
             continue;
         }
         Limit &limit = m_limits[scope];
@@ -97,9 +106,9 @@ std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::t
     if (paused) {
         return paused;
     }
-    for (const Scope scope : {Token, Key, Member}) {
+    for (const Scope scope : AllScopes) {
         const Limit &limit = m_limits[scope];
-        if ((scope != Member || member) && limit.max > 0 &&
+        if ((scope != MemberRoute || memberRoute) && limit.max > 0 &&
             int(limit.counted.size()) >= limit.max) {
             return pauseFor(scope, limit.freeAt(1), now);
         }
@@ -109,9 +118,9 @@ std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::t
 
 void RateBudget::sent(const QString &path, Clock::time_point now)
 {
-    const bool member = isMemberPath(path);
-    for (const Scope scope : {Token, Key, Member}) {
-        if (scope != Member || member) {
+    const bool memberRoute = isMemberRoute(path);
+    for (const Scope scope : AllScopes) {
+        if (scope != MemberRoute || memberRoute) {
             m_limits[scope].prune(now);
             m_limits[scope].counted.push_back(now);
         }
@@ -127,8 +136,11 @@ std::optional<RateBudget::Scope> RateBudget::refusedScope(const QByteArray &body
     if (code.startsWith(u"API_TOKEN_"_s)) {
         return Token;
     }
-    if (code == u"RATE_LIMIT_EXCEEDED"_s) {
+    if (code == u"MEMBER_LIMIT_EXCEEDED"_s) {
         return Member;
+    }
+    if (code == u"RATE_LIMIT_EXCEEDED"_s) { // "Exceeded rate limit to /1/member"
+        return MemberRoute;
     }
     return std::nullopt;
 }
@@ -137,7 +149,7 @@ std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const
                                                       int status, const QByteArray &body,
                                                       Clock::time_point now)
 {
-    const bool member = isMemberPath(path);
+    const bool memberRoute = isMemberRoute(path);
     std::optional<Scope> exhausted;
     for (const Scope scope : {Token, Key, Member}) {
         const QByteArray prefix(HeaderPrefix[scope]);
@@ -164,7 +176,7 @@ std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const
         while (qsizetype(limit.counted.size()) < used) {
             limit.counted.push_back(now);
         }
-        if (remaining <= 0 && !exhausted && (scope != Member || member)) {
+        if (remaining <= 0 && !exhausted) {
             exhausted = scope;
         }
     }
@@ -173,17 +185,17 @@ std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const
     }
     // The body names the limit; else the headers; else it counts as the token's.
     std::optional<Scope> scope = refusedScope(body);
-    if (!scope || (*scope == Member && !member)) {
+    if (!scope || (*scope == MemberRoute && !memberRoute)) {
         scope = exhausted.value_or(Token);
     }
     return pauseFor(*scope, now + m_limits[*scope].window + margin, now);
 }
 
-milliseconds RateBudget::waitFor(int requests, int memberRequests, Clock::time_point now)
+milliseconds RateBudget::waitFor(int requests, int memberRouteRequests, Clock::time_point now)
 {
     Clock::time_point ready = now;
-    for (const Scope scope : {Token, Key, Member}) {
-        const int cost = scope == Member ? memberRequests : requests;
+    for (const Scope scope : AllScopes) {
+        const int cost = scope == MemberRoute ? memberRouteRequests : requests;
         if (cost <= 0) {
             continue;
         }

@@ -15,11 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString percentEncoded(const QString &text)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
-
 // The outcome of a decode on a worker thread: exceptions do not cross QFuture cleanly.
 template <typename T> struct Decoded {
     std::optional<T> value;
@@ -84,17 +79,43 @@ QUrl TrelloAPI::makeURL(const QString &path, const QueryItems &extraQuery) const
     }
     url.setPath(basePath + path, QUrl::TolerantMode);
 
-    // Every name and value is percent-encoded on its own, so "&", "=", "#", "+" and spaces
-    // reach the service as part of the one value they belong to.
-    QString query = u"key="_s + percentEncoded(*m_apiKey) + u"&token="_s + percentEncoded(*m_token);
-    for (const auto &[name, value] : extraQuery) {
-        query += u'&' + percentEncoded(name) + u'=' + percentEncoded(value);
-    }
-    url.setQuery(query, QUrl::StrictMode);
+    QueryItems items{{u"key"_s, *m_apiKey}, {u"token"_s, *m_token}};
+    items.append(extraQuery);
+    url.setQuery(QString::fromLatin1(formEncoded(items)), QUrl::StrictMode);
     if (!url.isValid()) {
         throw TrelloAPIError::invalidURL();
     }
     return url;
+}
+
+QByteArray TrelloAPI::formEncoded(const QueryItems &items)
+{
+    // Every name and value is percent-encoded on its own, so "&", "=", "#", "+" and spaces
+    // reach the service as part of the one value they belong to.
+    QByteArray out;
+    for (const auto &[name, value] : items) {
+        if (!out.isEmpty()) {
+            out += '&';
+        }
+        out += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
+    }
+    return out;
+}
+
+QUrl TrelloAPI::placeParameters(Request &request) const
+{
+    const QUrl url = makeURL(request.path, request.query);
+    // The service's edge refuses URLs over about 8.2 KB (414). A long description or comment
+    // goes in a form body instead, which the service reads the same way. The key and token
+    // (about 110 bytes together) stay in the query, where they have always been.
+    const bool canCarryForm =
+        (request.method == "POST" || request.method == "PUT") && request.body.isEmpty();
+    if (!canCarryForm || url.toEncoded().size() <= maxURLBytes) {
+        return url;
+    }
+    request.body = formEncoded(request.query);
+    request.contentType = "application/x-www-form-urlencoded";
+    return makeURL(request.path, {});
 }
 
 TrelloAPIError TrelloAPI::refused(const RateBudget::Pause &pause, int status, const QString &body)
@@ -109,7 +130,7 @@ TrelloAPIError TrelloAPI::refused(const RateBudget::Pause &pause, int status, co
 
 QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
 {
-    const QUrl url = makeURL(request.path, request.query);
+    const QUrl url = placeParameters(request);
     // Remember the pair this request carries: the credentials may change while it is out.
     const QStringList secrets{*m_apiKey, *m_token};
     // Nothing goes out that the service would refuse for its rate limits.

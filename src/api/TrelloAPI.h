@@ -15,10 +15,11 @@
 #include <utility>
 
 // The one client of the service's REST interface. Every operation is a coroutine that sends
-// one request, with every parameter in the query (key and token first), and either returns the
-// decoded answer or throws TrelloAPIError. Several operations may be in flight at once; their
-// answers arrive in any order. The client keeps within the service's rate limits (RateBudget):
-// a request the service would refuse fails at once with a RateLimited error instead.
+// one request, with every parameter in the query (key and token first), or in a form body when
+// a long text would make the URL too long, and either returns the decoded answer or throws
+// TrelloAPIError. Several operations may be in flight at once; their answers arrive in any
+// order. The client keeps within the service's rate limits (RateBudget): a request the service
+// would refuse fails at once with a RateLimited error instead.
 class TrelloAPI : public QObject {
     Q_OBJECT
 public:
@@ -38,11 +39,11 @@ public:
     std::chrono::milliseconds timeout() const { return m_timeout; }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
-    // How long until this many requests (so many of them to the member routes) can go out
+    // How long until this many requests (so many of them to the member route) can go out
     // without the service refusing one; zero when they can go now.
-    std::chrono::milliseconds budgetWait(int requests, int memberRequests = 0)
+    std::chrono::milliseconds budgetWait(int requests, int memberRouteRequests = 0)
     {
-        return m_budget.waitFor(requests, memberRequests);
+        return m_budget.waitFor(requests, memberRouteRequests);
     }
 
     // Connection
@@ -125,7 +126,14 @@ private:
         QByteArray contentType;
     };
 
+    // The service's edge refuses longer URLs with 414 (it lets 8,000 bytes pass, not 8,200).
+    static constexpr qsizetype maxURLBytes = 8000;
+
     QUrl makeURL(const QString &path, const QueryItems &extraQuery) const;
+    // The request's URL; a POST or PUT whose URL would be too long carries its parameters in a
+    // form body instead.
+    QUrl placeParameters(Request &request) const;
+    static QByteArray formEncoded(const QueryItems &items);
     QCoro::Task<QByteArray> perform(Request request);
     template <typename T> QCoro::Task<T> fetch(Request request);
     QCoro::Task<> send(Request request);

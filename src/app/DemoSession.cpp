@@ -5,9 +5,24 @@
 #include "platform/LoginItem.h"
 #include "sandbox/Emulator.h"
 
+#include <algorithm>
+
+namespace {
+// The service's limits, on as at the service. STAVELIN_DEMO_KEY_SPENT gives the part of the
+// key's budget its other users take in every window: the built-in key is shared by everyone
+// who runs the program.
+sandbox::RateLimits demoLimits()
+{
+    sandbox::RateLimits limits;
+    limits.keySpentByOthers =
+        std::clamp(qEnvironmentVariableIntValue("STAVELIN_DEMO_KEY_SPENT"), 0, limits.perKey);
+    return limits;
+}
+} // namespace
+
 DemoSession::DemoSession(sandbox::Seed seed)
-    : m_emulator(std::make_unique<sandbox::Emulator>(
-          sandbox::Options{.seed = seed, .backgroundPriority = true})),
+    : m_emulator(std::make_unique<sandbox::Emulator>(sandbox::Options{
+          .seed = seed, .rateLimits = demoLimits(), .backgroundPriority = true})),
       m_folder(QDir::temp().filePath(QStringLiteral("stavelin-demo-XXXXXX")))
 {
     m_emulator->start(0);

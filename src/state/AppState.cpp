@@ -235,14 +235,12 @@ QCoro::Task<> AppState::doRefreshVisible(std::optional<QString> boardID)
         }
         limited = lost || ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited;
     };
-    // The member routes have a long window of their own: when it is spent, the board list
-    // waits for a later showing rather than holding up the open board.
-    if (m_api->budgetWait(1, 1) <= std::chrono::milliseconds(0)) {
-        try {
-            co_await m_boards->loadBoards();
-        } catch (const std::exception &error) {
-            note(error);
-        }
+    // The board list comes from a route nested under the member's, which the member route's
+    // long limit does not count.
+    try {
+        co_await m_boards->loadBoards();
+    } catch (const std::exception &error) {
+        note(error);
     }
     if (boardID && !limited) {
         try {

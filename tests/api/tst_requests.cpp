@@ -154,7 +154,7 @@ void TestRequests::endpoints_data()
         card);
     row("updateCard, clearDue wins over a date",
         call([](TrelloAPI &a) { return a.updateCard(u"c1"_s, {}, {}, due, true, {}, {}); }), "PUT",
-        u"/1/cards/c1"_s, {{u"due"_s, QString()}}, card);
+        u"/1/cards/c1"_s, {{u"due"_s, u"null"_s}}, card);
     row("updateCard, dueComplete false only",
         call([](TrelloAPI &a) { return a.updateCard(u"c1"_s, {}, {}, {}, false, false, {}); }),
         "PUT", u"/1/cards/c1"_s, {{u"dueComplete"_s, u"false"_s}}, card);

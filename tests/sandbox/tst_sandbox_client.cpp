@@ -101,6 +101,7 @@ void TestSandboxClient::cleanup()
 void TestSandboxClient::sampleAccountDecodes()
 {
     TrelloAPI &api = *m_api;
+    m_emulator->setRateLimits(std::nullopt); // the whole account at once: past any 10-s budget
     AWAIT_OK(me, api.validateCredentials());
     QCOMPARE(me.username, u"adalindqvist"_s);
     QVERIFY(me.avatarUrl.has_value());
@@ -186,6 +187,7 @@ void TestSandboxClient::rateLimits()
     const auto sentCount = [&e] { return e.requests().size(); };
 
     // Without the headers nothing is held back.
+    e.setRateLimits(std::nullopt);
     for (int i = 0; i < 6; ++i) {
         AWAIT_DONE(api.fetchLists(boardID));
     }
@@ -232,16 +234,34 @@ void TestSandboxClient::rateLimits()
     AWAIT_ERROR(crowded, api.fetchLists(boardID));
     QCOMPARE(crowded.status(), 0);
 
-    // The member routes' own limit holds back only those routes.
-    m_api->setCredentials(u"k"_s, u"t"_s); // another pair starts afresh...
-    m_api->setCredentials(QString::fromStdString(e.apiKey()), QString::fromStdString(e.token()));
+    // The member's short limit counts every route: what it would refuse is not sent.
+    const auto afresh = [&] {
+        m_api->setCredentials(u"k"_s, u"t"_s); // another pair starts afresh...
+        m_api->setCredentials(QString::fromStdString(e.apiKey()), QString::fromStdString(e.token()));
+    };
+    afresh();
+    limits = {};
+    limits.perMember = 2;
+    e.setRateLimits(limits);
+    AWAIT_DONE(api.fetchLists(boardID));
+    AWAIT_DONE(api.fetchLists(boardID));
+    AWAIT_ERROR(memberHeld, api.fetchLists(boardID));
+    QCOMPARE(memberHeld.status(), 0);
+
+    // The member route's long limit (no header tells it) holds back /1/members/{id} alone, not
+    // the routes nested under it.
+    afresh();
     limits = {};
     limits.perMemberRoute = 1;
     e.setRateLimits(limits);
-    AWAIT_DONE(api.fetchBoards());
-    AWAIT_ERROR(member, api.validateCredentials());
-    QCOMPARE(member.status(), 0);
+    AWAIT_DONE(api.validateCredentials());
+    AWAIT_ERROR(routeRefused, api.validateCredentials());
+    QCOMPARE(routeRefused.status(), 429);
+    AWAIT_ERROR(routeHeld, api.validateCredentials());
+    QCOMPARE(routeHeld.status(), 0);
     QVERIFY(api.budgetWait(1, 1) > std::chrono::milliseconds(800000));
+    QCOMPARE(api.budgetWait(1), std::chrono::milliseconds(0));
+    AWAIT_DONE(api.fetchBoards());
     AWAIT_DONE(api.fetchCards(QString::fromStdString(e.listId(board, "Ideas"))));
 }
 

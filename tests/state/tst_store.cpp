@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The store's core against the service emulation: start-up, credentials, the board list,
-// errors, loading flags and the persisted panel width.
+// errors, loading flags, the persisted panel width and texts too long for a URL.
 #include "StoreHarness.h"
 #include "sandbox/Emulator.h"
 
@@ -18,6 +18,7 @@ private slots:
     void clearingCredentials();
     void boardOrder();
     void expandedSurvivesRestart();
+    void longTextSaves();
 
 private:
     std::unique_ptr<sandbox::Emulator> m_service;
@@ -156,6 +157,50 @@ void TestStore::expandedSurvivesRestart()
     QVERIFY(restarted->isExpanded());
     QSettings stored(o.settingsFile, QSettings::IniFormat);
     QCOMPARE(stored.value(u"MenuBarIsExpanded"_s).toBool(), true);
+}
+
+// The service refuses URLs over about 8 KB (414), and 3,000 Cyrillic or CJK letters are
+// 18,000 or 27,000 bytes percent-encoded: such a description or comment goes in a form body.
+// The key and token stay in the query, and a short text stays there too.
+void TestStore::longTextSaves()
+{
+    sandbox::Emulator &e = *m_service;
+    auto state = makeStore(options(), *m_dir);
+    const std::string list = e.listId(e.boardId("Product Roadmap"), "In Progress");
+    const QString card = q(e.cardId(list, "Comment reactions"));
+    await(state->cards()->refreshCards(q(list)));
+    QString desc;
+    while (desc.size() < 3000) {
+        desc += u"Съешь же ещё этих мягких булок. "_s;
+    }
+    desc.truncate(3000);
+    const QString comment = QString(2999, QChar(0x6F22)) + u"&"_s;
+
+    const Outcome saved = await(state->cards()->updateCard(card, {}, desc));
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    QCOMPARE(saved.value.value<TrelloCard>().desc, desc);
+    const Outcome commented = await(state->details()->addComment(card, comment));
+    QVERIFY2(commented.ok, qPrintable(commented.error));
+    QCOMPARE(state->details()->comments().value(card).first().data.text, comment);
+    const Outcome shortOne = await(state->cards()->updateCard(card, {}, u"kurz"_s));
+    QVERIFY2(shortOne.ok, qPrintable(shortOne.error));
+
+    std::vector<sandbox::RecordedRequest> writes;
+    for (const auto &request : e.requests()) {
+        if (request.method != "GET") {
+            writes.push_back(request);
+        }
+    }
+    QCOMPARE(writes.size(), size_t(3));
+    const std::string credentials = "key=" + e.apiKey() + "&token=" + e.token();
+    for (const auto &request : {writes[0], writes[1]}) {
+        QCOMPARE(request.rawQuery, credentials);
+        QCOMPARE(request.header("content-type"), "application/x-www-form-urlencoded");
+    }
+    const auto &last = writes[2];
+    QCOMPARE(last.queryValue("desc"), std::optional<std::string>("kurz"));
+    QVERIFY(last.body.empty());
+    QVERIFY(!state->errors()->message());
 }
 
 QTEST_GUILESS_MAIN(TestStore)

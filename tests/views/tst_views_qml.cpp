@@ -189,6 +189,9 @@ private:
         m_emulator.reset();
         sandbox::Options options;
         options.seed = seed;
+        // Without the service's limits: one service serves every view test in turn, a few
+        // hundred requests in seconds. The store's and the end-to-end tests run with them.
+        options.rateLimits.reset();
         m_emulator = std::make_unique<sandbox::Emulator>(options);
         return m_emulator->start(port) > 0;
     }

@@ -90,7 +90,7 @@ Item {
                 { tag: "unchanged", due: null, edit: "", sent: {} },
                 { tag: "unchanged with due", due: due, edit: "", sent: { due: iso(due), dueComplete: "false" } },
                 // Off: cleared when there was one, and no completion either way.
-                { tag: "due off", due: due, edit: "dueSwitch", sent: { due: "" } },
+                { tag: "due off", due: due, edit: "dueSwitch", sent: { due: "null" } },
                 // On: 24 hours from the opening.
                 { tag: "due on", due: null, edit: "dueSwitch", sent: { due: "+24h", dueComplete: "false" } },
                 // A trimmed new title, the other list; a description typed and taken back is not sent.
