@@ -97,26 +97,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
 <context>
     <name>BoardDetailView</name>
     <message>
-        <source>Moved “%1” to the end of “%2”.</source>
-        <translation>„%1“ ans Ende von „%2“ verschoben.</translation>
-    </message>
-    <message>
-        <source>Moved “%1” before “%2”.</source>
-        <translation>„%1“ vor „%2“ verschoben.</translation>
-    </message>
-    <message>
-        <source>Moved “%1” after “%2”.</source>
-        <translation>„%1“ hinter „%2“ verschoben.</translation>
-    </message>
-    <message>
-        <source>Moved list “%1” before “%2”.</source>
-        <translation>Liste „%1“ vor „%2“ verschoben.</translation>
-    </message>
-    <message>
-        <source>Moved list “%1” after “%2”.</source>
-        <translation>Liste „%1“ hinter „%2“ verschoben.</translation>
-    </message>
-    <message>
         <source>Boards</source>
         <translation>Boards</translation>
     </message>
@@ -921,6 +901,29 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Create</source>
         <translation>Erstellen</translation>
+    </message>
+</context>
+<context>
+    <name>OpenBoard</name>
+    <message>
+        <source>Moved “%1” to the end of “%2”.</source>
+        <translation>„%1“ ans Ende von „%2“ verschoben.</translation>
+    </message>
+    <message>
+        <source>Moved “%1” before “%2”.</source>
+        <translation>„%1“ vor „%2“ verschoben.</translation>
+    </message>
+    <message>
+        <source>Moved “%1” after “%2”.</source>
+        <translation>„%1“ hinter „%2“ verschoben.</translation>
+    </message>
+    <message>
+        <source>Moved list “%1” before “%2”.</source>
+        <translation>Liste „%1“ vor „%2“ verschoben.</translation>
+    </message>
+    <message>
+        <source>Moved list “%1” after “%2”.</source>
+        <translation>Liste „%1“ hinter „%2“ verschoben.</translation>
     </message>
 </context>
 <context>

@@ -176,13 +176,13 @@ void TestStore::longTextSaves()
     desc.truncate(3000);
     const QString comment = QString(2999, QChar(0x6F22)) + u"&"_s;
 
-    const Outcome saved = await(state->cards()->updateCard(card, {}, desc));
+    const Outcome saved = await(state->cards()->updateCard(card, {{u"desc"_s, desc}}));
     QVERIFY2(saved.ok, qPrintable(saved.error));
     QCOMPARE(saved.value.value<TrelloCard>().desc, desc);
     const Outcome commented = await(state->details()->addComment(card, comment));
     QVERIFY2(commented.ok, qPrintable(commented.error));
     QCOMPARE(state->details()->comments().value(card).first().data.text, comment);
-    const Outcome shortOne = await(state->cards()->updateCard(card, {}, u"kurz"_s));
+    const Outcome shortOne = await(state->cards()->updateCard(card, {{u"desc"_s, u"kurz"_s}}));
     QVERIFY2(shortOne.ok, qPrintable(shortOne.error));
 
     std::vector<sandbox::RecordedRequest> writes;
