@@ -39,11 +39,11 @@ def wait_for(condition, message, timeout):
 
 SCREENS = ["board-list", "board", "card-editor", "settings", "tray-menu", "about"]
 LETTER = re.compile(r"[^\W\d_]")
-# Dates and times in the locale's own words ("Dec 9", "Mar 3, 2027", "16 Jan 2027", "9. Dez.",
-# "14:05", "2:05 PM").
+# Dates, times and the calendar's weekday heads in the locale's own words ("Dec 9", "Mar 3, 2027",
+# "16 Jan 2027", "9. Dez.", "14:05", "2:05 PM", "Mon").
 LOCALE_WORDS = re.compile(
     r"(?:[A-Z][a-z]{2}\.? \d{1,2}(?:, \d{4})?|\d{1,2}\.? [A-Z][a-zä]{2,3}\.?(?: \d{4})?"
-    r"|\d{1,2}:\d{2}(?: ?[AP]M)?)")
+    r"|\d{1,2}:\d{2}(?: ?[AP]M)?|Mon|Tue|Wed|Thu|Fri|Sat|Sun)")
 
 
 def service_data(base, key, token):
