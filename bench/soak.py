@@ -44,7 +44,7 @@ def editor(program):
     program.command(f"select-board {BUSY_BOARD}")
     program.expect(r"board drawn at .*", 60)
     program.command(f"open-card {CARD}")
-    program.expect(r"editor reactions drawn at .*", 60)
+    program.expect(r"editor details drawn at .*", 60)
     click(program, "editorBackButton")
     locate(program, f"card:{CARD}")
     click(program, "boardsBackButton")

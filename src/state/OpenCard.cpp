@@ -7,14 +7,32 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// Editors open on each card. A card reopened quickly gets its new editor before the old one is
+// gone; the old one must not then take the details away from under the new one's views.
+QHash<QString, int> &openEditors()
+{
+    static QHash<QString, int> counts;
+    return counts;
+}
+} // namespace
+
 OpenCard::OpenCard(QObject *parent) : OpenCard(AppState::instance(), parent) {}
 
 OpenCard::OpenCard(AppState *store, QObject *parent) : QObject(parent), m_store(store) {}
 
 OpenCard::~OpenCard()
 {
-    // The comments, checklists and attachments go with the editor; the tile keeps its badges.
-    if (m_store && !m_cardID.isEmpty()) {
+    // The comments, checklists and attachments go with the last editor on the card; the tile
+    // keeps its badges.
+    if (m_cardID.isEmpty()) {
+        return;
+    }
+    if (--openEditors()[m_cardID] > 0) {
+        return;
+    }
+    openEditors().remove(m_cardID);
+    if (m_store) {
         m_store->details()->release(m_cardID);
     }
 }
@@ -25,6 +43,7 @@ void OpenCard::setCardID(const QString &id)
         return;
     }
     m_cardID = id;
+    ++openEditors()[m_cardID];
     Q_EMIT cardIDChanged();
 }
 

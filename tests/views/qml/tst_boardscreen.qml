@@ -210,6 +210,14 @@ Item {
             tryVerify(function () { return AppState.details.commentsModel(moving.id).loaded })
             screen.closeEditor()
             tryVerify(function () { return !AppState.details.commentsModel(moving.id).loaded })
+            // Closed and opened again at once, before the old editor is gone: the new one's
+            // sections still get their card's details.
+            screen.openCard(moving.id)
+            tryVerify(function () { return AppState.details.commentsModel(moving.id).loaded })
+            screen.closeEditor()
+            screen.openCard(moving.id)
+            const slot = findChild(screen, "cardEditorSlot")
+            tryVerify(function () { return slot.item !== null && slot.item.detailsIn }, 5000)
         }
 
         // The tile's menu and its delete confirmation act on the card they were opened for, even
