@@ -10,9 +10,13 @@
 namespace {
 // The service's limits, on as at the service. STAVELIN_DEMO_KEY_SPENT gives the part of the
 // key's budget its other users take in every window: the built-in key is shared by everyone
-// who runs the program.
-sandbox::RateLimits demoLimits()
+// who runs the program. STAVELIN_DEMO_NO_LIMITS=1 turns them off, for the memory soak, which
+// opens boards and cards hundreds of times faster than a person does.
+std::optional<sandbox::RateLimits> demoLimits()
 {
+    if (qEnvironmentVariableIntValue("STAVELIN_DEMO_NO_LIMITS") == 1) {
+        return std::nullopt;
+    }
     sandbox::RateLimits limits;
     limits.keySpentByOthers =
         std::clamp(qEnvironmentVariableIntValue("STAVELIN_DEMO_KEY_SPENT"), 0, limits.perKey);
