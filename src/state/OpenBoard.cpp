@@ -87,11 +87,7 @@ bool OpenBoard::isLoading(const QString &listID) const
 
 QVariant OpenBoard::card(const QString &cardID) const
 {
-    if (!m_store) {
-        return {};
-    }
-    const std::optional<QString> listID = m_store->cards()->cards().parentOf(cardID);
-    if (!listID || !holdsList(*listID)) {
+    if (listOf(cardID).isEmpty()) {
         return {};
     }
     const TrelloCard *card = m_store->cards()->cards().record(cardID);

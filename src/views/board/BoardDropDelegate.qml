@@ -19,18 +19,20 @@ DropArea {
     // Headers and the end zone take lists.
     property bool takesLists: false
     readonly property bool takesCards: listID !== ""
+    // A header's mark, or "end" for the end zone.
+    readonly property string reorderTarget: listID !== "" ? listID : "end"
 
     // What this target highlights while something is over it.
     function enter(): void {
         if (takesLists)
-            dragState.listReorderTarget = listID !== "" ? listID : "end"
+            dragState.listReorderTarget = reorderTarget
         else if (beforeCardID !== "")
             dragState.reorderBeforeCardID = beforeCardID
         else
             dragState.dropTargetListID = listID
     }
     function exit(): void {
-        if (takesLists && dragState.listReorderTarget === (listID !== "" ? listID : "end"))
+        if (takesLists && dragState.listReorderTarget === reorderTarget)
             dragState.listReorderTarget = ""
         else if (!takesLists && beforeCardID !== "" && dragState.reorderBeforeCardID === beforeCardID)
             dragState.reorderBeforeCardID = ""
