@@ -73,6 +73,8 @@ Emulator::Emulator(Options options)
     routes::addCommentRoutes(*m_routes);
     routes::addChecklistRoutes(*m_routes);
     routes::addAttachmentRoutes(*m_routes);
+    routes::addSearchRoutes(*m_routes);
+    routes::addNotificationRoutes(*m_routes);
     if (m_options.rateLimits) {
         m_limiter.emplace(*m_options.rateLimits);
     }
@@ -389,7 +391,9 @@ void Emulator::checkAccess(const std::vector<std::string> &path, const std::vect
 // talk to the demo's service over HTTP only), beside the service's own, with no credentials:
 // GET /sandbox/requests lists what reached the service (method, path and the status it was
 // answered, oldest first); POST /sandbox/revoke?board=ID&member=USERNAME takes a member off a
-// board, as its admin would.
+// board, as its admin would; POST /sandbox/notify?type=TYPE&card=ID&from=USERNAME&text=TEXT
+// gives the signed-in member a new unread notification, as another member's work would, and
+// answers its id.
 Response Emulator::testRoute(const RecordedRequest &request, const std::string &name)
 {
     if (request.method == "GET" && name == "requests" && m_server) {
@@ -412,6 +416,19 @@ Response Emulator::testRoute(const RecordedRequest &request, const std::string &
                     std::erase(it->second.memberIds, id);
                     return routes::ok(QJsonObject());
                 }
+            }
+        }
+        return Response::text("The requested resource was not found.", 404);
+    }
+    if (request.method == "POST" && name == "notify") {
+        const std::string from = request.queryValue("from").value_or("");
+        const std::string card = request.queryValue("card").value_or("");
+        for (const auto &[id, member] : m_store->members) {
+            if (member.username == from && m_store->cards.count(card)) {
+                const auto &added = m_store->addNotification(
+                    m_store->meId, id, request.queryValue("type").value_or("commentCard"), card,
+                    request.queryValue("text").value_or(""));
+                return routes::ok(QJsonObject{{u"id"_s, json::str(added.id)}});
             }
         }
         return Response::text("The requested resource was not found.", 404);

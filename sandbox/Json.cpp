@@ -334,7 +334,7 @@ QJsonObject card(const store::Store &store, const store::Card &c)
         {u"url"_s, str(shortUrl + "/" + std::to_string(c.idShort) + "-" + store.urlSlug(c.name))},
         {u"dateLastActivity"_s, date(c.lastActivity)},
         {u"due"_s, optionalDate(c.due)},
-        {u"dueReminder"_s, QJsonValue()},
+        {u"dueReminder"_s, c.dueReminder ? QJsonValue(*c.dueReminder) : QJsonValue()},
         {u"dueComplete"_s, c.dueComplete},
         {u"email"_s, QJsonValue()},
         {u"start"_s, QJsonValue()},

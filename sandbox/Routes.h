@@ -57,6 +57,8 @@ void addCardRoutes(std::vector<Route> &routes);
 void addCommentRoutes(std::vector<Route> &routes);
 void addChecklistRoutes(std::vector<Route> &routes);
 void addAttachmentRoutes(std::vector<Route> &routes);
+void addSearchRoutes(std::vector<Route> &routes);
+void addNotificationRoutes(std::vector<Route> &routes);
 
 // Finds a record by a path id, answering 404 the service's way when it is gone.
 template <typename T> T &need(std::map<std::string, T> &map, const std::string &id)

@@ -58,6 +58,43 @@ Response getMemberBoards(Call &call)
     return ok(out);
 }
 
+// The open cards the member is on, on open lists of the open boards they are on: all the
+// caller may see of them.
+Response getMemberCards(Call &call)
+{
+    const auto &member = memberNamed(call, call.ids[0]);
+    const std::string filter = call.param("filter").value_or("visible");
+    static const std::vector<std::string> kKnown{"all",  "closed",   "complete", "incomplete",
+                                                 "none", "open",     "visible"};
+    if (std::find(kKnown.begin(), kKnown.end(), filter) == kKnown.end()) {
+        failText(400, "invalid value for filter");
+    }
+    const auto on = [](const std::vector<std::string> &ids, const std::string &id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    QJsonArray out;
+    if (filter == "none") {
+        return ok(out);
+    }
+    for (const auto &[id, card] : call.store.cards) {
+        const store::Board &board = call.store.boards.at(card.idBoard);
+        const store::List &list = call.store.lists.at(card.idList);
+        if (!on(card.idMembers, member.id) || !on(board.memberIds, call.memberId) ||
+            !on(board.memberIds, member.id)) {
+            continue;
+        }
+        const bool wanted = filter == "all" || (filter == "closed" && card.closed) ||
+                            (filter == "open" && !card.closed) ||
+                            (filter == "complete" && card.dueComplete) ||
+                            (filter == "incomplete" && !card.dueComplete) ||
+                            (filter == "visible" && !card.closed && !list.closed && !board.closed);
+        if (wanted) {
+            out.append(json::pick(json::card(call.store, card), call.param("fields")));
+        }
+    }
+    return ok(out);
+}
+
 Response getBoard(Call &call)
 {
     const auto &board = need(call.store.boards, call.ids[0]);
@@ -224,6 +261,7 @@ void addMemberAndBoardRoutes(std::vector<Route> &routes)
     routes.insert(routes.end(), {
         {"GET", {"members", "*"}, getMember},
         {"GET", {"members", "*", "boards"}, getMemberBoards},
+        {"GET", {"members", "*", "cards"}, getMemberCards},
         {"POST", {"boards"}, createBoard},
         {"GET", {"boards", ":id"}, getBoard},
         {"PUT", {"boards", ":id"}, updateBoard},

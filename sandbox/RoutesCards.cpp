@@ -101,6 +101,9 @@ Response updateCard(Call &call)
     }
     if (due) {
         card.due = *due;
+        if (!card.due) {
+            card.dueReminder.reset(); // a reminder of no date
+        }
     }
     card.dueComplete = dueComplete;
     bool replace = pos.has_value() || (card.closed && !closed);

@@ -110,6 +110,40 @@ const char *const kMockup =
     "<rect x=\"10\" y=\"10\" width=\"30\" height=\"60\" rx=\"4\" fill=\"#ffffff\"/>"
     "<rect x=\"45\" y=\"10\" width=\"30\" height=\"40\" rx=\"4\" fill=\"#ffffff\"/>"
     "<rect x=\"80\" y=\"10\" width=\"30\" height=\"50\" rx=\"4\" fill=\"#ffffff\"/></svg>\n";
+// The member's notifications: a few unread, as others' work on shared cards leaves them, and
+// one read. Kept apart from the account above; it refers to the cards by name.
+void sampleNotifications(store::Store &store, const QDateTime &now)
+{
+    const auto member = [&](const char *username) {
+        for (const auto &[id, m] : store.members) {
+            if (m.username == username) {
+                return id;
+            }
+        }
+        return std::string();
+    };
+    const auto card = [&](const char *name) {
+        for (const auto &[id, c] : store.cards) {
+            if (c.name == name) {
+                return id;
+            }
+        }
+        return std::string();
+    };
+    const auto minutesAgo = [&](int minutes) { return now.addSecs(-60 * minutes); };
+    const std::string marco = member("marcobellini");
+    const std::string priya = member("priyaraman");
+    const std::string tomas = member("tomasortega");
+    store.addNotification(store.meId, tomas, "changeCard", card("Tray icon"), "",
+                          minutesAgo(3 * 24 * 60)).unread = false;
+    store.addNotification(store.meId, tomas, "addedToCard", card("New kitchen tiles"), "",
+                          minutesAgo(26 * 60));
+    store.addNotification(store.meId, priya, "commentCard", card("Fix crash when token expires"),
+                          "The stack trace points at the token refresh; can you take a look?",
+                          minutesAgo(95));
+    store.addNotification(store.meId, marco, "mentionedOnCard", card("Drag cards between lists"),
+                          "@adalindqvist the drop indicator is ready for review.", minutesAgo(12));
+}
 } // namespace
 
 void empty(store::Store &store)
@@ -147,13 +181,41 @@ void sample(store::Store &store)
     auto &review = b.list(roadmap, "Review", o + s);
     auto &shipped = b.list(roadmap, "Shipped", o + 2 * s);
 
-    b.card(ideas, "Keyboard shortcut cheat sheet", 30, {feature, quick}, {}, o - s);
+    // Descriptions and comments as people write them: Markdown, and @mentions of members.
+    auto &sheet = b.card(ideas, "Keyboard shortcut cheat sheet", 30, {feature, quick}, {}, o - s);
+    sheet.due = b.ahead(3);
+    sheet.desc = "## Goal\n"
+                 "One page with every key the panel knows, a **single shortcut** away. "
+                 "Wording agreed with @priyaraman.\n\n"
+                 "### Keys\n"
+                 "| Key | Does |\n"
+                 "|---|---|\n"
+                 "| `Ctrl+F` | Find a board or a card |\n"
+                 "| `Ctrl+,` | Settings |\n"
+                 "| `Esc` | Hide the panel |\n\n"
+                 "### Steps\n"
+                 "- [x] Collect the keys of each screen\n"
+                 "- [x] Check the names against the *menus*\n"
+                 "- [ ] Lay out the page\n"
+                 "- [ ] German wording\n\n"
+                 "Follow the [GNOME keyboard guidelines](https://developer.gnome.org/hig/reference/keyboard.html); "
+                 "to try every key on sample data:\n\n"
+                 "```\nstavelin --demo\n```\n";
     b.card(ideas, "Offline mode", 28, {research}, {priya}, o).desc =
         "Keep the last fetched boards on disk and show them while the network is away.";
     b.card(ideas, "Dark theme for the panel", 21, {design, unnamed}, {}, o + s);
 
     auto &switcher = b.card(next, "Board switcher search", 18, {feature}, {marco}, o - s);
     switcher.due = b.ahead(40);
+    switcher.desc = "Jump to any board by typing a *few letters* of its name.\n\n"
+                    "1. Starred boards first\n2. Then by name\n\n"
+                    "> Keep it to one key: `Ctrl+K`.";
+    b.comment(switcher, priya,
+              "@marcobellini the list could reuse the board list's **search field**. Thoughts?", 3);
+    b.comment(switcher, marco,
+              "Good idea, @priyaraman. I'll sketch it; @adalindqvist can review the keyboard part "
+              "and @tomasortega the `Ctrl+K` clash.",
+              1.2, {{ada, "+1"}});
     auto &drag = b.card(next, "Drag cards between lists", 16, {feature}, {ada, marco}, o);
     drag.due = b.ahead(5.0 / 24);
     drag.desc = "Drop onto a column to move the card; the order follows the drop point.";
@@ -177,7 +239,9 @@ void sample(store::Store &store)
              store::Comment::Author::Missing);
 
     auto &uploads = b.card(doing, "Attachments upload", 14, {feature}, {ada}, o);
-    uploads.due = b.ahead(1).addSecs(3600 * 2);
+    // Due soon, with a reminder half an hour before: a minute after the start, the demo reminds.
+    uploads.due = b.now.addSecs(31 * 60);
+    uploads.dueReminder = 30;
     b.link(uploads, "Upload limits", "https://support.atlassian.com/trello/docs/adding-attachments-to-cards/");
     b.file(uploads, "panel-mockup.svg", "image/svg+xml", kMockup);
     b.file(uploads, "release-notes.txt", "text/plain",
@@ -215,6 +279,8 @@ void sample(store::Store &store)
     b.card(buy, "Door handles", 9, {shopping}, {}, 131071);
     auto &plumber = b.card(scheduled, "Call the plumber", 5, {urgent}, {tomas}, 65535);
     plumber.due = b.ahead(0.5);
+    b.comment(plumber, tomas, "Booked for the morning. @adalindqvist, could you leave the key with the neighbours?",
+              0.7);
     auto &tiles = b.card(scheduled, "New kitchen tiles", 15, {diy}, {ada}, 131071);
     tiles.due = b.ahead(12);
     b.link(tiles, "Tile catalogue", "https://www.example.com/tiles/catalogue.pdf");
@@ -249,6 +315,9 @@ void sample(store::Store &store)
     b.card(venues, "City conference room", 13, {waiting});
     auto &talks = b.card(agenda, "Lightning talks", 10, {}, {priya, ada});
     talks.due = b.ahead(21);
+    talks.desc = "Five minutes each, **no slides** required.\n\n- [x] Ask for topics\n- [ ] Order of speakers";
+    b.comment(talks, priya, "@marcobellini opens, then @adalindqvist. Email me@example.com for a slot.",
+              2);
     b.checklist(talks, "Speakers", {{"Priya", true}, {"Marco", false}, {"Ada", false}});
     auto &trains = b.card(travel, "Book train tickets", 8, {waiting}, {ada});
     trains.due = b.ahead(3);
@@ -283,6 +352,8 @@ void sample(store::Store &store)
     auto &old = b.board("Old Experiments", "Kept for reference.", 700, preset("lime", "#4BBF6B"), {});
     old.closed = true;
     b.card(b.list(old, "Sketches"), "Menu bar prototype", 650);
+
+    sampleNotifications(store, b.now);
 }
 
 void large(store::Store &store, int lists, int cardsPerList)
@@ -361,6 +432,17 @@ void large(store::Store &store, int lists, int cardsPerList)
     };
     busyCard("Release plan", 200, 10, 20);
     busyCard("Release retro", 100, 5, 10);
+
+    // A description of 50 KB in every kind of Markdown, for the editor's first frame.
+    auto &handbook = b.card(plans, "Release handbook", 20);
+    for (int section = 1; handbook.desc.size() < 50 * 1024; ++section) {
+        const std::string n = std::to_string(section);
+        handbook.desc += "## Step " + n + "\n\nCheck the **build** of step " + n
+                         + " and *read* the [notes](https://example.com/notes/" + n + ") first.\n\n"
+                         + "- [x] tagged\n- [ ] announced\n  - in the `changelog`\n\n"
+                         + "> Ask before merging.\n\n```\nmake release STEP=" + n + "\n```\n\n"
+                         + "| Part | Owner |\n|---|---|\n| docs | Priya |\n| code | Marco |\n\n";
+    }
 }
 
 } // namespace sandbox::seeds

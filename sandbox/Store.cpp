@@ -262,6 +262,19 @@ Comment &Store::addComment(const std::string &cardId, const std::string &memberI
     return comments[comment.id] = comment;
 }
 
+Notification &Store::addNotification(const std::string &memberId, const std::string &creatorId,
+                                     const std::string &type, const std::string &cardId,
+                                     const std::string &text, const QDateTime &date,
+                                     const std::string &boardId)
+{
+    Notification notification{newId(date), memberId, creatorId, type, cardId, boardId, text,
+                              true, date};
+    if (const auto card = cards.find(cardId); card != cards.end()) {
+        notification.idBoard = card->second.idBoard;
+    }
+    return notifications[notification.id] = notification;
+}
+
 Reaction &Store::addReaction(const std::string &actionId, const std::string &memberId,
                              const std::string &shortName)
 {

@@ -79,6 +79,7 @@ struct Card {
     double pos = 0;
     std::optional<QDateTime> due;
     bool dueComplete = false;
+    std::optional<int> dueReminder; // minutes before `due`; none answers null
     std::vector<std::string> idLabels;
     std::vector<std::string> idMembers;
     QDateTime lastActivity;
@@ -133,6 +134,21 @@ struct Attachment {
     double pos = 0;
 };
 
+// Something that happened for a member: a mention, a comment on a card they watch, a card they
+// were added to. The card and its board and list are named by id; the answer gives their
+// current names.
+struct Notification {
+    std::string id;
+    std::string idMember;        // whom it is for
+    std::string idMemberCreator; // who did it
+    std::string type;            // the service's name for it: "mentionedOnCard", "commentCard" …
+    std::string idCard;          // may be empty, as for "addedToBoard"
+    std::string idBoard;
+    std::string text; // a comment's words
+    bool unread = true;
+    QDateTime date;
+};
+
 // What a position parameter asks for; `invalid` covers negatives, NaN and words we do not know.
 struct PosRequest {
     enum Kind { Top, Bottom, Number, Invalid } kind = Bottom;
@@ -158,6 +174,7 @@ public:
     std::map<std::string, Comment> comments;
     std::map<std::string, Reaction> reactions;
     std::map<std::string, Attachment> attachments;
+    std::map<std::string, Notification> notifications; // ids grow with their dates
 
     // 24 hex digits: the creation time in seconds, then a per-process random part and a counter.
     std::string newId(const QDateTime &created = QDateTime::currentDateTimeUtc());
@@ -182,6 +199,13 @@ public:
                           const std::string &shortName);
     Attachment &addAttachment(const std::string &cardId, const std::string &name,
                               const std::string &url, const std::string &mimeType);
+
+    // For `memberId`, about a card (its board and list follow it) or, with no card, a board.
+    Notification &addNotification(const std::string &memberId, const std::string &creatorId,
+                                  const std::string &type, const std::string &cardId,
+                                  const std::string &text,
+                                  const QDateTime &date = QDateTime::currentDateTimeUtc(),
+                                  const std::string &boardId = std::string());
 
     // Moves to a requested position, then renumbers the container if it became crowded.
     void placeList(List &list, const PosRequest &pos);

@@ -4,6 +4,7 @@
 // the user are the fault matrix's (tests/state), the service's error answers tst_sandbox_emulation's.
 #include "api/TrelloAPI.h"
 #include "sandbox/Emulator.h"
+#include "sandbox/Store.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
@@ -23,6 +24,7 @@ private slots:
     void sampleAccountDecodes();
     void boardsListsAndCards();
     void rateLimits();
+    void notifications();
 
 private:
     std::unique_ptr<Emulator> m_emulator;
@@ -57,6 +59,15 @@ QCoro::Task<Outcome<bool>> capture(QCoro::Task<> task)
         out.error = error;
     }
     co_return out;
+}
+
+template <typename T> QStringList harnessIds(const QList<T> &records)
+{
+    QStringList ids;
+    for (const T &record : records) {
+        ids.append(record.id);
+    }
+    return ids;
 }
 
 QString describe(const auto &outcome)
@@ -263,6 +274,58 @@ void TestSandboxClient::rateLimits()
     QCOMPARE(api.budgetWait(1), std::chrono::milliseconds(0));
     AWAIT_DONE(api.fetchBoards());
     AWAIT_DONE(api.fetchCards(QString::fromStdString(e.listId(board, "Ideas"))));
+}
+
+// The member's notifications: unread ones newest first with their creator, only newer ones
+// with `since`, and the three ways of marking them read, each read back.
+void TestSandboxClient::notifications()
+{
+    TrelloAPI &api = *m_api;
+    Emulator &e = *m_emulator;
+    AWAIT_OK(unread, api.fetchNotifications(QString(), 100));
+    QCOMPARE(unread.size(), 3); // the sample's fourth is read
+    QCOMPARE(unread[0].type, u"mentionedOnCard"_s);
+    QCOMPARE(unread[0].memberCreator->fullName, std::optional(u"Marco Bellini"_s));
+    QCOMPARE(unread[0].data.card->name, std::optional(u"Drag cards between lists"_s));
+    QCOMPARE(unread[0].data.list->name, std::optional(u"Next Up"_s));
+    QCOMPARE(unread[0].data.board->name, std::optional(u"Product Roadmap"_s));
+    QVERIFY(unread[0].data.text->startsWith(u"@adalindqvist"_s));
+    QVERIFY(unread[0].date > unread[1].date && unread[1].date > unread[2].date);
+    const QString query = QString::fromStdString(e.requests().back().rawQuery);
+    for (const char *item : {"read_filter=unread", "limit=100", "memberCreator=true",
+                             "memberCreator_fields=", "fields="}) {
+        QVERIFY2(query.contains(QLatin1StringView(item)), qPrintable(query));
+    }
+    QVERIFY(!query.contains(u"since="_s));
+
+    AWAIT_OK(none, api.fetchNotifications(unread[0].id, 100));
+    QVERIFY(none.isEmpty());
+    const std::string card = e.cardId(e.listId(e.boardId("Product Roadmap"), "Ideas"), "Offline mode");
+    const std::string priya = e.memberId("priyaraman");
+    const std::string marco = e.memberId("marcobellini");
+    e.edit([&](sandbox::store::Store &s) {
+        s.addNotification(s.meId, priya, "commentCard", card, "Done?");
+    });
+    AWAIT_OK(newer, api.fetchNotifications(unread[0].id, 100));
+    QCOMPARE(newer.size(), 1);
+    QCOMPARE(newer[0].data.text, std::optional(u"Done?"_s));
+    QCOMPARE(newer[0].memberCreator->username, u"priyaraman"_s);
+
+    AWAIT_DONE(api.markNotificationRead(newer[0].id));
+    AWAIT_DONE(api.markCardNotificationsRead(unread[1].data.card->id));
+    AWAIT_OK(left, api.fetchNotifications(QString(), 100));
+    QCOMPARE(harnessIds(left), (QStringList{unread[0].id, unread[2].id}));
+    AWAIT_DONE(api.markNotificationsRead({unread[0].id, unread[2].id}));
+    AWAIT_OK(empty, api.fetchNotifications(QString(), 100));
+    QVERIFY(empty.isEmpty());
+
+    // Another member's notification is not this token's to mark.
+    std::string theirs;
+    e.edit([&](sandbox::store::Store &s) {
+        theirs = s.addNotification(marco, s.meId, "addedToCard", card, "").id;
+    });
+    AWAIT_ERROR(refused, api.markNotificationRead(QString::fromStdString(theirs)));
+    QCOMPARE(refused.status(), 401);
 }
 
 QTEST_GUILESS_MAIN(TestSandboxClient)

@@ -33,6 +33,7 @@ private slots:
     void errors();
     void shapes();
     void uploadRoundTrip();
+    void search();
     void rateLimit();
     void faults();
     void seeds();
@@ -427,6 +428,50 @@ void TestSandboxEmulation::uploadRoundTrip()
     const auto broken = client.Post(target, "--" + boundary + "\r\nno headers", "multipart/form-data; boundary=" + boundary);
     QCOMPARE(broken->status, 400);
     QCOMPARE(call(e, "GET", "cards/" + listCard + "/attachments").json().toArray().size(), 0);
+}
+
+void TestSandboxEmulation::search()
+{
+    // Every word of the query starts a word of a card's name or description; archived cards
+    // and boards the member left are not searched.
+    Emulator &e = *m_emulator;
+    const std::string board = str(object(call(e, "POST", "boards/", "name=Zoo&defaultLists=true"))[u"id"_s]);
+    const std::string list = str(call(e, "GET", "boards/" + board + "/lists").json().toArray().first().toObject()[u"id"_s]);
+    const auto add = [&](const std::string &listId, const std::string &name, const std::string &desc) {
+        return str(object(call(e, "POST", "cards", "idList=" + listId + "&name=" + encode(name) + "&desc=" + encode(desc)))[u"id"_s]);
+    };
+    add(list, "Quarterly zebra report", "");
+    add(list, "Feeding", "Ask about the Zebrafish tank");
+    call(e, "PUT", "cards/" + add(list, "Zebra archived", ""), "closed=true");
+    const std::string home = e.boardId("Home Renovation");
+    add(e.listId(home, "To Buy"), "Zebra handles", "");
+    e.revokeBoardAccess(home);
+
+    const auto found = [&](const std::string &query, const std::string &more = "partial=true") {
+        const Reply reply = call(e, "GET", "search", "query=" + encode(query) + "&modelTypes=cards&" + more);
+        QStringList names;
+        for (const auto &card : object(reply)[u"cards"_s].toArray()) {
+            names << card.toObject()[u"name"_s].toString();
+        }
+        names.sort();
+        return names;
+    };
+    QCOMPARE(found("ZEB"), (QStringList{u"Feeding"_s, u"Quarterly zebra report"_s}));
+    QCOMPARE(found("zeb", "partial=false"), QStringList());
+    QCOMPARE(found("zebra", "partial=false"), QStringList{u"Quarterly zebra report"_s});
+    QCOMPARE(found("zebra quart"), QStringList{u"Quarterly zebra report"_s});
+    QCOMPARE(found("ebra"), QStringList());
+    QCOMPARE(found("zeb", "partial=true&cards_limit=1").size(), 1);
+
+    // The parent board and list come inside each card when asked, with only the fields asked.
+    const auto cards = object(call(e, "GET", "search", "query=quarterly&partial=true&card_fields=name,idList"
+                                                      "&card_board=true&board_fields=name&card_list=true"))[u"cards"_s].toArray();
+    QCOMPARE(cards.size(), 1);
+    const QJsonObject card = cards.first().toObject();
+    QCOMPARE(card.keys(), (QStringList{u"board"_s, u"id"_s, u"idList"_s, u"list"_s, u"name"_s}));
+    QCOMPARE(card[u"board"_s].toObject(), (QJsonObject{{u"id"_s, QString::fromStdString(board)}, {u"name"_s, u"Zoo"_s}}));
+    QCOMPARE(card[u"list"_s].toObject()[u"id"_s].toString(), QString::fromStdString(list));
+    QCOMPARE(call(e, "GET", "search", "query=").status, 400);
 }
 
 void TestSandboxEmulation::rateLimit()
