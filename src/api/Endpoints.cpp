@@ -4,6 +4,8 @@
 #include "RequestText.h"
 #include "TrelloAPI.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 // Boards and lists
@@ -319,4 +321,71 @@ QCoro::Task<> TrelloAPI::uploadAttachment(const QString &cardID, const QByteArra
 QCoro::Task<> TrelloAPI::deleteAttachment(const QString &cardID, const QString &attachmentID)
 {
     return send({"DELETE", u"cards/"_s + cardID + u"/attachments/"_s + attachmentID, {}, {}, {}});
+}
+
+// Search
+
+QCoro::Task<TrelloSearchResult> TrelloAPI::searchCards(const QString &query, int limit)
+{
+    return fetch<TrelloSearchResult>(
+        {"GET",
+         u"search"_s,
+         {{u"query"_s, query},
+          {u"modelTypes"_s, u"cards"_s},
+          {u"card_fields"_s, u"name,desc,due,dueComplete,idBoard,idList,closed"_s},
+          {u"cards_limit"_s, QString::number(limit)},
+          {u"partial"_s, u"true"_s},
+          {u"card_board"_s, u"true"_s},
+          {u"board_fields"_s, u"name"_s},
+          {u"card_list"_s, u"true"_s}},
+         {},
+         {}});
+}
+
+// Notifications
+
+QCoro::Task<QList<TrelloNotification>> TrelloAPI::fetchNotifications(const QString &since,
+                                                                     int limit)
+{
+    QueryItems query{{u"read_filter"_s, u"unread"_s},
+                     {u"limit"_s, QString::number(std::clamp(limit, 1, notificationsLimit))}};
+    if (!since.isEmpty()) {
+        query.append({u"since"_s, since});
+    }
+    query.append({u"memberCreator"_s, u"true"_s});
+    query.append({u"memberCreator_fields"_s, u"username,fullName,avatarUrl"_s});
+    query.append({u"fields"_s, u"unread,type,date,data,idMemberCreator"_s});
+    return fetch<QList<TrelloNotification>>({"GET", u"members/me/notifications"_s, query, {}, {}});
+}
+
+QCoro::Task<> TrelloAPI::markNotificationRead(const QString &id)
+{
+    return send({"PUT", u"notifications/"_s + id, {{u"unread"_s, u"false"_s}}, {}, {}});
+}
+
+QCoro::Task<> TrelloAPI::markNotificationsRead(const QStringList &ids)
+{
+    QueryItems query{{u"read"_s, u"true"_s}};
+    if (!ids.isEmpty()) {
+        query.append({u"ids"_s, ids.join(u',')});
+    }
+    return send({"POST", u"notifications/all/read"_s, query, {}, {}});
+}
+
+QCoro::Task<> TrelloAPI::markCardNotificationsRead(const QString &cardID)
+{
+    return send({"POST", u"cards/"_s + cardID + u"/markAssociatedNotificationsRead"_s, {}, {}, {}});
+}
+
+// Due reminders
+
+QCoro::Task<QList<TrelloMemberCard>> TrelloAPI::fetchMemberCards()
+{
+    return fetch<QList<TrelloMemberCard>>(
+        {"GET",
+         u"members/me/cards"_s,
+         {{u"filter"_s, u"visible"_s},
+          {u"fields"_s, u"name,due,dueComplete,dueReminder,idBoard,idList,url"_s}},
+         {},
+         {}});
 }

@@ -21,6 +21,28 @@ template <typename T> struct Decoded {
     QString error;
 };
 
+// The failures that say no network reaches the service at all, as opposed to a service that
+// answers badly or slowly. A connection refused or a name that does not resolve happens before
+// any exchange with the service; a temporary network failure or a failed network session is
+// the network going away; Qt reports the remaining socket errors before a connection exists,
+// "network unreachable" (no route) among them, as an unknown network error. Not among them: a
+// time-out or a connection closed while the service answers (it is there, just slow or
+// failing), TLS and proxy failures (something answered: retrying blindly would not mend it),
+// and every HTTP status.
+bool lacksNetwork(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+        return true;
+    default:
+        return false;
+    }
+}
+
 template <typename T> Decoded<T> decodeCaught(const QByteArray &body)
 {
     try {
@@ -118,6 +140,33 @@ QUrl TrelloAPI::placeParameters(Request &request) const
     return makeURL(request.path, {});
 }
 
+void TrelloAPI::setOffline(bool offline)
+{
+    if (m_offline != offline) {
+        m_offline = offline;
+        Q_EMIT offlineChanged(offline);
+    }
+}
+
+QCoro::Task<bool> TrelloAPI::probe()
+{
+    // The service's front door, without the key and token: whatever it answers (a 404 will
+    // do) shows that the network reaches it. A short time-out: a probe is asked again anyway.
+    QNetworkRequest networkRequest(m_baseURL);
+    networkRequest.setTransferTimeout(int(std::min<qint64>(m_timeout.count(), 15000)));
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                                QNetworkRequest::AlwaysNetwork);
+    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
+        m_network->head(networkRequest), [](QNetworkReply *r) { r->deleteLater(); });
+    co_await reply.get();
+    const bool reached = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (reached) {
+        setOffline(false);
+    }
+    co_return reached;
+}
+
 TrelloAPIError TrelloAPI::refused(const RateBudget::Pause &pause, int status, const QString &body)
 {
     if (pause.episode != 0 && pause.episode != m_announcedEpisode) {
@@ -134,6 +183,11 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     // Remember the pair this request carries: the credentials may change while it is out.
     const QStringList secrets{*m_apiKey, *m_token};
     // Nothing goes out that the service would refuse for its rate limits.
+    const bool change = request.method != "GET";
+    if (m_offline) {
+        throw TrelloAPIError::offline(
+            change, QCoreApplication::translate("TrelloAPIError", "No network reaches the service."));
+    }
     if (const std::optional<RateBudget::Pause> pause = m_budget.check(request.path)) {
         throw refused(*pause);
     }
@@ -193,6 +247,10 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
             const QString bare = url.toString(QUrl::RemoveQuery);
             description.replace(url.toString(QUrl::FullyEncoded), bare);
             description.replace(url.toString(), bare);
+        }
+        if (lacksNetwork(error)) {
+            setOffline(true);
+            throw TrelloAPIError::offline(change, description).redacted(secrets);
         }
         throw TrelloAPIError::transport(description).redacted(secrets);
     }
@@ -277,6 +335,9 @@ template QCoro::Task<QList<TrelloComment>> TrelloAPI::fetch<QList<TrelloComment>
 template QCoro::Task<QList<TrelloReaction>> TrelloAPI::fetch<QList<TrelloReaction>>(Request);
 template QCoro::Task<QList<TrelloChecklist>> TrelloAPI::fetch<QList<TrelloChecklist>>(Request);
 template QCoro::Task<QList<TrelloAttachment>> TrelloAPI::fetch<QList<TrelloAttachment>>(Request);
+template QCoro::Task<TrelloSearchResult> TrelloAPI::fetch<TrelloSearchResult>(Request);
+template QCoro::Task<QList<TrelloNotification>> TrelloAPI::fetch<QList<TrelloNotification>>(Request);
+template QCoro::Task<QList<TrelloMemberCard>> TrelloAPI::fetch<QList<TrelloMemberCard>>(Request);
 template TrelloCard TrelloAPI::decode<TrelloCard>(const QByteArray &);
 template QList<TrelloCard> TrelloAPI::decode<QList<TrelloCard>>(const QByteArray &);
 template QList<TrelloBoard> TrelloAPI::decode<QList<TrelloBoard>>(const QByteArray &);
@@ -288,3 +349,5 @@ template QList<TrelloList> TrelloAPI::decode<QList<TrelloList>>(const QByteArray
 template QList<TrelloLabel> TrelloAPI::decode<QList<TrelloLabel>>(const QByteArray &);
 template QList<TrelloMember> TrelloAPI::decode<QList<TrelloMember>>(const QByteArray &);
 template TrelloMember TrelloAPI::decode<TrelloMember>(const QByteArray &);
+template QList<TrelloNotification> TrelloAPI::decode<QList<TrelloNotification>>(const QByteArray &);
+template QList<TrelloMemberCard> TrelloAPI::decode<QList<TrelloMemberCard>>(const QByteArray &);

@@ -46,6 +46,15 @@ public:
         return m_budget.waitFor(requests, memberRouteRequests);
     }
 
+    // No network reached the service lately: a request failed for that reason, and until
+    // probe() or setOffline(false) says otherwise none goes out (each fails at once with an
+    // Offline error instead).
+    bool isOffline() const { return m_offline; }
+    void setOffline(bool offline);
+    // Whether the service can be reached now: one request without the credentials, which no
+    // rate limit of theirs counts; any answer at all will do. Reached, the client is online.
+    QCoro::Task<bool> probe();
+
     // Connection
     QCoro::Task<TrelloMember> validateCredentials();
     QCoro::Task<QList<TrelloBoard>> fetchBoards();
@@ -106,6 +115,25 @@ public:
                                    const QString &filename, const QString &mimeType);
     QCoro::Task<> deleteAttachment(const QString &cardID, const QString &attachmentID);
 
+    // Search: the open cards of every board the member sees whose name or description has
+    // words starting with the query's words, at most `limit` of them, with their board and list.
+    QCoro::Task<TrelloSearchResult> searchCards(const QString &query, int limit);
+
+    // Notifications. The member's unread ones, newest first, at most `limit` (the service takes
+    // up to 1000); with `since` (a notification's id) only those newer than it. Each carries its
+    // creator.
+    static constexpr int notificationsLimit = 1000;
+    QCoro::Task<QList<TrelloNotification>> fetchNotifications(const QString &since, int limit);
+    QCoro::Task<> markNotificationRead(const QString &id);
+    // Several at once; with no ids, every one of the member's.
+    QCoro::Task<> markNotificationsRead(const QStringList &ids);
+    // The notifications about one card.
+    QCoro::Task<> markCardNotificationsRead(const QString &cardID);
+
+    // Due reminders: the open cards the member is on, on the boards they see, with their due
+    // date, completion and reminder.
+    QCoro::Task<QList<TrelloMemberCard>> fetchMemberCards();
+
     // Answers at least this large are decoded on a worker thread so the UI stays responsive.
     static constexpr qsizetype offThreadDecodeThreshold = 128 * 1024;
 
@@ -116,6 +144,7 @@ Q_SIGNALS:
     // The service began refusing requests (or would have): none goes out for this long.
     // Once per stretch of refusals, however many requests it turns away.
     void rateLimited(qint64 retryInMs);
+    void offlineChanged(bool offline);
 
 private:
     struct Request {
@@ -148,4 +177,5 @@ private:
     std::chrono::milliseconds m_timeout = defaultTimeout;
     RateBudget m_budget;
     quint64 m_announcedEpisode = 0;
+    bool m_offline = false;
 };

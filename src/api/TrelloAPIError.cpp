@@ -23,6 +23,13 @@ TrelloAPIError TrelloAPIError::transport(const QString &description)
     return TrelloAPIError(Kind::Transport, 0, description);
 }
 
+TrelloAPIError TrelloAPIError::offline(bool change, const QString &description)
+{
+    TrelloAPIError error(Kind::Offline, 0, description);
+    error.m_change = change;
+    return error;
+}
+
 TrelloAPIError TrelloAPIError::missingCredentials()
 {
     return TrelloAPIError(Kind::MissingCredentials, 0, QString());
@@ -53,6 +60,7 @@ QString TrelloAPIError::errorDescription() const
         return QCoreApplication::translate("TrelloAPIError", "Failed to decode Trello response: %1")
             .arg(m_detail);
     case Kind::Transport:
+    case Kind::Offline:
         return QCoreApplication::translate("TrelloAPIError", "Network error: %1").arg(m_detail);
     case Kind::MissingCredentials:
         return QCoreApplication::translate(

@@ -17,7 +17,10 @@ public:
         Transport,
         MissingCredentials,
         InvalidURL,
-        RateLimited
+        RateLimited,
+        // No network reaches the service: the request failed for that reason, or was held
+        // back because an earlier one did (see TrelloAPI::isOffline()).
+        Offline
     };
 
     static TrelloAPIError requestFailed(int status, const QString &body);
@@ -28,6 +31,8 @@ public:
     // The service refused the request for its rate limit (status 429, the body as detail), or
     // the client held it back because the service would have (status 0). `episode` names the
     // stretch of refusals it belongs to, so that they can be told once.
+    // No network: `change` when the request would have changed something (anything but a GET).
+    static TrelloAPIError offline(bool change, const QString &description);
     static TrelloAPIError rateLimited(std::chrono::milliseconds retryIn, quint64 episode,
                                       int status = 0, const QString &body = QString());
 
@@ -38,6 +43,8 @@ public:
     // For RateLimited: how long until requests go out again, and which stretch of refusals.
     std::chrono::milliseconds retryIn() const { return m_retryIn; }
     quint64 episode() const { return m_episode; }
+    // For Offline: the request would have changed something, which is not saved.
+    bool isChange() const { return m_change; }
     QString errorDescription() const;
     const char *what() const noexcept override { return "Trello API error"; }
 
@@ -55,4 +62,5 @@ private:
     QString m_detail;
     std::chrono::milliseconds m_retryIn{0};
     quint64 m_episode = 0;
+    bool m_change = false;
 };

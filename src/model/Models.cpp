@@ -332,6 +332,136 @@ TrelloAttachment TrelloAttachment::fromJson(const JsonElement &json)
     return a;
 }
 
+namespace {
+// The parent board or list nested in a search answer's card: its id and name are read.
+struct SearchParent {
+    QString id;
+    QString name;
+
+    static SearchParent fromJson(const JsonElement &json)
+    {
+        static const FieldTable fields{"id", "name"};
+        const RecordReader r(json, "SearchParent", fields);
+        return {r.requiredString(key("id")), r.requiredString(key("name"))};
+    }
+};
+} // namespace
+
+TrelloSearchCard TrelloSearchCard::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"id",  "name",        "desc",  "closed", "idBoard",
+                                   "idList", "due", "dueComplete", "board", "list"};
+    const RecordReader r(json, "TrelloSearchCard", fields);
+    TrelloSearchCard c;
+    c.id = r.requiredString(key("id"));
+    c.name = r.requiredString(key("name"));
+    c.desc = r.optionalString(key("desc"));
+    c.closed = r.optionalBool(key("closed")).value_or(false);
+    c.idBoard = r.requiredString(key("idBoard"), Text::Shared);
+    c.idList = r.requiredString(key("idList"), Text::Shared);
+    c.due = r.optionalDate(key("due"));
+    c.dueComplete = r.optionalBool(key("dueComplete"));
+    // A parent of another board or list than the card's own is not believed.
+    if (const auto board = r.optionalValue(key("board"))) {
+        const auto parent = r.nested<SearchParent>(key("board"), *board, &SearchParent::fromJson);
+        if (parent.id == c.idBoard) {
+            c.boardName = parent.name;
+        }
+    }
+    if (const auto list = r.optionalValue(key("list"))) {
+        const auto parent = r.nested<SearchParent>(key("list"), *list, &SearchParent::fromJson);
+        if (parent.id == c.idList) {
+            c.listName = parent.name;
+        }
+    }
+    return c;
+}
+
+TrelloSearchResult TrelloSearchResult::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"cards"};
+    const RecordReader r(json, "TrelloSearchResult", fields);
+    TrelloSearchResult result;
+    if (const auto cards = r.optionalValue(key("cards"))) {
+        result.cards = r.nested<QList<TrelloSearchCard>>(key("cards"), *cards, [](const JsonElement &v) {
+            return decodeEach<TrelloSearchCard>(v, &TrelloSearchCard::fromJson);
+        });
+    }
+    return result;
+}
+
+NotificationRef NotificationRef::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"id", "name", "shortLink"};
+    const RecordReader r(json, "NotificationRef", fields);
+    NotificationRef ref;
+    ref.id = r.requiredString(key("id"), Text::Shared);
+    ref.name = r.optionalString(key("name"), Text::Shared);
+    ref.shortLink = r.optionalString(key("shortLink"), Text::Shared);
+    return ref;
+}
+
+NotificationData NotificationData::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"card", "board", "list", "text"};
+    const RecordReader r(json, "NotificationData", fields);
+    NotificationData d;
+    for (const auto &[name, target] : {std::pair{"card", &d.card}, std::pair{"board", &d.board},
+                                       std::pair{"list", &d.list}}) {
+        if (const auto value = r.optionalValue(key(name))) {
+            *target = r.nested<NotificationRef>(key(name), *value, &NotificationRef::fromJson);
+        }
+    }
+    d.text = r.optionalString(key("text"));
+    return d;
+}
+
+TrelloNotification TrelloNotification::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"id",   "unread",          "type",         "date",
+                                   "data", "idMemberCreator", "memberCreator"};
+    const RecordReader r(json, "TrelloNotification", fields);
+    TrelloNotification n;
+    n.id = r.requiredString(key("id"));
+    n.unread = r.requiredBool(key("unread"));
+    n.type = r.requiredString(key("type"), Text::Shared);
+    n.date = r.requiredDate(key("date"));
+    if (const auto data = r.optionalValue(key("data"))) {
+        n.data = r.nested<NotificationData>(key("data"), *data, &NotificationData::fromJson);
+    }
+    n.idMemberCreator = r.optionalString(key("idMemberCreator"), Text::Shared);
+    // As with comments: a creator named by a bare { "id" } (a member who left, an integration)
+    // counts as none, so one such notification does not fail the others.
+    if (const auto creator = r.optionalValue(key("memberCreator"))) {
+        try {
+            n.memberCreator =
+                r.nested<TrelloMember>(key("memberCreator"), *creator, &TrelloMember::fromJson);
+        } catch (const DecodeError &) {
+            if (!creator->isObject()) {
+                throw;
+            }
+        }
+    }
+    return n;
+}
+
+TrelloMemberCard TrelloMemberCard::fromJson(const JsonElement &json)
+{
+    static const FieldTable fields{"id",          "name",    "due",    "dueComplete",
+                                   "dueReminder", "idBoard", "idList", "url"};
+    const RecordReader r(json, "TrelloMemberCard", fields);
+    TrelloMemberCard c;
+    c.id = r.requiredString(key("id"));
+    c.name = r.requiredString(key("name"));
+    c.due = r.optionalDate(key("due"));
+    c.dueComplete = r.optionalBool(key("dueComplete"));
+    c.dueReminder = r.optionalInteger(key("dueReminder"));
+    c.idBoard = r.requiredString(key("idBoard"), Text::Shared);
+    c.idList = r.requiredString(key("idList"), Text::Shared);
+    c.url = r.optionalString(key("url"));
+    return c;
+}
+
 template <typename T> QList<T> decodeArray(const JsonElement &json)
 {
     return decodeEach<T>(json, &T::fromJson);
@@ -365,4 +495,7 @@ STAVELIN_DECODERS(TrelloComment)
 STAVELIN_DECODERS(TrelloReaction)
 STAVELIN_DECODERS(TrelloChecklist)
 STAVELIN_DECODERS(TrelloAttachment)
+STAVELIN_DECODERS(TrelloNotification)
+STAVELIN_DECODERS(TrelloMemberCard)
 #undef STAVELIN_DECODERS
+template TrelloSearchResult decodeJson<TrelloSearchResult>(const QByteArray &);

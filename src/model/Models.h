@@ -303,6 +303,86 @@ public:
     bool operator==(const TrelloAttachment &) const = default;
 };
 
+// A search answer's card, with the names of its board and list when the answer carries them
+// (a card whose board is missing there still shows, with what is known).
+struct TrelloSearchCard {
+    QString id;
+    QString name;
+    std::optional<QString> desc;
+    bool closed = false;
+    QString idBoard;
+    QString idList;
+    std::optional<QDateTime> due;
+    std::optional<bool> dueComplete;
+    std::optional<QString> boardName;
+    std::optional<QString> listName;
+
+    static TrelloSearchCard fromJson(const JsonElement &json);
+    bool operator==(const TrelloSearchCard &) const = default;
+};
+
+// The answer of GET /search: only its cards are read (a missing "cards" is none).
+struct TrelloSearchResult {
+    QList<TrelloSearchCard> cards;
+
+    static TrelloSearchResult fromJson(const JsonElement &json);
+    bool operator==(const TrelloSearchResult &) const = default;
+};
+
+// What a notification is about, as its data names it: an id and, mostly, a name.
+struct NotificationRef {
+    QString id;
+    std::optional<QString> name;
+    std::optional<QString> shortLink;
+
+    static NotificationRef fromJson(const JsonElement &json);
+    bool operator==(const NotificationRef &) const = default;
+};
+
+// The parts of a notification's data the program shows; the rest of it is not read.
+struct NotificationData {
+    std::optional<NotificationRef> card;
+    std::optional<NotificationRef> board;
+    std::optional<NotificationRef> list;
+    std::optional<QString> text; // a comment's or mention's words
+
+    static NotificationData fromJson(const JsonElement &json);
+    bool operator==(const NotificationData &) const = default;
+};
+
+// One of the member's notifications. The type is kept as the service names it, known or not
+// ("mentionedOnCard", "commentCard", "addedToCard", …): a type this program has no sentence
+// for still shows, with its text.
+struct TrelloNotification {
+    QString id;
+    bool unread = true;
+    QString type;
+    QDateTime date;
+    NotificationData data;
+    std::optional<QString> idMemberCreator;
+    std::optional<TrelloMember> memberCreator;
+
+    static TrelloNotification fromJson(const JsonElement &json);
+    bool operator==(const TrelloNotification &) const = default;
+};
+
+// One of the member's cards as their card list gives it (`members/me/cards`): only what due
+// reminders need. `dueReminder` is in minutes before `due`; the service says "none" with -1,
+// null or by leaving it out.
+struct TrelloMemberCard {
+    QString id;
+    QString name;
+    std::optional<QDateTime> due;
+    std::optional<bool> dueComplete;
+    std::optional<qint64> dueReminder;
+    QString idBoard;
+    QString idList;
+    std::optional<QString> url;
+
+    static TrelloMemberCard fromJson(const JsonElement &json);
+    bool operator==(const TrelloMemberCard &) const = default;
+};
+
 #undef STAVELIN_OPTIONAL_READER
 
 // Decodes a JSON array of records; one bad element fails the whole array.

@@ -131,6 +131,21 @@ QDateTime expectDate(const RecordReader &reader, QLatin1StringView key, const Js
         reader.fail(key, error.message());
     }
 }
+qint64 expectInteger(const RecordReader &reader, QLatin1StringView key, const JsonElement &value)
+{
+    if (!value.isNumber()) {
+        reader.fail(key, u"expected an integer, found "_s + typeName(value));
+    }
+    if (const std::optional<qint64> exact = value.toExactInteger()) {
+        return *exact;
+    }
+    // Written with a fraction or an exponent, or past qint64: fine if it is a whole number.
+    const double number = value.toNumber();
+    if (std::trunc(number) != number || std::abs(number) > 9.0e18) {
+        reader.fail(key, u"expected an integer, found "_s + QString::number(number));
+    }
+    return qint64(number);
+}
 } // namespace
 
 QString RecordReader::requiredString(QLatin1StringView key, Text text) const
@@ -166,19 +181,13 @@ double RecordReader::requiredDouble(QLatin1StringView key) const
 
 qint64 RecordReader::requiredInteger(QLatin1StringView key) const
 {
-    const JsonElement value = requiredValue(key);
-    if (!value.isNumber()) {
-        fail(key, u"expected an integer, found "_s + typeName(value));
-    }
-    if (const std::optional<qint64> exact = value.toExactInteger()) {
-        return *exact;
-    }
-    // Written with a fraction or an exponent, or past qint64: fine if it is a whole number.
-    const double number = value.toNumber();
-    if (std::trunc(number) != number || std::abs(number) > 9.0e18) {
-        fail(key, u"expected an integer, found "_s + QString::number(number));
-    }
-    return qint64(number);
+    return expectInteger(*this, key, requiredValue(key));
+}
+
+std::optional<qint64> RecordReader::optionalInteger(QLatin1StringView key) const
+{
+    const auto value = optionalValue(key);
+    return value ? std::optional(expectInteger(*this, key, *value)) : std::nullopt;
 }
 
 QDateTime RecordReader::requiredDate(QLatin1StringView key) const

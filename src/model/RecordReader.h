@@ -113,6 +113,7 @@ public:
     std::optional<bool> optionalBool(QLatin1StringView key) const;
     double requiredDouble(QLatin1StringView key) const;
     qint64 requiredInteger(QLatin1StringView key) const;
+    std::optional<qint64> optionalInteger(QLatin1StringView key) const;
     QDateTime requiredDate(QLatin1StringView key) const;
     std::optional<QDateTime> optionalDate(QLatin1StringView key) const;
     std::optional<QStringList> optionalStringList(QLatin1StringView key,

@@ -139,6 +139,45 @@ void TestDecoding::table_data()
         << QByteArray(R"([{"id":"a","name":"spec.pdf","url":"https://x/y","bytes":12,
              "mimeType":null,"isUpload":true,"previews":[]}])")
         << QString();
+    // A type the program has no sentence for, and a creator named by its id alone, still decode:
+    // one odd notification must not hide the others.
+    QTest::newRow("notifications, unknown type and bare creator")
+        << u"notifications"_s
+        << QByteArray(R"([{"id":"n1","unread":true,"type":"reactionAdded","date":"2026-03-05T14:07:09.123Z",
+             "data":{"card":{"id":"c","name":"Fix crash","idShort":4,"shortLink":"Ab"},"board":{"id":"b","name":"B"},
+               "text":"wow","emoji":{"x":1}},"idMemberCreator":"m","memberCreator":{"id":"m"},"reactions":[]},
+             {"id":"n2","unread":false,"type":"addedToBoard","date":"2026-03-05T14:07:09Z","data":{},
+               "idMemberCreator":null}])")
+        << QString();
+    QTest::newRow("notification, unread as text")
+        << u"notifications"_s
+        << QByteArray(R"([{"id":"n","unread":"true","type":"commentCard","date":"2026-03-05T14:07:09Z"}])")
+        << u"TrelloNotification.unread: expected a boolean"_s;
+    QTest::newRow("notification, card without id")
+        << u"notifications"_s
+        << QByteArray(R"([{"id":"n","unread":true,"type":"commentCard","date":"2026-03-05T14:07:09Z",
+             "data":{"card":{"name":"x"}}}])")
+        << u"TrelloNotification.data: NotificationData.card: NotificationRef.id"_s;
+    // The member's cards for reminders: every way of saying "no reminder" decodes; a reminder
+    // that is not a whole number, or a card without its board, fails.
+    QTest::newRow("member cards, reminders none and set")
+        << u"memberCards"_s
+        << QByteArray(R"([{"id":"c1","name":"a","due":"2026-03-05T14:07:09.123Z","dueComplete":false,
+               "dueReminder":-1,"idBoard":"b","idList":"l","url":"https://trello.com/c/x/1-a"},
+             {"id":"c2","name":"b","due":null,"dueReminder":null,"idBoard":"b","idList":"l"},
+             {"id":"c3","name":"c","due":"2026-03-05T14:07:09Z","dueReminder":1440,"idBoard":"b","idList":"l"}])")
+        << QString();
+    QTest::newRow("member card, reminder as text")
+        << u"memberCards"_s
+        << QByteArray(R"([{"id":"c","name":"a","dueReminder":"15","idBoard":"b","idList":"l"}])")
+        << u"TrelloMemberCard.dueReminder: expected an integer"_s;
+    QTest::newRow("member card, reminder with a fraction")
+        << u"memberCards"_s
+        << QByteArray(R"([{"id":"c","name":"a","dueReminder":1.5,"idBoard":"b","idList":"l"}])")
+        << u"TrelloMemberCard.dueReminder: expected an integer"_s;
+    QTest::newRow("member card, board missing")
+        << u"memberCards"_s << QByteArray(R"([{"id":"c","name":"a","idList":"l"}])")
+        << u"TrelloMemberCard.idBoard: required key is missing"_s;
     QTest::newRow("not JSON") << u"cards"_s << QByteArray("<html>oops</html>")
                               << u"not valid JSON"_s;
     QTest::newRow("object where an array belongs")
@@ -165,6 +204,10 @@ void TestDecoding::table()
             TrelloAPI::decode<QList<TrelloChecklist>>(json);
         } else if (record == u"attachments") {
             TrelloAPI::decode<QList<TrelloAttachment>>(json);
+        } else if (record == u"notifications") {
+            TrelloAPI::decode<QList<TrelloNotification>>(json);
+        } else if (record == u"memberCards") {
+            TrelloAPI::decode<QList<TrelloMemberCard>>(json);
         } else {
             QFAIL("unknown record");
         }
@@ -231,6 +274,11 @@ void TestDecoding::values()
     const auto counted = TrelloAPI::decode<QList<TrelloCard>>(
         "[" + fullCard(R"(,"badges":{"checkItems":3.0,"checkItemsChecked":1e1,"comments":0})") +
         "]");
+    const auto reminders = TrelloAPI::decode<QList<TrelloMemberCard>>(
+        R"([{"id":"c","name":"a","dueReminder":60,"idBoard":"b","idList":"l"},
+            {"id":"d","name":"b","idBoard":"b","idList":"l"}])");
+    QCOMPARE(reminders[0].dueReminder, std::optional<qint64>(60));
+    QVERIFY(!reminders[1].dueReminder.has_value());
     QCOMPARE(counted[0].badges->checkItems, 3);
     QCOMPARE(counted[0].badges->checkItemsChecked, 10);
 }
