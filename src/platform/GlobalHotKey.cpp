@@ -12,6 +12,7 @@
 #define XK_LATIN1
 #include <X11/keysymdef.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -77,10 +78,13 @@ ModifierBits modifierBits(xcb_connection_t *connection, xcb_key_symbols_t *symbo
     return bits;
 }
 
-bool fail(QString *error, const QString &reason)
+bool fail(QString *error, const QString &reason, GlobalHotKey::Failure *failure = nullptr,
+          GlobalHotKey::Failure kind = GlobalHotKey::Failure::Refused)
 {
     if (error)
         *error = reason;
+    if (failure)
+        *failure = kind;
     return false;
 }
 
@@ -92,28 +96,30 @@ GlobalHotKey::GlobalHotKey(QKeyCombination combination, Handler handler)
 }
 
 std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QKeyCombination combination, Handler handler,
-                                                   QString *error)
+                                                   QString *error, Failure *failure)
 {
     const QString name = QKeySequence(combination).toString(QKeySequence::NativeText);
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
     if (!app) {
-        fail(error, QStringLiteral("global hot keys need a graphical session"));
+        fail(error, QStringLiteral("global hot keys need a graphical session"), failure,
+             Failure::NoX11);
         return nullptr;
     }
     if (QThread::currentThread() != app->thread()) {
-        fail(error, QStringLiteral("the global hot key must be set up on the main thread"));
+        fail(error, QStringLiteral("the global hot key must be set up on the main thread"), failure);
         return nullptr;
     }
     // Offscreen hands out the X11 interface with no connection behind it.
     auto *x11 = app->nativeInterface<QNativeInterface::QX11Application>();
     auto *connection = x11 ? x11->connection() : nullptr;
     if (!connection) {
-        fail(error, QStringLiteral("global hot keys need an X11 session"));
+        fail(error, QStringLiteral("global hot keys need an X11 session"), failure, Failure::NoX11);
         return nullptr;
     }
     const xcb_keysym_t keysym = keysymFor(combination.key());
     if (keysym == XCB_NO_SYMBOL) {
-        fail(error, QStringLiteral("%1 cannot be used as a global hot key").arg(name));
+        fail(error, QStringLiteral("%1 cannot be used as a global hot key").arg(name), failure,
+             Failure::Unusable);
         return nullptr;
     }
 
@@ -122,7 +128,8 @@ std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QKeyCombination combination, 
     const ModifierBits bits = modifierBits(connection, symbols);
     xcb_key_symbols_free(symbols);
     if (keycodes.isEmpty()) {
-        fail(error, QStringLiteral("the keyboard has no key for %1").arg(name));
+        fail(error, QStringLiteral("the keyboard has no key for %1").arg(name), failure,
+             Failure::Unusable);
         return nullptr;
     }
 
@@ -141,6 +148,20 @@ std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QKeyCombination combination, 
     hotKey->m_keycodes = keycodes;
     hotKey->m_modifiers = modifiers;
     hotKey->m_lockMasks = quint16(XCB_MOD_MASK_LOCK | bits.numLock);
+
+    // The X server lets a client grab again what it holds already, without a word: a second
+    // hot key of this program on the same combination would silently share, and later take
+    // away, the first one's grabs.
+    for (const GlobalHotKey *other : std::as_const(held())) {
+        const bool sameKey = std::any_of(keycodes.cbegin(), keycodes.cend(), [other](xcb_keycode_t code) {
+            return other->m_keycodes.contains(code);
+        });
+        if (sameKey && other->m_modifiers == modifiers) {
+            fail(error, QStringLiteral("%1 is already in use by another shortcut of this program").arg(name),
+                 failure, Failure::Taken);
+            return nullptr;
+        }
+    }
 
     QList<quint16> variants{modifiers};
     for (quint16 lock :
@@ -179,15 +200,24 @@ std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QKeyCombination combination, 
         fail(error, taken ? QStringLiteral("%1 is already in use by another program").arg(name)
                           : QStringLiteral("the X server refused to grab %1 (error %2)")
                                 .arg(name)
-                                .arg(refusal));
+                                .arg(refusal),
+             failure, taken ? Failure::Taken : Failure::Refused);
         return nullptr;
     }
     app->installNativeEventFilter(hotKey.get());
+    held().append(hotKey.get());
     return hotKey;
+}
+
+QList<const GlobalHotKey *> &GlobalHotKey::held()
+{
+    static QList<const GlobalHotKey *> hotKeys;
+    return hotKeys;
 }
 
 GlobalHotKey::~GlobalHotKey()
 {
+    held().removeAll(this);
     // Without the application its X connection is gone, and the grabs with it.
     if (!QCoreApplication::instance() || !m_connection)
         return;
@@ -216,7 +246,10 @@ bool GlobalHotKey::nativeEventFilter(const QByteArray &eventType, void *message,
         return false;
 
     if (type == XCB_KEY_RELEASE) {
-        // The grab keeps the keyboard until the key comes up, so this always arrives.
+        // The grab keeps the keyboard until the key comes up, so this always arrives. Another
+        // grab of the same key with other modifiers (the other shortcut) gets its own.
+        if (!m_down)
+            return false;
         m_down = false;
         m_releaseTime = key->time;
         return true;

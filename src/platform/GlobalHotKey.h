@@ -22,11 +22,19 @@ public:
     static constexpr QKeyCombination DefaultCombination{Qt::ControlModifier | Qt::AltModifier,
                                                         Qt::Key_T};
 
-    // Nothing when the combination cannot be had: no X11 display (Wayland, offscreen), a key
-    // the keyboard does not have, or another program already holds it. `error`, when given,
-    // then receives a one-line reason.
+    // Why a combination could not be had.
+    enum class Failure {
+        NoX11,    // no X11 display (Wayland, offscreen)
+        Unusable, // a key we do not grab, or one the keyboard does not have
+        Taken,    // another program holds it
+        Refused,  // the X server refused the grab for another reason
+    };
+
+    // Nothing when the combination cannot be had. `error`, when given, then receives a
+    // one-line reason, and `failure` the kind.
     static std::unique_ptr<GlobalHotKey> create(QKeyCombination combination, Handler handler,
-                                                QString *error = nullptr);
+                                                QString *error = nullptr,
+                                                Failure *failure = nullptr);
     ~GlobalHotKey() override;
 
     GlobalHotKey(const GlobalHotKey &) = delete;
@@ -42,6 +50,8 @@ private:
     };
 
     GlobalHotKey(QKeyCombination combination, Handler handler);
+    // The hot keys this program holds now, on the main thread.
+    static QList<const GlobalHotKey *> &held();
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
     QKeyCombination m_combination;

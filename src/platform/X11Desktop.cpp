@@ -34,6 +34,11 @@ bool isAvailable()
     return connection() != nullptr;
 }
 
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 std::optional<QPoint> embeddedPosition(WId window)
 {
     xcb_connection_t *c = connection();

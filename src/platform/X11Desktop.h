@@ -13,6 +13,10 @@ namespace x11 {
 // Whether there is a connection to an X server (none under Wayland or "offscreen").
 bool isAvailable();
 
+// Whether the program runs as a Wayland client (Qt's "wayland" platforms), where windows
+// neither place themselves nor take the focus without the compositor's leave.
+bool onWayland();
+
 // Where a window of ours sits on the screen once another client has taken it in, as a tray
 // host does with the icon's window (XEmbed reparents it); nothing while it is still a window
 // of its own, or without X11. Asks the server, since Qt learns of the move a little later.

@@ -2,9 +2,11 @@
 // The global hot key on a real X server (the session's Xvfb), pressed with xdotool. A second
 // X connection plays the other program that holds the combination.
 #include "platform/GlobalHotKey.h"
+#include "platform/X11GrabRoute.h"
 
 #include <QGuiApplication>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -18,6 +20,7 @@ private Q_SLOTS:
     void firesOncePerPressOnTheMainThread();
     void refusedWhileAnotherClientHoldsIt();
     void destructionReleasesTheGrab();
+    void twoRoutesSideBySide();
     void withoutX11Fails();
 
 private:
@@ -159,6 +162,56 @@ void GlobalHotKeyTest::destructionReleasesTheGrab()
     OtherClient other;
     QVERIFY(other.grab());
     QVERIFY(other.grab(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2));
+}
+
+// The panel's shortcut and quick add's, each on a route of its own: a press reaches only its
+// own, also when the two share a key and differ in a modifier (each sees its own release, so
+// neither takes the other's next press for a held-down repeat); rebinding one leaves the
+// other alone, and one cannot take what the other holds.
+void GlobalHotKeyTest::twoRoutesSideBySide()
+{
+    if (!m_onX11)
+        QSKIP("needs an X display");
+    X11GrabRoute panel(ShortcutAction::toggle());
+    X11GrabRoute quickAdd(ShortcutAction::quickAdd());
+    QCOMPARE(quickAdd.action().id, QStringLiteral("quick-add"));
+    QSignalSpy panelBound(&panel, &ShortcutRoute::bound);
+    QSignalSpy quickBound(&quickAdd, &ShortcutRoute::bound);
+    QSignalSpy quickRefused(&quickAdd, &ShortcutRoute::refused);
+    QSignalSpy panelPresses(&panel, &ShortcutRoute::activated);
+    QSignalSpy quickPresses(&quickAdd, &ShortcutRoute::activated);
+    const QKeyCombination ctrlAltT(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T);
+    const QKeyCombination ctrlAltN(Qt::ControlModifier | Qt::AltModifier, Qt::Key_N);
+    const QKeyCombination ctrlAltShiftT(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                                        Qt::Key_T);
+    panel.bind(ctrlAltT);
+    quickAdd.bind(ctrlAltN);
+    QCOMPARE(panelBound.count(), 1);
+    QCOMPARE(quickBound.count(), 1);
+
+    press({QStringLiteral("ctrl+alt+n"), QStringLiteral("ctrl+alt+t"), QStringLiteral("ctrl+alt+n")});
+    QTRY_COMPARE(quickPresses.count(), 2);
+    QTRY_COMPARE(panelPresses.count(), 1);
+
+    // The same key: alternate presses go to each in turn, none lost as a repeat.
+    quickAdd.bind(ctrlAltShiftT);
+    QCOMPARE(quickBound.count(), 2);
+    press({QStringLiteral("ctrl+alt+shift+t"), QStringLiteral("ctrl+alt+t"),
+           QStringLiteral("ctrl+alt+shift+t"), QStringLiteral("ctrl+alt+t")});
+    QTRY_COMPARE(quickPresses.count(), 4);
+    QTRY_COMPARE(panelPresses.count(), 3);
+    // Ctrl+Alt+N is free again.
+    press({QStringLiteral("ctrl+alt+n")});
+    QTest::qWait(200);
+    QCOMPARE(quickPresses.count(), 4);
+
+    // The panel's combination is held: refused, as another program's would be.
+    quickAdd.bind(ctrlAltT);
+    QCOMPARE(quickRefused.count(), 1);
+    QCOMPARE(quickRefused.first().first().value<ShortcutRoute::Refusal>(), ShortcutRoute::Refusal::Taken);
+    press({QStringLiteral("ctrl+alt+t")});
+    QTRY_COMPARE(panelPresses.count(), 4);
+    QCOMPARE(quickPresses.count(), 4);
 }
 
 void GlobalHotKeyTest::withoutX11Fails()
