@@ -3,6 +3,7 @@
 
 #include <QJSEngine>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QQmlEngine>
 
 #include <QCoroTimer>
@@ -24,25 +25,36 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
       m_context(m_api, m_errors)
 {
     m_api->setTimeout(dependencies.requestTimeout);
+    m_connectivity = new Connectivity(*m_api, *m_errors, this);
+    m_context.setConnectivity(m_connectivity);
     m_session = new SessionArea(m_context, std::move(dependencies.credentials),
                                 std::move(dependencies.loginItem),
                                 std::move(dependencies.builtInAppKey), this);
     m_context.setSession(m_session);
     m_boards = new BoardsArea(m_context, this);
     m_cards = new CardsArea(m_context, this);
-    m_details = new DetailsArea(m_context, this);
+    m_comments = new CommentsArea(m_context, this);
+    m_checklists = new ChecklistsArea(m_context, this);
+    m_attachments = new AttachmentsArea(m_context, this);
+    m_search = new SearchArea(m_context, *m_boards, this);
+    m_notifications = new NotificationsArea(m_context, *m_session, this);
+    m_reminders = new RemindersArea(m_context, *m_session, *m_boards, m_settings.get(), this);
     // The areas know nothing of each other; what one does to another is wired here.
     connect(m_boards, &BoardsArea::listReleased, m_cards, &CardsArea::releaseList);
-    connect(m_cards, &CardsArea::cardReleased, m_details, &DetailsArea::release);
-    connect(m_details, &DetailsArea::checklistBadgeChanged, m_cards, &CardsArea::setChecklistBadge);
-    connect(m_details, &DetailsArea::commentCountChanged, m_cards, &CardsArea::adjustCommentBadge);
+    connect(m_cards, &CardsArea::cardReleased, this, &AppState::releaseCardDetails);
+    connect(m_checklists, &ChecklistsArea::checklistBadgeChanged, m_cards, &CardsArea::setChecklistBadge);
+    connect(m_comments, &CommentsArea::commentCountChanged, m_cards, &CardsArea::adjustCommentBadge);
+    connect(m_cards, &CardsArea::cardUpdated, m_reminders, &RemindersArea::noteCard);
 
     connect(m_errors, &ErrorLog::errorMessageChanged, this, &AppState::errorMessageChanged);
     m_session->setAfterConnect([this] { return m_boards->loadBoards(); });
     connect(m_session, &SessionArea::disconnected, this, [this] {
         // A board of the account that left must not come back with the next one.
         setActiveBoardID(QString());
-        m_details->clear();
+        m_search->clear();
+        m_comments->clear();
+        m_checklists->clear();
+        m_attachments->clear();
         m_cards->clear();
         m_boards->clear();
     });
@@ -58,11 +70,28 @@ AppState::AppState(Dependencies dependencies, QObject *parent)
         }
     });
 
+    // Out of reach, nothing is sent, timed polls included; back, what is shown catches up.
+    connect(m_connectivity, &Connectivity::offlineChanged, this, [this](bool offline) {
+        m_notifications->setPaused(offline);
+        Q_EMIT offlineChanged();
+    });
+    connect(m_connectivity, &Connectivity::networkChanged, this, &AppState::catchUp);
+    m_catchUp.setSingleShot(true);
+    m_catchUp.setInterval(catchUpDelay);
+    connect(&m_catchUp, &QTimer::timeout, this, &AppState::startCatchUp);
+
     m_isExpanded = m_settings->value(ExpandedKey, false).toBool();
     m_startup = m_context.run(u"startup"_s, m_session->startup());
 }
 
-AppState::~AppState() = default;
+// Requests still out are ended before the areas go: each ends as a failed request would, so
+// whatever waits on one finishes with the areas still there (instead of waiting for ever).
+AppState::~AppState()
+{
+    for (QNetworkReply *reply : m_network->findChildren<QNetworkReply *>()) {
+        reply->abort();
+    }
+}
 
 // The member was taken off a board, or a card went to a board they cannot see: that board (or
 // card) leaves what is shown, everything else stays, and the session stays signed in.
@@ -70,10 +99,10 @@ std::optional<QString> AppState::loseAccess(const StoreContext::Subject &subject
 {
     QString card = subject.value(u"card"_s);
     if (card.isEmpty() && subject.contains(u"comment"_s)) {
-        card = m_details->comments().parentOf(subject.value(u"comment"_s)).value_or(QString());
+        card = m_comments->comments().parentOf(subject.value(u"comment"_s)).value_or(QString());
     }
     if (card.isEmpty() && subject.contains(u"checklist"_s)) {
-        card = m_details->checklists().parentOf(subject.value(u"checklist"_s)).value_or(QString());
+        card = m_checklists->checklists().parentOf(subject.value(u"checklist"_s)).value_or(QString());
     }
     const TrelloCard *held = card.isEmpty() ? nullptr : m_cards->cards().record(card);
     const QString gone = tr("You no longer have access to “%1”.");
@@ -100,6 +129,20 @@ std::optional<QString> AppState::loseAccess(const StoreContext::Subject &subject
         }
     }
     return std::nullopt;
+}
+
+void AppState::loadCardDetails(const QString &cardID)
+{
+    m_comments->loadMissing(cardID);
+    m_checklists->loadMissing(cardID);
+    m_attachments->loadMissing(cardID);
+}
+
+void AppState::releaseCardDetails(const QString &cardID)
+{
+    m_comments->release(cardID);
+    m_checklists->release(cardID);
+    m_attachments->release(cardID);
 }
 
 AppState *AppState::create(QQmlEngine *engine, QJSEngine *)
@@ -151,6 +194,12 @@ int AppState::refreshCost() const
 
 Operation AppState::refreshVisible()
 {
+    // Out of reach, a showing asks at once whether the service is back (the system's word on
+    // the network may be wrong); the refresh itself is held back, and says so. Reached, what
+    // is shown catches up.
+    if (m_connectivity->isOffline()) {
+        m_connectivity->probeNow();
+    }
     // A refresh still to start covers this showing: it refreshes what is open when it starts.
     if (m_pendingRefresh && !m_pendingRefresh->isFinished()) {
         return *m_pendingRefresh;
@@ -168,6 +217,35 @@ Operation AppState::refreshVisible()
     m_refreshBoard = m_activeBoardID;
     m_refresh = m_context.run(u"refreshVisible"_s, doRefreshVisible(m_refreshBoard));
     return *m_refresh;
+}
+
+void AppState::catchUp()
+{
+    if (m_connectivity->isOffline()) {
+        m_connectivity->probeNow(); // reached, it catches up
+        return;
+    }
+    if (!m_catchUp.isActive()) {
+        m_catchUp.start(); // not restarted: news that keeps coming must not put it off for ever
+    }
+}
+
+void AppState::startCatchUp()
+{
+    if (!m_session->hasCredentials() || m_connectivity->isOffline()) {
+        return;
+    }
+    if (!m_session->member()) {
+        // Started out of reach: the account was never confirmed, and with it the notifications
+        // wait. Confirmed now, the boards load and the notifications are polled.
+        Operation confirm = m_context.run(u"startup"_s, m_session->confirm());
+        Q_EMIT caughtUp(confirm, m_notifications->poll());
+        return;
+    }
+    Operation refresh = refreshVisible();
+    Q_EMIT caughtUp(refresh, m_notifications->poll());
+    // A sleep stopped the reminders' timer with the clock: their times are worked out afresh.
+    m_reminders->fetch();
 }
 
 Operation AppState::refreshLater(std::optional<Operation> after)
@@ -233,7 +311,10 @@ QCoro::Task<> AppState::doRefreshVisible(std::optional<QString> boardID)
         if (!firstFailure) {
             firstFailure = line;
         }
-        limited = lost || ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited;
+        // Out of reach, the rest would be held back all the same.
+        const auto *apiError = dynamic_cast<const TrelloAPIError *>(&error);
+        limited = lost || ErrorLog::kindOf(error) == ErrorLog::Kind::RateLimited ||
+                  (apiError && apiError->kind() == TrelloAPIError::Kind::Offline);
     };
     // The board list comes from a route nested under the member's, which the member route's
     // long limit does not count.

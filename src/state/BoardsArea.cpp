@@ -4,14 +4,16 @@
 
 #include "Positions.h"
 
+#include <QScopeGuard>
+
 using namespace Qt::StringLiterals;
 
 BoardsArea::BoardsArea(StoreContext &context, QObject *parent)
     : QObject(parent),
       m_context(context),
-      m_model(KeyedListModel::forType<TrelloBoard>(this)),
-      m_loadingLists([this] { Q_EMIT loadingListsChanged(); })
+      m_model(KeyedListModel::forType<TrelloBoard>(this))
 {
+    m_lists.setLoadingHandler([this] { Q_EMIT loadingListsChanged(); });
 }
 
 QList<TrelloBoard> BoardsArea::sortBoards(QList<TrelloBoard> boards)
@@ -54,6 +56,22 @@ void BoardsArea::clear()
     m_lists.clear();
     m_labels.clear();
     m_members.clear();
+    // Another account's picks mean nothing; a screen still open keeps its (now empty) filter.
+    for (BoardFilter *filter : std::as_const(m_filters)) {
+        filter->clear();
+    }
+}
+
+BoardFilter *BoardsArea::filter(const QString &boardID)
+{
+    if (boardID.isEmpty()) {
+        return nullptr;
+    }
+    BoardFilter *&filter = m_filters[boardID];
+    if (!filter) {
+        filter = new BoardFilter(this);
+    }
+    return filter;
 }
 
 void BoardsArea::releaseLists(const QString &boardID)
@@ -73,7 +91,7 @@ void BoardsArea::releaseBoard(const QString &boardID)
 
 Operation BoardsArea::refreshBoards()
 {
-    return m_context.run(u"refreshBoards"_s, loadBoards());
+    return m_context.operation(u"refreshBoards"_s, {}, [this] { return loadBoards(); });
 }
 
 QCoro::Task<> BoardsArea::loadBoards()
@@ -82,59 +100,36 @@ QCoro::Task<> BoardsArea::loadBoards()
         co_return;
     }
     const quint64 generation = ++m_boardsGeneration;
-    ++m_boardLoads;
-    const auto setLoading = [this] {
-        const bool loading = m_boardLoads > 0;
-        if (m_isLoadingBoards != loading) {
-            m_isLoadingBoards = loading;
+    const auto setLoading = [this](int change) {
+        m_boardLoads += change;
+        if (m_isLoadingBoards != (m_boardLoads > 0)) {
+            m_isLoadingBoards = m_boardLoads > 0;
             Q_EMIT isLoadingBoardsChanged();
         }
     };
-    setLoading();
-    QList<TrelloBoard> boards;
-    try {
-        boards = co_await m_context.api().fetchBoards();
-    } catch (...) {
-        --m_boardLoads;
-        setLoading();
-        throw;
-    }
-    --m_boardLoads;
+    setLoading(+1);
+    const auto loaded = qScopeGuard([&setLoading] { setLoading(-1); });
+    QList<TrelloBoard> boards = co_await m_context.api().fetchBoards();
     // A board created or archived since this load began stays as it is now.
     if (generation == m_boardsGeneration) {
         setBoards(sortBoards(std::move(boards)));
     }
-    m_context.errors().clear();
-    setLoading();
+    m_context.loaded();
 }
 
 Operation BoardsArea::refreshLists(const QString &boardID)
 {
-    if (auto refused = m_context.requireIds(u"refreshLists"_s, {{"board", boardID}})) {
-        return *refused;
-    }
-    return m_context.run(u"refreshLists"_s, loadLists(boardID));
+    return m_context.operation(u"refreshLists"_s, {{"board", boardID}}, [this, boardID] { return loadLists(boardID); });
 }
 
 QCoro::Task<> BoardsArea::loadLists(QString boardID)
 {
-    if (!m_context.hasCredentials()) {
-        co_return;
-    }
-    LoadingSet::Mark loading(m_loadingLists, boardID);
-    auto load = m_lists.beginLoad(boardID);
-    QList<TrelloList> lists = co_await m_context.api().fetchLists(boardID);
-    sortByPos(lists);
-    load.finish(std::move(lists));
-    m_context.errors().clear();
+    co_await m_context.load(m_lists, boardID, &TrelloAPI::fetchLists, sortByPos<TrelloList>);
 }
 
 Operation BoardsArea::loadBoardMeta(const QString &boardID)
 {
-    if (auto refused = m_context.requireIds(u"loadBoardMeta"_s, {{"board", boardID}})) {
-        return *refused;
-    }
-    return m_context.run(u"loadBoardMeta"_s, loadMeta(boardID));
+    return m_context.operation(u"loadBoardMeta"_s, {{"board", boardID}}, [this, boardID] { return loadMeta(boardID); });
 }
 
 QCoro::Task<> BoardsArea::loadMeta(QString boardID)
@@ -165,37 +160,26 @@ QCoro::Task<> BoardsArea::loadMeta(QString boardID)
     labelsLoad.finish(std::move(*labels));
     QList<TrelloMember> members = co_await std::move(membersTask);
     membersLoad.finish(std::move(members));
-    m_context.errors().clear();
+    m_context.loaded();
 }
 
 Operation BoardsArea::createBoard(const QString &name, const QString &desc)
 {
-    return m_context.run(u"createBoard"_s, doCreateBoard(name, desc));
-}
-
-QCoro::Task<> BoardsArea::doCreateBoard(QString name, QString desc)
-{
-    TrelloBoard board = co_await m_context.api().createBoard(name, desc);
-    QList<TrelloBoard> boards = KeyedCollection<TrelloBoard>::without(m_boards, board.id);
-    boards.append(std::move(board));
-    setBoards(sortBoards(std::move(boards)));
-    m_context.errors().clear();
+    return m_context.operation(u"createBoard"_s, {}, [this, name, desc]() -> QCoro::Task<> {
+        TrelloBoard board = co_await m_context.api().createBoard(name, desc);
+        QList<TrelloBoard> boards = KeyedCollection<TrelloBoard>::without(m_boards, board.id);
+        boards.append(std::move(board));
+        setBoards(sortBoards(std::move(boards)));
+    });
 }
 
 Operation BoardsArea::archiveBoard(const QString &id)
 {
-    if (auto refused = m_context.requireIds(u"archiveBoard"_s, {{"board", id}})) {
-        return *refused;
-    }
-    return m_context.run(u"archiveBoard"_s, doArchiveBoard(id));
-}
-
-QCoro::Task<> BoardsArea::doArchiveBoard(QString id)
-{
-    co_await m_context.api().closeBoard(id);
-    setBoards(KeyedCollection<TrelloBoard>::without(m_boards, id));
-    releaseBoard(id);
-    m_context.errors().clear();
+    return m_context.operation(u"archiveBoard"_s, {{"board", id}}, [this, id]() -> QCoro::Task<> {
+        co_await m_context.api().closeBoard(id);
+        setBoards(KeyedCollection<TrelloBoard>::without(m_boards, id));
+        releaseBoard(id);
+    });
 }
 
 void BoardsArea::dropBoard(const QString &boardID)
@@ -207,100 +191,53 @@ void BoardsArea::dropBoard(const QString &boardID)
 
 Operation BoardsArea::createList(const QString &boardID, const QString &name)
 {
-    if (auto refused = m_context.requireIds(u"createList"_s, {{"board", boardID}})) {
-        return *refused;
-    }
-    return m_context.run(u"createList"_s, doCreateList(boardID, name));
-}
-
-QCoro::Task<> BoardsArea::doCreateList(QString boardID, QString name)
-{
-    TrelloList list = co_await m_context.api().createList(boardID, name);
-    if (m_lists.contains(boardID)) {
-        m_lists.insertByPos(boardID, list);
-    }
-    m_context.errors().clear();
+    return m_context.operation(u"createList"_s, {{"board", boardID}}, [this, boardID, name]() -> QCoro::Task<> {
+        TrelloList list = co_await m_context.api().createList(boardID, name);
+        if (m_lists.contains(boardID)) {
+            m_lists.insertByPos(boardID, list);
+        }
+    });
 }
 
 Operation BoardsArea::renameList(const QString &id, const QString &name)
 {
-    if (auto refused = m_context.requireIds(u"renameList"_s, {{"list", id}})) {
-        return *refused;
-    }
-    return m_context.run(u"renameList"_s, doRenameList(id, name));
-}
-
-QCoro::Task<> BoardsArea::doRenameList(QString id, QString name)
-{
-    const TrelloList renamed = co_await m_context.api().renameList(id, name);
-    m_lists.replace(id, renamed);
-    m_context.errors().clear();
+    return m_context.operation(u"renameList"_s, {{"list", id}}, [this, id, name]() -> QCoro::Task<> {
+        const TrelloList renamed = co_await m_context.api().renameList(id, name);
+        m_lists.replace(id, renamed);
+    });
 }
 
 Operation BoardsArea::archiveList(const QString &id)
 {
-    if (auto refused = m_context.requireIds(u"archiveList"_s, {{"list", id}})) {
-        return *refused;
-    }
-    return m_context.run(u"archiveList"_s, doArchiveList(id));
-}
-
-QCoro::Task<> BoardsArea::doArchiveList(QString id)
-{
-    co_await m_context.api().archiveList(id);
-    m_lists.removeRecord(id);
-    Q_EMIT listReleased(id);
-    m_context.errors().clear();
+    return m_context.operation(u"archiveList"_s, {{"list", id}}, [this, id]() -> QCoro::Task<> {
+        co_await m_context.api().archiveList(id);
+        m_lists.removeRecord(id);
+        Q_EMIT listReleased(id);
+    });
 }
 
 Operation BoardsArea::moveList(const QString &id, const QString &beforeListID)
 {
-    if (auto refused = m_context.requireIds(u"moveList"_s, {{"list", id}})) {
-        return *refused;
-    }
-    const std::optional<QString> boardID = m_lists.parentOf(id);
-    if (!boardID || (!beforeListID.isEmpty() && beforeListID == id)) {
-        return Operation::finished(Outcome{}); // nothing to move
-    }
-    return m_context.run(u"moveList"_s, doMoveList(id, *boardID, beforeListID));
-}
-
-QCoro::Task<> BoardsArea::doMoveList(QString id, QString boardID, QString beforeListID)
-{
-    const TrelloList *moving = m_lists.record(id);
-    if (!moving) {
-        co_return;
-    }
-    TrelloList moved = *moving;
-    const QList<TrelloList> shown = m_lists.value(boardID);
-    const QList<TrelloList> others = KeyedCollection<TrelloList>::without(shown, id);
-    const double pos = positionAmong(others, beforeListID);
-    moved.pos = pos;
-    // Shown in its new place at once; put back and repaired from the service if the move fails.
-    m_lists.insertByPos(boardID, moved);
-    const QList<TrelloList> optimistic = m_lists.value(boardID);
-    std::exception_ptr failure;
-    std::optional<TrelloList> answer;
-    try {
-        answer = co_await m_context.api().moveList(id, pos);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        // Back at once (unless something changed the lists since), then as the service has
-        // them: the reload may well be refused too, for the same reason as the move.
-        if (m_lists.value(boardID) == optimistic) {
-            m_lists.set(boardID, shown);
+    return m_context.operation(u"moveList"_s, {{"list", id}}, [this, id, beforeListID]() -> QCoro::Task<> {
+        const std::optional<QString> boardID = m_lists.parentOf(id);
+        const TrelloList *moving = m_lists.record(id);
+        if (!boardID || !moving || (!beforeListID.isEmpty() && beforeListID == id)) {
+            co_return; // nothing to move
         }
-        try {
-            co_await loadLists(boardID);
-        } catch (...) {
+        TrelloList moved = *moving;
+        const double pos = positionAmong(KeyedCollection<TrelloList>::without(m_lists.value(*boardID), id), beforeListID);
+        moved.pos = pos;
+        // Shown in its new place at once; put back and repaired from the service if the move fails.
+        const auto before = m_lists.snapshot({*boardID});
+        m_lists.insertByPos(*boardID, moved);
+        const auto after = m_lists.snapshot({*boardID});
+        auto sending = StoreContext::sendOrUndo(
+            m_context.api().moveList(id, pos), [this, before, after] { m_lists.restore(before, after); },
+            [this, board = *boardID] { return loadLists(board); });
+        const TrelloList answer = co_await std::move(sending);
+        // Another position than the one sent: the service renumbered the board's lists.
+        if (answer.pos != pos) {
+            co_await loadLists(*boardID);
         }
-        std::rethrow_exception(failure);
-    }
-    // Another position than the one sent: the service renumbered the board's lists.
-    if (answer->pos != pos) {
-        co_await loadLists(boardID);
-    }
-    m_context.errors().clear();
+    });
 }

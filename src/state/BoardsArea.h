@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "BoardFilter.h"
 #include "KeyedCollection.h"
 #include "StoreContext.h"
 
@@ -21,8 +22,8 @@ public:
     const QList<TrelloBoard> &boards() const { return m_boards; }
     KeyedListModel *model() const { return m_model; }
     bool isLoadingBoards() const { return m_isLoadingBoards; }
-    QStringList loadingLists() const { return m_loadingLists.sorted(); }
-    bool isLoadingLists(const QString &boardID) const { return m_loadingLists.contains(boardID); }
+    QStringList loadingLists() const { return m_lists.loadingParents(); }
+    bool isLoadingLists(const QString &boardID) const { return m_lists.isLoading(boardID); }
     const KeyedCollection<TrelloList> &lists() const { return m_lists; }
     const KeyedCollection<TrelloLabel> &labels() const { return m_labels; }
     const KeyedCollection<TrelloMember> &members() const { return m_members; }
@@ -30,6 +31,9 @@ public:
     Q_INVOKABLE KeyedListModel *listsModel(const QString &boardID) { return m_lists.model(boardID); }
     Q_INVOKABLE KeyedListModel *labelsModel(const QString &boardID) { return m_labels.model(boardID); }
     Q_INVOKABLE KeyedListModel *membersModel(const QString &boardID) { return m_members.model(boardID); }
+    // The board's card filter, made when first asked for and kept while the program runs (its
+    // screen closing lets go of the rest, not of this). Null for no board.
+    Q_INVOKABLE BoardFilter *filter(const QString &boardID);
 
     Q_INVOKABLE Operation refreshBoards();
     Q_INVOKABLE Operation refreshLists(const QString &boardID);
@@ -64,12 +68,6 @@ Q_SIGNALS:
     void listReleased(const QString &listID);
 
 private:
-    QCoro::Task<> doCreateBoard(QString name, QString desc);
-    QCoro::Task<> doArchiveBoard(QString id);
-    QCoro::Task<> doCreateList(QString boardID, QString name);
-    QCoro::Task<> doRenameList(QString id, QString name);
-    QCoro::Task<> doArchiveList(QString id);
-    QCoro::Task<> doMoveList(QString id, QString boardID, QString beforeListID);
     void setBoards(QList<TrelloBoard> boards);
     void releaseLists(const QString &boardID);
 
@@ -79,8 +77,8 @@ private:
     int m_boardLoads = 0;
     quint64 m_boardsGeneration = 0;
     bool m_isLoadingBoards = false;
-    LoadingSet m_loadingLists;
     KeyedCollection<TrelloList> m_lists{this};
     KeyedCollection<TrelloLabel> m_labels{this};
     KeyedCollection<TrelloMember> m_members{this};
+    QHash<QString, BoardFilter *> m_filters;
 };

@@ -19,8 +19,8 @@ public:
     CardsArea(StoreContext &context, QObject *parent = nullptr);
 
     const KeyedCollection<TrelloCard> &cards() const { return m_cards; }
-    QStringList loadingCards() const { return m_loading.sorted(); }
-    bool isLoadingCards(const QString &listID) const { return m_loading.contains(listID); }
+    QStringList loadingCards() const { return m_cards.loadingParents(); }
+    bool isLoadingCards(const QString &listID) const { return m_cards.isLoading(listID); }
 
     Q_INVOKABLE KeyedListModel *cardsModel(const QString &listID) { return m_cards.model(listID); }
 
@@ -55,22 +55,15 @@ Q_SIGNALS:
     void cardsChanged(const QString &listID);
     // A card went (deleted, archived, its list released): what was loaded beneath it can go.
     void cardReleased(const QString &cardID);
+    // An edit of the card was made, as the service returned it.
+    void cardUpdated(const TrelloCard &card);
 
 private:
-    QCoro::Task<> doCreateCard(QString listID, QString name, QString desc,
-                               std::optional<QDateTime> due);
-    QCoro::Task<TrelloCard> doUpdateCard(QString id, std::optional<QString> name,
-                                         std::optional<QString> desc, std::optional<QDateTime> due,
-                                         bool clearDue, std::optional<bool> dueComplete,
-                                         std::optional<QString> moveToListID);
-    QCoro::Task<> doMoveCard(QString id, QString sourceID, QString toListID, QString beforeCardID);
-    QCoro::Task<> doRemoveCard(QString id, bool deleteIt);
-    QCoro::Task<> doSetCardLabel(QString cardID, TrelloLabel label, bool isOn);
-    QCoro::Task<> doSetCardMember(QString cardID, QString memberID, bool isOn);
+    QCoro::Task<> doMoveCard(QString id, QString toListID, QString beforeCardID);
+    Operation removeCard(const QString &name, const QString &id, bool deleteIt);
     void forgetCard(const QString &cardID);
 
     StoreContext &m_context;
-    LoadingSet m_loading;
     KeyedCollection<TrelloCard> m_cards{this};
     // The newest move of each card still waiting for its answer, by number: the answer to an
     // older one, which may come back later, must not put the card back where it was.

@@ -23,6 +23,13 @@ void ErrorLog::show(const std::optional<QString> &message)
 
 QString ErrorLog::record(Kind kind, const QString &operation, const QString &message)
 {
+    const QString line = note(kind, operation, message);
+    show(line);
+    return line;
+}
+
+QString ErrorLog::note(Kind kind, const QString &operation, const QString &message)
+{
     // One line, always: a service's error page may run over several.
     QString line = message.simplified();
     if (line.isEmpty()) {
@@ -33,7 +40,6 @@ QString ErrorLog::record(Kind kind, const QString &operation, const QString &mes
         m_entries.pop_front();
     }
     Q_EMIT entriesChanged();
-    show(line);
     return line;
 }
 
@@ -48,6 +54,15 @@ QString ErrorLog::record(const QString &operation, const std::exception &error)
         m_rateEpisode = apiError->episode();
         m_rateLine = record(Kind::RateLimited, operation, describe(error));
         return m_rateLine;
+    }
+    if (apiError && apiError->kind() == TrelloAPIError::Kind::Offline && m_offlineWording) {
+        const QString line = m_offlineWording(apiError->isChange());
+        if (!m_entries.empty() && m_entries.back().kind == Kind::Network &&
+            m_entries.back().message == line) {
+            show(line); // one entry for a stretch of requests held back
+            return line;
+        }
+        return record(Kind::Network, operation, line);
     }
     return record(kindOf(error), operation, describe(error));
 }
@@ -73,6 +88,7 @@ ErrorLog::Kind ErrorLog::kindOf(const std::exception &error)
     case TrelloAPIError::Kind::DecodingFailed:
         return Kind::Decoding;
     case TrelloAPIError::Kind::Transport:
+    case TrelloAPIError::Kind::Offline:
         return Kind::Network;
     case TrelloAPIError::Kind::MissingCredentials:
         return Kind::Authorization;

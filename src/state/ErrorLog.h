@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <exception>
+#include <functional>
 #include <optional>
 
 // What failed lately. The banner shows one line, `errorMessage`: the latest failure's text
@@ -20,7 +21,7 @@ class ErrorLog : public QObject {
     Q_PROPERTY(QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QVariantList entries READ entryValues NOTIFY entriesChanged)
 public:
-    enum class Kind { Authorization, Network, RateLimited, NotFound, Invalid, Decoding, Keyring, Local };
+    enum class Kind { Authorization, Network, RateLimited, NotFound, Invalid, Decoding, Keyring, Local, Shortcut };
     Q_ENUM(Kind)
 
     struct Entry {
@@ -43,6 +44,9 @@ public:
     // Records a failure and shows it; gives back the line shown. Requests refused in one stretch
     // of rate limiting are told once: the first is recorded and shown, the rest only answered.
     QString record(Kind kind, const QString &operation, const QString &message);
+    // Records a failure without showing it: the shell says it where it belongs (the shortcut's
+    // state is in Settings and the tray's tooltip, not in a banner over the boards).
+    QString note(Kind kind, const QString &operation, const QString &message);
     QString record(const QString &operation, const std::exception &error);
     // Puts a line back without a new entry (after a repair that itself succeeded).
     void show(const std::optional<QString> &message);
@@ -50,6 +54,11 @@ public:
 
     const std::deque<Entry> &entries() const { return m_entries; }
     QVariantList entryValues() const;
+
+    // What to say instead of a request's error when no network reaches the service; `change`
+    // for a request that would have changed something. Failures for want of a network are
+    // recorded once while that line is the newest entry.
+    void setOfflineWording(std::function<QString(bool change)> wording) { m_offlineWording = std::move(wording); }
 
     // The one-line text for an error, and its kind.
     static QString describe(const std::exception &error);
@@ -64,6 +73,7 @@ private:
     std::deque<Entry> m_entries;
     quint64 m_rateEpisode = 0; // the stretch of rate limiting told last
     QString m_rateLine;
+    std::function<QString(bool change)> m_offlineWording;
 };
 
 // A failure that has been recorded already: the operation ends with it, without a second entry.

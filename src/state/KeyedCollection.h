@@ -53,8 +53,10 @@ public:
             : m_collection(collection), m_parent(std::move(parent))
         {
             Entry &entry = m_collection->m_entries[m_parent];
-            ++entry.loads;
             m_generation = ++entry.generation;
+            if (++entry.loads == 1 && m_collection->m_loadingChanged) {
+                m_collection->m_loadingChanged();
+            }
         }
         ~Load()
         {
@@ -103,11 +105,20 @@ public:
     }
     // Called with the parent after each change of its records, once the views have followed.
     void setChangeHandler(std::function<void(const QString &)> handler) { m_changed = std::move(handler); }
+    // Called when a parent's first load begins or its last one ends.
+    void setLoadingHandler(std::function<void()> handler) { m_loadingChanged = std::move(handler); }
     // A load for the parent is under way.
     bool isLoading(const QString &parent) const
     {
         const auto it = m_entries.find(parent);
         return it != m_entries.end() && it->loads > 0;
+    }
+    // The parents being loaded, sorted, for the views' loading indicators.
+    QStringList loadingParents() const
+    {
+        QStringList ids = parentsWhere([](const Entry &entry) { return entry.loads > 0; });
+        ids.sort();
+        return ids;
     }
     const QList<T> *find(const QString &parent) const
     {
@@ -121,13 +132,7 @@ public:
     }
     QStringList parents() const
     {
-        QStringList ids;
-        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (it->present) {
-                ids.append(it.key());
-            }
-        }
-        return ids;
+        return parentsWhere([](const Entry &entry) { return entry.present; });
     }
     // The parent holding a record, by the record's id.
     std::optional<QString> parentOf(const QString &id) const
@@ -153,6 +158,25 @@ public:
         store(parent, std::move(records));
         Entry &entry = m_entries[parent];
         entry.replaced = entry.generation;
+    }
+    // Some parents' records, as they are now: taken before and after a change shown ahead of the
+    // service's answer, so that a refusal can put back each parent nothing else changed since.
+    using Snapshot = QList<std::pair<QString, QList<T>>>;
+    Snapshot snapshot(const QStringList &parents) const
+    {
+        Snapshot taken;
+        for (const QString &parent : parents) {
+            taken.append({parent, value(parent)});
+        }
+        return taken;
+    }
+    void restore(const Snapshot &before, const Snapshot &after)
+    {
+        for (qsizetype i = 0; i < before.size() && i < after.size(); ++i) {
+            if (value(after[i].first) == after[i].second) {
+                set(before[i].first, before[i].second);
+            }
+        }
     }
     // The writes below change single records; a load running meanwhile applies them again to its
     // answer. Edits are kept until then, so they must not refer to anything of the caller's.
@@ -271,6 +295,16 @@ public:
     }
 
 private:
+    template <typename Test> QStringList parentsWhere(Test test) const
+    {
+        QStringList ids;
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (test(*it)) {
+                ids.append(it.key());
+            }
+        }
+        return ids;
+    }
     // Applies a record change now, and keeps it for the loads under way.
     void change(const QString &parent, Change apply)
     {
@@ -315,10 +349,14 @@ private:
         if (!it->present) {
             m_entries.erase(it);
         }
+        if (m_loadingChanged) {
+            m_loadingChanged();
+        }
     }
 
     QObject *m_owner;
     std::function<void(const QString &)> m_changed;
+    std::function<void()> m_loadingChanged;
     QHash<QString, Entry> m_entries;
     QHash<QString, QString> m_parentOf;
     QHash<QString, KeyedListModel *> m_models;

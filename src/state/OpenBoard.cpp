@@ -31,8 +31,15 @@ void OpenBoard::setBoardID(const QString &id)
     if (id == m_boardID) {
         return;
     }
+    if (BoardFilter *old = filter()) {
+        old->disconnect(this);
+    }
     m_boardID = id;
+    if (BoardFilter *now = filter()) {
+        connect(now, &BoardFilter::changed, this, &OpenBoard::cardFilterChanged);
+    }
     Q_EMIT boardIDChanged();
+    Q_EMIT cardFilterChanged();
     Q_EMIT loadingChanged();
 }
 
@@ -51,18 +58,22 @@ bool OpenBoard::loadingLists() const
     return m_store && m_store->boards()->isLoadingLists(m_boardID);
 }
 
-void OpenBoard::setCardFilter(const QString &filter)
+BoardFilter *OpenBoard::filter() const
 {
-    if (filter != m_cardFilter) {
-        m_cardFilter = filter;
-        Q_EMIT cardFilterChanged();
-    }
+    return m_store ? m_store->boards()->filter(m_boardID) : nullptr;
 }
 
-bool OpenBoard::matches(const QString &name) const
+QString OpenBoard::cardFilter() const
 {
-    const QString wanted = m_cardFilter.trimmed();
-    return wanted.isEmpty() || name.contains(wanted, Qt::CaseInsensitive);
+    const BoardFilter *filter = this->filter();
+    return filter ? filter->text() : QString();
+}
+
+void OpenBoard::setCardFilter(const QString &text)
+{
+    if (BoardFilter *filter = this->filter()) {
+        filter->setText(text);
+    }
 }
 
 bool OpenBoard::holdsList(const QString &listID) const

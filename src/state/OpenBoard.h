@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "BoardFilter.h"
 #include "Operation.h"
 
 #include <QObject>
@@ -26,6 +27,8 @@ class OpenBoard : public QObject {
     Q_PROPERTY(int loadRevision READ loadRevision NOTIFY loadingChanged)
     // Bumped whenever the cards of one of the board's lists change.
     Q_PROPERTY(int cardsRevision READ cardsRevision NOTIFY cardsChanged)
+    // The board's filter, which the store keeps while the program runs; its text is cardFilter.
+    Q_PROPERTY(BoardFilter *filter READ filter NOTIFY boardIDChanged)
     Q_PROPERTY(QString cardFilter READ cardFilter WRITE setCardFilter NOTIFY cardFilterChanged)
 public:
     explicit OpenBoard(QObject *parent = nullptr);
@@ -39,14 +42,13 @@ public:
     bool loadingLists() const;
     int loadRevision() const { return m_loadRevision; }
     int cardsRevision() const { return m_cardsRevision; }
-    QString cardFilter() const { return m_cardFilter; }
+    BoardFilter *filter() const;
+    QString cardFilter() const;
     void setCardFilter(const QString &filter);
 
     Q_INVOKABLE KeyedListModel *cards(const QString &listID) const;
     Q_INVOKABLE bool isLoaded(const QString &listID) const;
     Q_INVOKABLE bool isLoading(const QString &listID) const;
-    // Whether a card of this name passes the filter.
-    Q_INVOKABLE bool matches(const QString &name) const;
     // The card as the store holds it now (a TrelloCard), or null; and the list it is in.
     Q_INVOKABLE QVariant card(const QString &cardID) const;
     Q_INVOKABLE QString listOf(const QString &cardID) const;
@@ -76,7 +78,6 @@ private:
 
     QPointer<AppState> m_store;
     QString m_boardID;
-    QString m_cardFilter;
     int m_loadRevision = 0;
     int m_cardsRevision = 0;
 };

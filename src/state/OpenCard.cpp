@@ -33,7 +33,7 @@ OpenCard::~OpenCard()
     }
     openEditors().remove(m_cardID);
     if (m_store) {
-        m_store->details()->release(m_cardID);
+        m_store->releaseCardDetails(m_cardID);
     }
 }
 
@@ -74,7 +74,7 @@ void OpenCard::loadSections()
     if (!m_store || m_cardID.isEmpty()) {
         return;
     }
-    m_store->details()->loadMissing(m_cardID);
+    m_store->loadCardDetails(m_cardID);
     if (!m_boardID.isEmpty() && (!m_store->boards()->labels().contains(m_boardID) ||
                                  !m_store->boards()->members().contains(m_boardID))) {
         m_store->boards()->loadBoardMeta(m_boardID);

@@ -101,6 +101,23 @@ QCoro::Task<> SessionArea::startup()
     }
 }
 
+QCoro::Task<> SessionArea::confirm()
+{
+    const quint64 connection = m_connection;
+    if (!hasCredentials() || m_member) {
+        co_return;
+    }
+    // A failure ends the operation; the member stays unknown, as at start.
+    const TrelloMember member = co_await m_context.api().validateCredentials();
+    if (connection != m_connection) {
+        co_return;
+    }
+    setMember(member);
+    if (m_afterConnect) {
+        co_await m_afterConnect();
+    }
+}
+
 QVariant SessionArea::memberValue() const
 {
     return m_member ? QVariant::fromValue(*m_member) : QVariant();

@@ -51,6 +51,9 @@ public:
     }
     // Reads the keyring, validates and loads the boards.
     QCoro::Task<> startup();
+    // The pair in use, not yet confirmed by the service (it was out of reach at start): asks
+    // it again, and confirmed, the account is signed in and its boards load.
+    QCoro::Task<> confirm();
 
     QString apiKey() const { return m_apiKey; }
     QString token() const { return m_token; }

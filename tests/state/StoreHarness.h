@@ -38,6 +38,7 @@ struct StoreOptions {
     std::shared_ptr<CredentialStore> credentials; // a memory store when absent
     std::chrono::milliseconds timeout = TrelloAPI::defaultTimeout;
     std::optional<QString> builtInAppKey; // the build's own when absent
+    QNetworkAccessManager *network = nullptr; // the store's own when absent
 };
 
 // A credential store that answers late, as a real keyring does (D-Bus round trips, an unlock
@@ -90,6 +91,7 @@ inline std::unique_ptr<AppState> makeStore(const StoreOptions &options, const QT
                                                  QStringLiteral("/usr/bin/stavelin"));
     deps.baseURL = QUrl(options.baseUrl);
     deps.requestTimeout = options.timeout;
+    deps.network = options.network;
     if (options.builtInAppKey) {
         deps.builtInAppKey = *options.builtInAppKey;
     }

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Board, list and card operations: the positions the service receives, optimistic moves and
-// their repair, overlapping answers, the refresh sequence, and what a closed parent lets go.
+// their repair, overlapping answers, the refresh sequence, what a closed parent lets go, and
+// the board's card filter.
 #include "StoreHarness.h"
+#include "state/OpenBoard.h"
 #include "sandbox/Emulator.h"
 #include "sandbox/LoopbackServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 using namespace harness;
@@ -29,6 +32,8 @@ private slots:
     void staleAnswersNeverUndoChanges();
     void refusedArguments();
     void closedParentsReleaseTheirModels();
+    void boardFilters();
+    void searchAcrossBoards();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -422,33 +427,42 @@ void TestBoardOps::staleAnswersNeverUndoChanges()
     await(firstLoad);
     QCOMPARE(cardIds(*state, third).size(), seeded + 1);
 
-    await(state->details()->refreshComments(card));
-    const auto earlier = state->details()->comments().value(card).size();
-    state->details()->release(card);
+    // Added to a list whose cards were never loaded (quick add adds to any): the list stays
+    // unloaded rather than seeming loaded with this one card; the card is the value.
+    const QString fourth = lists[3].id;
+    QVERIFY(!state->cards()->cards().contains(fourth));
+    const Outcome quick = await(state->cards()->createCard(fourth, u"Added from anywhere"_s));
+    QVERIFY(quick.ok);
+    QCOMPARE(quick.value.value<TrelloCard>().name, u"Added from anywhere"_s);
+    QVERIFY(!state->cards()->cards().contains(fourth));
+
+    await(state->comments()->refreshComments(card));
+    const auto earlier = state->comments()->comments().value(card).size();
+    state->releaseCardDetails(card);
     service.delayAnswers("GET", "/1/cards/.*/actions", std::chrono::milliseconds(300));
-    auto comments = state->details()->refreshComments(card);
+    auto comments = state->comments()->refreshComments(card);
     QTest::qWait(50);
-    await(state->details()->addComment(card, u"Said while loading"_s));
+    await(state->comments()->addComment(card, u"Said while loading"_s));
     await(comments);
-    const auto said = state->details()->comments().value(card);
+    const auto said = state->comments()->comments().value(card);
     QCOMPARE(said.size(), earlier + 1);
     QCOMPARE(said.first().data.text, u"Said while loading"_s);
     QCOMPARE(std::count_if(said.begin(), said.end(),
                            [](const TrelloComment &c) { return c.data.text == u"Said while loading"_s; }),
              1);
 
-    await(state->details()->refreshChecklists(card));
-    await(state->details()->createChecklist(card, u"Steps"_s));
-    const QString checklistID = state->details()->checklists().value(card).last().id;
-    await(state->details()->addCheckItem(checklistID, u"First step"_s));
-    const TrelloChecklist checklist = *state->details()->checklists().record(checklistID);
+    await(state->checklists()->refreshChecklists(card));
+    await(state->checklists()->createChecklist(card, u"Steps"_s));
+    const QString checklistID = state->checklists()->checklists().value(card).last().id;
+    await(state->checklists()->addCheckItem(checklistID, u"First step"_s));
+    const TrelloChecklist checklist = *state->checklists()->checklists().record(checklistID);
     service.delayAnswers("GET", "/1/cards/.*/checklists", std::chrono::milliseconds(300));
-    auto added = state->details()->addCheckItem(checklist.id, u"Second step"_s);
+    auto added = state->checklists()->addCheckItem(checklist.id, u"Second step"_s);
     QTest::qWait(100); // the item is made; the reload that follows is under way
     const TrelloCheckItem item = checklist.checkItems.first();
-    await(state->details()->toggleCheckItem(card, QVariant::fromValue(item)));
+    await(state->checklists()->toggleCheckItem(card, QVariant::fromValue(item)));
     await(added);
-    const auto held = state->details()->checklists().record(checklistID);
+    const auto held = state->checklists()->checklists().record(checklistID);
     QVERIFY(held && held->checkItems.size() == checklist.checkItems.size() + 1);
     QVERIFY(held->checkItems.first().state != item.state);
 
@@ -480,9 +494,9 @@ void TestBoardOps::refusedArguments()
     QVERIFY(refused(state->cards()->moveCard(u"x"_s, u"  "_s)));
     QVERIFY(refused(state->cards()->archiveCard(QString())));
     QVERIFY(refused(state->boards()->renameList(QString(), u"Name"_s)));
-    QVERIFY(refused(state->details()->deleteAttachment(u"c"_s, QString())));
+    QVERIFY(refused(state->attachments()->deleteAttachment(u"c"_s, QString())));
     QVERIFY(refused(state->cards()->setCardLabel(u"c"_s, QVariant(u"l1"_s), true)));
-    QVERIFY(refused(state->details()->toggleCheckItem(u"c"_s, QVariant(42))));
+    QVERIFY(refused(state->checklists()->toggleCheckItem(u"c"_s, QVariant(42))));
     QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"name"_s, QVariant(7)}})));
     QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"due"_s, QVariant(u"tomorrow"_s)}})));
     QVERIFY(refused(state->cards()->updateCard(u"c"_s, {{u"title"_s, u"Renamed"_s}})));
@@ -506,15 +520,15 @@ void TestBoardOps::closedParentsReleaseTheirModels()
     QPointer<KeyedListModel> cardsModel = state->cards()->cardsModel(lists[0].id);
     await(state->cards()->refreshCards(lists[0].id));
     const QString card = state->cards()->cards().value(lists[0].id).first().id;
-    QPointer<KeyedListModel> commentsModel = state->details()->commentsModel(card);
-    await(state->details()->refreshComments(card));
-    await(state->details()->refreshChecklists(card));
-    QVERIFY(state->details()->comments().contains(card));
+    QPointer<KeyedListModel> commentsModel = state->comments()->commentsModel(card);
+    await(state->comments()->refreshComments(card));
+    await(state->checklists()->refreshChecklists(card));
+    QVERIFY(state->comments()->comments().contains(card));
 
     // A deleted card takes its details along.
     await(state->cards()->deleteCard(card));
-    QVERIFY(!state->details()->comments().contains(card));
-    QVERIFY(!state->details()->checklists().contains(card));
+    QVERIFY(!state->comments()->comments().contains(card));
+    QVERIFY(!state->checklists()->checklists().contains(card));
     QTRY_VERIFY(commentsModel.isNull());
 
     // A closed board screen lets go of its lists and their cards.
@@ -524,6 +538,166 @@ void TestBoardOps::closedParentsReleaseTheirModels()
     QTRY_VERIFY(listsModel.isNull() && cardsModel.isNull());
     QCOMPARE(state->cards()->cards().parentOf(state->cards()->cards().value(lists[0].id).value(0).id),
              std::nullopt);
+}
+
+void TestBoardOps::boardFilters()
+{
+    const QDateTime now(QDate(2026, 3, 10), QTime(12, 0), Qt::UTC);
+    const auto card = [&](const QString &name, QStringList labels, QStringList members,
+                          std::optional<qint64> dueIn = {}, bool complete = false) {
+        TrelloCard c;
+        c.name = name;
+        c.idLabels = labels;
+        c.idMembers = members;
+        if (dueIn) {
+            c.due = now.addSecs(*dueIn);
+        }
+        c.dueComplete = complete;
+        return c;
+    };
+    const qint64 week = 7 * 24 * 3600;
+    BoardFilter filter;
+    const auto passing = [&](const QList<TrelloCard> &cards) {
+        QStringList names;
+        for (const TrelloCard &c : cards) {
+            if (filter.accepts(QVariant::fromValue(c), now)) {
+                names.append(c.name);
+            }
+        }
+        return names.join(u',');
+    };
+
+    // Labels and members: any one picked is enough; a card without any never passes.
+    const QList<TrelloCard> people{card(u"red"_s, {u"r"_s}, {u"me"_s, u"ada"_s}), card(u"blue"_s, {u"b"_s, u"g"_s}, {}),
+                                   card(u"green"_s, {u"g"_s}, {u"ada"_s}), card(u"bare"_s, {}, {})};
+    QCOMPARE(passing(people), u"red,blue,green,bare"_s);
+    filter.setLabel(u"r"_s, true);
+    filter.setLabel(u"b"_s, true);
+    QCOMPARE(passing(people), u"red,blue"_s);
+    filter.setMember(u"me"_s, true);
+    QCOMPARE(passing(people), u"red"_s); // both groups must match
+    filter.setLabel(u"r"_s, false);
+    filter.setLabel(u"b"_s, false);
+    filter.setMember(u"ada"_s, true);
+    QCOMPARE(passing(people), u"red,green"_s);
+    // The text too, trimmed and in any case.
+    filter.setText(u"  GREEN "_s);
+    QCOMPARE(passing(people), u"green"_s);
+    filter.clear();
+    QVERIFY(!filter.picked() && filter.text().isEmpty());
+
+    // Due states at their edges, against a fixed now.
+    const QList<TrelloCard> dated{card(u"past"_s, {}, {}, -1),         card(u"now"_s, {}, {}, 0),
+                                  card(u"week"_s, {}, {}, week),       card(u"later"_s, {}, {}, week + 1),
+                                  card(u"done"_s, {}, {}, -week, true), card(u"undated"_s, {}, {})};
+    filter.setDue(u"overdue"_s, true);
+    QCOMPARE(passing(dated), u"past"_s);
+    filter.setDue(u"overdue"_s, false);
+    filter.setDue(u"week"_s, true);
+    QCOMPARE(passing(dated), u"now,week"_s);
+    filter.setDue(u"none"_s, true);
+    QCOMPARE(passing(dated), u"now,week,undated"_s);
+    filter.clearPicked();
+    filter.setDue(u"complete"_s, true);
+    filter.setDue(u"someday"_s, true); // not a kind: ignored
+    QCOMPARE(filter.dueKinds(), QStringList{u"complete"_s});
+    QCOMPARE(passing(dated), u"done"_s);
+
+    // The store keeps one per board, past the screen that set it; the account leaving clears it.
+    auto state = scriptedStore();
+    {
+        OpenBoard screen(state.get());
+        screen.setBoardID(u"b1"_s);
+        screen.setCardFilter(u"bug"_s);
+        screen.filter()->setLabel(u"r"_s, true);
+    }
+    OpenBoard again(state.get());
+    again.setBoardID(u"b1"_s);
+    QCOMPARE(again.cardFilter(), u"bug"_s);
+    QCOMPARE(again.filter()->labelIDs(), QStringList{u"r"_s});
+    QSignalSpy changed(&again, &OpenBoard::cardFilterChanged);
+    again.setBoardID(u"b2"_s);
+    QVERIFY(again.cardFilter().isEmpty() && !again.filter()->picked());
+    state->boards()->filter(u"b1"_s)->setText(u"x"_s); // another board's change is not this one's
+    QCOMPARE(changed.size(), 1);
+    state->boards()->clear();
+    QVERIFY(state->boards()->filter(u"b1"_s)->text().isEmpty());
+    QVERIFY(!state->boards()->filter(u"b1"_s)->picked());
+}
+
+void TestBoardOps::searchAcrossBoards()
+{
+    sandbox::Emulator service;
+    sandbox::RateLimits limits;
+    limits.window = std::chrono::milliseconds(1000); // a short window: the retry comes soon
+    service.setRateLimits(limits);
+    QVERIFY(service.start() > 0);
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    SearchArea &search = *state->search();
+    const auto searches = [&] {
+        std::vector<std::string> queries;
+        for (const auto &r : service.requests()) {
+            if (r.path == "/1/search") {
+                queries.push_back(r.queryValue("query").value_or(""));
+            }
+        }
+        return queries;
+    };
+    const auto names = [&] {
+        QStringList found;
+        for (const QVariant &card : search.results()) {
+            const QVariantMap m = card.toMap();
+            found << m[u"name"_s].toString() + u" @ "_s + m[u"boardName"_s].toString() + u" / "_s +
+                         m[u"listName"_s].toString();
+        }
+        return found;
+    };
+
+    // Typed fast: one request, for the last text; a single character asks nothing.
+    service.clearRequests();
+    for (const QString &text : {u"d"_s, u"dr"_s, u"dra"_s, u"drag"_s, u"drag betw"_s}) {
+        search.setQuery(text);
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(names(), QStringList{u"Drag cards between lists @ Product Roadmap / Next Up"_s});
+    QCOMPARE(searches(), std::vector<std::string>{"drag betw"});
+    const QVariantMap drag = search.results().first().toMap();
+    QCOMPARE(drag[u"idBoard"_s].toString(), q(service.boardId("Product Roadmap")));
+    search.setQuery(u"d"_s);
+    QVERIFY(search.results().isEmpty());
+
+    // An older answer arriving after a newer one does not replace it.
+    service.delayAnswers("GET", "/1/search", std::chrono::milliseconds(600), 1);
+    search.setQuery(u"drag"_s);
+    const Operation slow = search.searchNow();
+    search.setQuery(u"paint hall"_s);
+    QVERIFY(await(search.searchNow()).ok);
+    QVERIFY(await(slow).ok);
+    QCOMPARE(names(), QStringList{u"Paint for the hallway @ Home Renovation / To Buy"_s});
+
+    // Refused for the rate limit: said once in the search's own line (not the banner), the boards
+    // stay, and the query is asked again when the window has passed.
+    const qsizetype boards = state->boards()->boards().size();
+    service.injectFault("GET", "/1/search",
+                        Response::json(R"({"message":"Too many","error":"API_TOKEN_LIMIT_EXCEEDED"})", 429), 1);
+    search.setQuery(u"tray"_s);
+    QVERIFY(!await(search.searchNow()).ok);
+    QVERIFY(search.error().startsWith(u"Cards could not be searched"_s));
+    QVERIFY(search.results().isEmpty());
+    QVERIFY(!state->errors()->message());
+    QCOMPARE(state->boards()->boards().size(), boards);
+    QTRY_COMPARE_WITH_TIMEOUT(names(), QStringList{u"Tray icon @ Product Roadmap / Shipped"_s}, 4000);
+    QCOMPARE(search.error(), QString());
+    QCOMPARE(std::count_if(state->errors()->entries().begin(), state->errors()->entries().end(),
+                           [](const ErrorLog::Entry &e) { return e.operation == u"searchCards"_s; }),
+             1);
+
+    // Offline: the line says so.
+    service.stop();
+    search.setQuery(u"offline"_s);
+    QVERIFY(!await(search.searchNow()).ok);
+    QVERIFY(search.error().startsWith(u"Cards could not be searched: "_s));
+    QCOMPARE(state->boards()->boards().size(), boards);
 }
 
 QTEST_GUILESS_MAIN(TestBoardOps)

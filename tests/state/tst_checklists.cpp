@@ -32,7 +32,7 @@ const std::string AttachmentsPath = "/1/cards/card1/attachments";
 QStringList states(const AppState &state, const QString &checklistID)
 {
     QStringList out;
-    for (const TrelloChecklist &checklist : state.details()->checklists().value(CardID)) {
+    for (const TrelloChecklist &checklist : state.checklists()->checklists().value(CardID)) {
         if (checklist.id == checklistID) {
             for (const TrelloCheckItem &item : checklist.checkItems) {
                 out.append(item.state);
@@ -44,7 +44,7 @@ QStringList states(const AppState &state, const QString &checklistID)
 
 TrelloCheckItem item(const AppState &state, const QString &checklistID, const QString &itemID)
 {
-    for (const TrelloChecklist &checklist : state.details()->checklists().value(CardID)) {
+    for (const TrelloChecklist &checklist : state.checklists()->checklists().value(CardID)) {
         for (const TrelloCheckItem &candidate : checklist.checkItems) {
             if (checklist.id == checklistID && candidate.id == itemID) {
                 return candidate;
@@ -65,31 +65,31 @@ const QJsonArray ThreeChecklists{
 void TestChecklists::orderTicksAndBadge()
 {
     ScriptedCard rig(0, 0, 7);
-    QAbstractItemModelTester tester(rig.state->details()->checklistsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->checklists()->checklistsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.route("GET", ChecklistsPath, Response::json(json(ThreeChecklists)));
-    await(rig.state->details()->refreshChecklists(CardID));
+    await(rig.state->checklists()->refreshChecklists(CardID));
 
-    QCOMPARE(ids(rig.state->details()->checklists().value(CardID)), (QStringList{u"first"_s, u"middle"_s, u"late"_s}));
+    QCOMPARE(ids(rig.state->checklists()->checklists().value(CardID)), (QStringList{u"first"_s, u"middle"_s, u"late"_s}));
     // Items by position (the service answers them in creation order), equal ones by id.
-    QCOMPARE(ids(rig.state->details()->checklists().value(CardID).first().checkItems),
+    QCOMPARE(ids(rig.state->checklists()->checklists().value(CardID).first().checkItems),
              (QStringList{u"f1"_s, u"f3"_s, u"f2"_s}));
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
-    QVERIFY(rig.state->details()->loadingChecklists().isEmpty());
+    QVERIFY(rig.state->checklists()->loadingChecklists().isEmpty());
 
     // A tick reaches the card's badge at once, and a refusal takes it back.
     Response refusal = Response::text("invalid value for state", 400);
     refusal.delay = std::chrono::milliseconds(50);
     rig.server.enqueue("PUT", "/1/cards/card1/checkItem/f2", refusal);
-    Operation tick = rig.state->details()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f2"_s)));
+    Operation tick = rig.state->checklists()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f2"_s)));
     QCOMPARE(rig.badges(), (CardBadges{4, 3, 7}));
     await(tick);
     QCOMPARE(rig.badges(), (CardBadges{4, 2, 7}));
 
     // Accepted ticks: any state but "complete" counts as open, so ticking it sends complete.
     rig.server.route("PUT", "/1/cards/card1/checkItem/[^/]+", Response::json("{}"));
-    await(rig.state->details()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f3"_s))));
-    await(rig.state->details()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f1"_s))));
+    await(rig.state->checklists()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f3"_s))));
+    await(rig.state->checklists()->toggleCheckItem(CardID, QVariant::fromValue(item(*rig.state, u"first"_s, u"f1"_s))));
     const auto puts = rig.requests("PUT", ".*");
     QCOMPARE(puts.back().queryValue("state"), std::optional<std::string>("incomplete"));
     QCOMPARE(puts[puts.size() - 2].queryValue("state"), std::optional<std::string>("complete"));
@@ -98,12 +98,12 @@ void TestChecklists::orderTicksAndBadge()
 
     // Deleting items and checklists keeps the badge in step, down to nothing.
     rig.server.route("DELETE", "/1/checklists/.*", Response::json("{}"));
-    await(rig.state->details()->deleteCheckItem(u"first"_s, u"f3"_s));
+    await(rig.state->checklists()->deleteCheckItem(u"first"_s, u"f3"_s));
     QCOMPARE(rig.badges(), (CardBadges{3, 1, 7}));
-    await(rig.state->details()->deleteChecklist(u"late"_s));
+    await(rig.state->checklists()->deleteChecklist(u"late"_s));
     QCOMPARE(rig.badges(), (CardBadges{2, 0, 7}));
-    await(rig.state->details()->deleteCheckItem(u"first"_s, u"f1"_s));
-    await(rig.state->details()->deleteCheckItem(u"first"_s, u"f2"_s));
+    await(rig.state->checklists()->deleteCheckItem(u"first"_s, u"f1"_s));
+    await(rig.state->checklists()->deleteCheckItem(u"first"_s, u"f2"_s));
     QCOMPARE(rig.badges(), (CardBadges{0, 0, 7}));
     QVERIFY(!rig.state->errors()->message());
 }
@@ -113,24 +113,24 @@ void TestChecklists::changesWhoseReloadFails()
     // The item is added; the reload after it fails. The change counts as done: no message.
     ScriptedCard rig;
     rig.server.route("GET", ChecklistsPath, Response::json(json(ThreeChecklists)));
-    await(rig.state->details()->refreshChecklists(CardID));
+    await(rig.state->checklists()->refreshChecklists(CardID));
     rig.server.route("POST", "/1/checklists/first/checkItems", Response::json("{}"));
     rig.server.enqueue("GET", ChecklistsPath, Response::text("busy", 503));
-    await(rig.state->details()->addCheckItem(u"first"_s, u"Socks"_s));
+    await(rig.state->checklists()->addCheckItem(u"first"_s, u"Socks"_s));
     QCOMPARE(rig.requests("GET", ChecklistsPath).size(), size_t(2));
     QVERIFY(!rig.state->errors()->message());
 
     // Renaming an item no longer loaded is done too, and clears an old message.
     rig.server.route("PUT", "/1/cards/card1/checkItem/.*", Response::json("{}"));
     rig.state->setErrorMessage(u"stale"_s);
-    await(rig.state->details()->renameCheckItem(CardID, u"g1"_s, u"Whatever"_s));
+    await(rig.state->checklists()->renameCheckItem(CardID, u"g1"_s, u"Whatever"_s));
     QVERIFY(!rig.state->errors()->message());
 }
 
 void TestChecklists::attachmentOrder()
 {
     ScriptedCard rig;
-    QAbstractItemModelTester tester(rig.state->details()->attachmentsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->attachments()->attachmentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.route("GET", AttachmentsPath,
                      Response::json(json(QJsonArray{attachmentJson(u"may1"_s, u"2025-05-01T10:00:00.000Z"_s),
@@ -138,8 +138,8 @@ void TestChecklists::attachmentOrder()
                                                     attachmentJson(u"may3"_s, u"2025-05-03T10:00:00Z"_s),
                                                     attachmentJson(u"alsoUndated"_s, {}),
                                                     attachmentJson(u"may1too"_s, u"2025-05-01T10:00:00Z"_s)})));
-    await(rig.state->details()->refreshAttachments(CardID));
-    QCOMPARE(ids(rig.state->details()->attachments().value(CardID)),
+    await(rig.state->attachments()->refreshAttachments(CardID));
+    QCOMPARE(ids(rig.state->attachments()->attachments().value(CardID)),
              (QStringList{u"may3"_s, u"may1"_s, u"may1too"_s, u"undated"_s, u"alsoUndated"_s}));
 }
 
@@ -161,7 +161,7 @@ void TestChecklists::mimeTypes()
 {
     QFETCH(QString, fileName);
     QFETCH(QString, mimeType);
-    QCOMPARE(DetailsArea::mimeTypeForFileName(fileName), mimeType);
+    QCOMPARE(AttachmentsArea::mimeTypeForFileName(fileName), mimeType);
 }
 
 // The file goes whole, bytes as they are, under its name and type; the card shows progress
@@ -179,8 +179,8 @@ void TestChecklists::upload()
     rig.server.route("GET", AttachmentsPath,
                      Response::json(json(QJsonArray{attachmentJson(u"up"_s, u"2025-05-01T10:00:00Z"_s)})));
 
-    Operation upload = rig.state->details()->uploadAttachment(CardID, QUrl::fromLocalFile(file.fileName()));
-    QCOMPARE(rig.state->details()->loadingAttachments(), QStringList{CardID});
+    Operation upload = rig.state->attachments()->uploadAttachment(CardID, QUrl::fromLocalFile(file.fileName()));
+    QCOMPARE(rig.state->attachments()->loadingAttachments(), QStringList{CardID});
     await(upload);
 
     const auto posts = rig.requests("POST", ".*");
@@ -188,8 +188,8 @@ void TestChecklists::upload()
     QCOMPARE(posts[0].queryValue("name"), std::optional<std::string>("Quarterly report.pdf"));
     QCOMPARE(posts[0].queryValue("mimeType"), std::optional<std::string>("application/pdf"));
     QVERIFY(posts[0].body.find(content.toStdString()) != std::string::npos);
-    QCOMPARE(ids(rig.state->details()->attachments().value(CardID)), QStringList{u"up"_s});
-    QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
+    QCOMPARE(ids(rig.state->attachments()->attachments().value(CardID)), QStringList{u"up"_s});
+    QVERIFY(rig.state->attachments()->loadingAttachments().isEmpty());
     QVERIFY(!rig.state->errors()->message());
 }
 
@@ -199,33 +199,33 @@ void TestChecklists::uploadsRefusedBeforeSending()
     rig.server.route("POST", AttachmentsPath, Response::json("{}"));
 
     // A file that is not there, and a folder.
-    await(rig.state->details()->uploadAttachment(CardID, QUrl::fromLocalFile(rig.dir.filePath(u"missing.pdf"_s))));
+    await(rig.state->attachments()->uploadAttachment(CardID, QUrl::fromLocalFile(rig.dir.filePath(u"missing.pdf"_s))));
     QVERIFY(rig.state->errorMessage().contains(u"missing.pdf"_s));
     QVERIFY(rig.state->errorMessage().contains(u"No such file"_s));
-    QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
+    QVERIFY(rig.state->attachments()->loadingAttachments().isEmpty());
     rig.state->setErrorMessage({});
-    await(rig.state->details()->uploadAttachment(CardID, QUrl::fromLocalFile(rig.dir.path())));
+    await(rig.state->attachments()->uploadAttachment(CardID, QUrl::fromLocalFile(rig.dir.path())));
     QVERIFY(rig.state->errors()->message());
-    QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
+    QVERIFY(rig.state->attachments()->loadingAttachments().isEmpty());
 
     // Beyond the service's limit: refused on its size alone, without opening the file (the
     // kernel reports every open; permissions would not stop root).
     QFile huge(rig.dir.filePath(u"huge.iso"_s));
     QVERIFY(huge.open(QIODevice::WriteOnly));
-    QVERIFY(huge.resize(DetailsArea::maxUploadBytes + 1)); // sparse
+    QVERIFY(huge.resize(AttachmentsArea::maxUploadBytes + 1)); // sparse
     huge.close();
     const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watcher >= 0);
     QVERIFY(inotify_add_watch(watcher, QFile::encodeName(huge.fileName()).constData(),
                               IN_OPEN | IN_ACCESS) >= 0);
-    await(rig.state->details()->uploadAttachment(CardID, QUrl::fromLocalFile(huge.fileName())));
+    await(rig.state->attachments()->uploadAttachment(CardID, QUrl::fromLocalFile(huge.fileName())));
     char events[4096];
     const ssize_t seen = ::read(watcher, events, sizeof events);
     ::close(watcher);
     QVERIFY2(seen <= 0, "the file was opened");
     QVERIFY2(rig.state->errorMessage().contains(u"too large"_s), qPrintable(rig.state->errorMessage()));
     QVERIFY(!rig.state->errorMessage().contains(u'\n'));
-    QVERIFY(rig.state->details()->loadingAttachments().isEmpty());
+    QVERIFY(rig.state->attachments()->loadingAttachments().isEmpty());
 
     QVERIFY(rig.server.requests().empty());
 }

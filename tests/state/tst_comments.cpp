@@ -38,12 +38,12 @@ QStringList ids(const QList<TrelloComment> &comments)
 // Every comment's row comes near the view: their reactions are fetched.
 void allNear(const AppState &state)
 {
-    for (const TrelloComment &comment : state.details()->comments().value(CardID)) {
-        state.details()->setReactionsWanted(comment.id, true);
+    for (const TrelloComment &comment : state.comments()->comments().value(CardID)) {
+        state.comments()->setReactionsWanted(comment.id, true);
     }
-    const QList<TrelloComment> comments = state.details()->comments().value(CardID);
+    const QList<TrelloComment> comments = state.comments()->comments().value(CardID);
     QTRY_VERIFY(std::all_of(comments.begin(), comments.end(), [&](const TrelloComment &c) {
-        return state.details()->reactions().contains(c.id);
+        return state.comments()->reactions().contains(c.id);
     }));
 }
 } // namespace
@@ -63,7 +63,7 @@ void TestComments::reactionsFollowTheRows()
     Response slow = Response::json("[]");
     slow.delay = std::chrono::milliseconds(100);
     rig.server.route("GET", ReactionsPattern, slow);
-    DetailsArea &details = *rig.state->details();
+    CommentsArea &details = *rig.state->comments();
     await(details.refreshComments(CardID));
     QVERIFY(rig.requests("GET", ReactionsPattern).empty());
 
@@ -118,7 +118,7 @@ void TestComments::reactionsFollowTheRows()
 void TestComments::orderAndSilentReactionFailures()
 {
     ScriptedCard rig;
-    QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->comments()->commentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     const QString may1 = u"2025-05-01T09:00:00.000Z"_s;
     const QString may2 = u"2025-05-02T09:00:00Z"_s;
@@ -135,16 +135,16 @@ void TestComments::orderAndSilentReactionFailures()
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
 
     rig.state->setErrorMessage(u"an earlier failure"_s);
-    await(rig.state->details()->refreshComments(CardID));
+    await(rig.state->comments()->refreshComments(CardID));
     allNear(*rig.state);
 
-    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
-    QCOMPARE(rig.state->details()->reactions().value(u"m3"_s).size(), 1);
+    QCOMPARE(ids(rig.state->comments()->comments().value(CardID)), (QStringList{u"m3"_s, u"m2b"_s, u"m2a"_s, u"m1"_s}));
+    QCOMPARE(rig.state->comments()->reactions().value(u"m3"_s).size(), 1);
     // The failed fetch is silent and leaves that comment with no reactions.
-    QVERIFY(rig.state->details()->reactions().contains(u"m2b"_s));
-    QVERIFY(rig.state->details()->reactions().value(u"m2b"_s).isEmpty());
+    QVERIFY(rig.state->comments()->reactions().contains(u"m2b"_s));
+    QVERIFY(rig.state->comments()->reactions().value(u"m2b"_s).isEmpty());
     QVERIFY(!rig.state->errors()->message());
-    QVERIFY(rig.state->details()->loadingComments().isEmpty());
+    QVERIFY(rig.state->comments()->loadingComments().isEmpty());
 }
 
 void TestComments::reactionReloadFails()
@@ -155,14 +155,14 @@ void TestComments::reactionReloadFails()
                      Response::json(json(QJsonArray{commentJson(u"a1"_s, minuteDate(1), u"hi"_s)})));
     rig.server.route("GET", "/1/actions/a1/reactions",
                      Response::json(json(QJsonArray{reactionJson(u"theirs"_s, u"someone"_s, u"❤️"_s, u"heart"_s)})));
-    await(rig.state->details()->refreshComments(CardID));
+    await(rig.state->comments()->refreshComments(CardID));
     allNear(*rig.state);
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
     rig.server.enqueue("GET", "/1/actions/a1/reactions", Response::text("busy", 503));
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
+    await(rig.state->comments()->toggleReaction(u"a1"_s, u"tada"_s, u"🎉"_s));
     QCOMPARE(rig.requests("POST", ".*").size(), size_t(1));
     QVERIFY(rig.state->errorMessage().contains(u"503"_s));
-    QCOMPARE(rig.state->details()->reactions().value(u"a1"_s).size(), 1);
+    QCOMPARE(rig.state->comments()->reactions().value(u"a1"_s).size(), 1);
 }
 
 void TestComments::toggleWithoutMember()
@@ -175,9 +175,9 @@ void TestComments::toggleWithoutMember()
     rig.server.route("GET", "/1/actions/a1/reactions",
                      Response::json(json(QJsonArray{reactionJson(u"r"_s, MemberID, u"👍"_s, u"+1"_s)})));
     rig.server.route("POST", "/1/actions/a1/reactions", Response::json("{}"));
-    await(rig.state->details()->refreshComments(CardID));
+    await(rig.state->comments()->refreshComments(CardID));
     allNear(*rig.state);
-    await(rig.state->details()->toggleReaction(u"a1"_s, u"+1"_s, u"👍"_s));
+    await(rig.state->comments()->toggleReaction(u"a1"_s, u"+1"_s, u"👍"_s));
     QCOMPARE(rig.requests("POST", ".*").size(), size_t(1));
     QVERIFY(rig.requests("DELETE", ".*").empty());
 }
@@ -186,43 +186,43 @@ void TestComments::addEditDeleteAndBadge()
 {
     // The card's badge says 0 although a comment is there: the badge lags the service.
     ScriptedCard rig;
-    QAbstractItemModelTester tester(rig.state->details()->commentsModel(CardID),
+    QAbstractItemModelTester tester(rig.state->comments()->commentsModel(CardID),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     rig.server.route("GET", CommentsPath.toStdString(),
                      Response::json(json(QJsonArray{commentJson(u"old"_s, minuteDate(50), u"old"_s)})));
     rig.server.route("GET", ReactionsPattern, Response::json("[]"));
-    await(rig.state->details()->refreshComments(CardID));
+    await(rig.state->comments()->refreshComments(CardID));
     allNear(*rig.state);
 
     // A new comment goes first even when the service dates it earlier.
     rig.server.route("POST", "/1/cards/card1/actions/comments",
                      Response::json(json(commentJson(u"new"_s, minuteDate(1), u"  as typed "_s))));
-    await(rig.state->details()->addComment(CardID, u"  as typed "_s));
+    await(rig.state->comments()->addComment(CardID, u"  as typed "_s));
     QCOMPARE(rig.requests("POST", ".*").front().queryValue("text"), std::optional<std::string>("  as typed "));
-    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
+    QCOMPARE(ids(rig.state->comments()->comments().value(CardID)), (QStringList{u"new"_s, u"old"_s}));
     QCOMPARE(rig.badges().comments, 1);
 
     // An edited comment keeps its place, and the author and date its answer leaves out.
-    const TrelloComment before = rig.state->details()->comments().value(CardID).at(1);
+    const TrelloComment before = rig.state->comments()->comments().value(CardID).at(1);
     QVERIFY(before.memberCreator && before.date.isValid());
     rig.server.route("PUT", "/1/actions/old/text",
                      Response::json(R"({"id":"old","data":{"text":"edited"},"memberCreator":{"id":"m"}})"));
-    await(rig.state->details()->editComment(u"old"_s, u"edited"_s));
-    const TrelloComment after = rig.state->details()->comments().value(CardID).at(1);
+    await(rig.state->comments()->editComment(u"old"_s, u"edited"_s));
+    const TrelloComment after = rig.state->comments()->comments().value(CardID).at(1);
     QCOMPARE(after.data.text, u"edited"_s);
     QCOMPARE(after.memberCreator, before.memberCreator);
     QCOMPARE(after.date, before.date);
 
     // Deleting drops the comment and its reactions; the badge never goes below 0.
     rig.server.route("DELETE", "/1/actions/[^/]+", Response::json("{}"));
-    QVERIFY(rig.state->details()->reactions().contains(u"old"_s));
-    await(rig.state->details()->deleteComment(u"old"_s));
-    QVERIFY(!rig.state->details()->reactions().contains(u"old"_s));
-    QCOMPARE(ids(rig.state->details()->comments().value(CardID)), QStringList{u"new"_s});
+    QVERIFY(rig.state->comments()->reactions().contains(u"old"_s));
+    await(rig.state->comments()->deleteComment(u"old"_s));
+    QVERIFY(!rig.state->comments()->reactions().contains(u"old"_s));
+    QCOMPARE(ids(rig.state->comments()->comments().value(CardID)), QStringList{u"new"_s});
     QCOMPARE(rig.badges().comments, 0);
-    await(rig.state->details()->deleteComment(u"new"_s));
+    await(rig.state->comments()->deleteComment(u"new"_s));
     QCOMPARE(rig.badges().comments, 0);
-    QVERIFY(rig.state->details()->comments().value(CardID).isEmpty());
+    QVERIFY(rig.state->comments()->comments().value(CardID).isEmpty());
     QVERIFY(!rig.state->errors()->message());
 }
 

@@ -179,9 +179,9 @@ void TestStore::longTextSaves()
     const Outcome saved = await(state->cards()->updateCard(card, {{u"desc"_s, desc}}));
     QVERIFY2(saved.ok, qPrintable(saved.error));
     QCOMPARE(saved.value.value<TrelloCard>().desc, desc);
-    const Outcome commented = await(state->details()->addComment(card, comment));
+    const Outcome commented = await(state->comments()->addComment(card, comment));
     QVERIFY2(commented.ok, qPrintable(commented.error));
-    QCOMPARE(state->details()->comments().value(card).first().data.text, comment);
+    QCOMPARE(state->comments()->comments().value(card).first().data.text, comment);
     const Outcome shortOne = await(state->cards()->updateCard(card, {{u"desc"_s, u"kurz"_s}}));
     QVERIFY2(shortOne.ok, qPrintable(shortOne.error));
 

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <optional>
+
+class ErrorLog;
+class TrelloAPI;
+
+// Whether the network reaches the service. A request that fails for want of a network puts
+// the client offline (TrelloAPI): nothing more goes out, and the banner says what is shown and
+// since when instead of the request's error. The way back is found by the system's own network
+// information where it has some (Qt's backend for it, NetworkManager on most desktops) and by a
+// probe every 30 s, which also runs when the system says online but requests still fail. While
+// the system says there is no network at all, nothing is probed (nothing wakes the program).
+// Back online, or another network, and whoever shows the service's data is told once.
+class Connectivity : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds defaultProbeInterval{30000};
+
+    Connectivity(TrelloAPI &api, ErrorLog &errors, QObject *parent = nullptr);
+
+    bool isOffline() const;
+    // What the panel shows was loaded now.
+    void loaded() { m_loadedAt = QDateTime::currentDateTime(); }
+    std::optional<QDateTime> loadedAt() const { return m_loadedAt; }
+    // The banner's line while offline: what is shown and since when, or, for a change, that it
+    // is not saved.
+    QString offlineLine(bool change) const;
+
+    // Follows the system's network information, when Qt has a backend for it here.
+    void watchSystem();
+    std::chrono::milliseconds probeInterval() const { return m_probe.intervalAsDuration(); }
+    void setProbeInterval(std::chrono::milliseconds interval); // for tests
+    bool isProbing() const { return m_probe.isActive(); }
+    // Asks now whether the service can be reached (while offline).
+    void probeNow() { probe(); }
+
+Q_SIGNALS:
+    void offlineChanged(bool offline);
+    // The service is reachable again, or the system changed networks while it was: what is
+    // shown may be out of date.
+    void networkChanged();
+
+private:
+    void apiOfflineChanged(bool offline);
+    void systemReachabilityChanged(int reachability);
+    void updateProbe();
+    void probe();
+
+    TrelloAPI &m_api;
+    ErrorLog &m_errors;
+    QTimer m_probe;
+    bool m_probing = false;
+    std::optional<int> m_system; // QNetworkInformation::Reachability, when known
+    std::optional<QDateTime> m_loadedAt;
+};
