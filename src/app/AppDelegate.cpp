@@ -2,10 +2,15 @@
 #include "AppDelegate.h"
 
 #include "AboutWindow.h"
+#include "DesktopNotifier.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
+#include "ShortcutManager.h"
 #include "UrlSchemeRegistration.h"
-#include "platform/GlobalHotKey.h"
+#include "platform/KGlobalAccelRoute.h"
+#include "platform/PortalShortcutRoute.h"
+#include "platform/SleepWatcher.h"
+#include "platform/X11GrabRoute.h"
 #include "platform/X11Desktop.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
@@ -16,9 +21,12 @@
 #include <QFile>
 #include <QMenu>
 #include <QMetaMethod>
+#include <QPainter>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 
 namespace {
@@ -32,6 +40,55 @@ QUrl viewUrl(const QString &name)
                                : QUrl(QStringLiteral("qrc:/shell/qml/PlaceholderView.qml"));
 }
 
+// The routes of one shortcut, in the order they are asked. KDE's service comes before the
+// grab: on KDE the grab would keep the shortcut out of System Settings and race the service's
+// own grabs. The portal comes last: asking whether it is there may start it.
+QList<ShortcutManager::RouteFactory> shortcutRoutes(const ShortcutAction &action)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return {
+        [bus, action]() -> std::unique_ptr<ShortcutRoute> {
+            return bus.isConnected() && KGlobalAccelRoute::offered(bus)
+                       ? std::make_unique<KGlobalAccelRoute>(bus, action)
+                       : nullptr;
+        },
+        [action]() -> std::unique_ptr<ShortcutRoute> {
+            return x11::isAvailable() ? std::make_unique<X11GrabRoute>(action) : nullptr;
+        },
+        [bus, action]() -> std::unique_ptr<ShortcutRoute> {
+            return bus.isConnected() && PortalShortcutRoute::offered(bus)
+                       ? std::make_unique<PortalShortcutRoute>(bus, action)
+                       : nullptr;
+        },
+    };
+}
+
+const char *stateName(ShortcutManager::State state)
+{
+    static constexpr const char *names[] = {"none",  "binding", "working",
+                                            "taken", "failed",  "unsupported"};
+    return names[int(state)];
+}
+
+// Qt's Wayland plugin hands the compositor the token it finds in XDG_ACTIVATION_TOKEN when a
+// window asks for the focus (and unsets it then). It is set for this request only, and
+// cleared in any case, so that no later request presents a spent one.
+void activateWithToken(QWindow *window, const QString &activationToken)
+{
+    const bool token = !activationToken.isEmpty() && x11::onWayland();
+    if (token) {
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toLatin1());
+    }
+    window->requestActivate();
+    if (token) {
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    }
+}
+
+// Where quick add keeps the board and list it last added to.
+const QString QuickAddBoardKey = QStringLiteral("QuickAdd/board");
+const QString QuickAddListKey = QStringLiteral("QuickAdd/list");
+
 // A click on the tray icon takes the focus from the panel before it arrives: the panel has
 // just hidden itself, and the click must not show it again.
 constexpr qint64 ClickAfterFocusLossMs = 400;
@@ -42,21 +99,41 @@ constexpr qint64 ClickAfterFocusLossMs = 400;
 // reports each click on an XEmbed icon once.)
 constexpr qint64 SameClickMs = 50;
 
+// A menu entry as the menu shows it: its text, then its shortcut after a tab.
+QString entryText(const QAction *action)
+{
+    const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+    return keys.isEmpty() ? action->text() : action->text() + u'\t' + keys;
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(AppState *state, QQmlEngine *engine, QObject *parent)
-    : QObject(parent), m_state(state), m_engine(engine)
+    : QObject(parent), m_state(state), m_engine(engine), m_trim(engine)
 {
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    if (m_shortcut) {
+        m_shortcut->release();
+    }
+    if (m_quickAddShortcut) {
+        m_quickAddShortcut->release();
+    }
+    // A panel still showing hides as it is destroyed, and would tell this object, whose tray
+    // menu is gone by then.
+    if (m_panel) {
+        m_panel->disconnect(this);
+    }
+}
 
 void AppDelegate::start()
 {
     // The icon first: it is what the user waits for.
     m_tray = new QSystemTrayIcon(this);
     m_tray->setIcon(QIcon(trayIconPath()));
-    m_tray->setToolTip(QStringLiteral("Stavelin"));
+    m_tray->setToolTip(composeToolTip());
     connect(m_tray, &QSystemTrayIcon::activated, this, &AppDelegate::onTrayActivated);
     m_tray->show();
     Q_EMIT trayIconShown();
@@ -76,12 +153,21 @@ void AppDelegate::ensurePanel()
                                             m_state->isExpanded());
     connect(m_panel.get(), &PanelWindow::hideRequested, this, &AppDelegate::hidePanel);
     connect(m_panel.get(), &QWindow::visibleChanged, this, &AppDelegate::syncTrayMenu);
+    connect(m_panel.get(), &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible) {
+            m_trim.request();
+        }
+    });
     connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
         m_activeSinceShown = m_activeSinceShown || m_panel->isActive();
     });
     connect(m_panel.get(), &QQuickWindow::frameSwapped, this, [this] {
         if (m_showPending) {
             m_showPending = false;
+            if (!m_activationToken.isEmpty() && !m_panel->isActive()) {
+                activatePanel(m_activationToken);
+            }
+            m_activationToken.clear();
             Q_EMIT panelShown(m_panel->geometry());
         }
     });
@@ -90,17 +176,21 @@ void AppDelegate::ensurePanel()
 
 void AppDelegate::startServices()
 {
-    QString hotKeyError;
-    m_hotKey = GlobalHotKey::create(GlobalHotKey::DefaultCombination, [this] { togglePanel(); },
-                                    &hotKeyError);
-    if (m_hotKey) {
-        Q_EMIT hotKeyReady();
-    } else {
-        Q_EMIT hotKeyUnavailable(hotKeyError);
-    }
-
+    startShortcut();
     connectShell();
+    connectQuickAdd();
     connect(m_state, &AppState::isExpandedChanged, this, &AppDelegate::resizeForExpanded);
+    // What a closed board, a hidden panel or the start's loads leave freed goes back.
+    connect(m_state, &AppState::activeBoardIDChanged, this, [this] {
+        if (m_state->activeBoardID().isEmpty()) {
+            m_trim.request();
+        }
+    });
+    connect(m_state->boards(), &BoardsArea::isLoadingBoardsChanged, this, [this] {
+        if (!m_state->boards()->isLoadingBoards()) {
+            m_trim.request();
+        }
+    });
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &AppDelegate::onApplicationStateChanged);
 
@@ -108,6 +198,241 @@ void AppDelegate::startServices()
     // for itself right before the browser is sent to the authorization page.
     connect(m_state->session(), &SessionArea::browserAuthWillOpen, this,
             &AppDelegate::registerUrlScheme);
+    // After a sleep or on another network, what the panel shows and the notifications catch
+    // up once; the system's word on the network is followed where Qt can read it.
+    m_sleep = std::make_unique<SleepWatcher>();
+    connect(m_sleep.get(), &SleepWatcher::resumed, m_state, &AppState::catchUp);
+    m_state->connectivity()->watchSystem();
+    startNotifications();
+}
+
+void AppDelegate::startNotifications()
+{
+    NotificationsArea *area = m_state->notifications();
+    connect(area, &NotificationsArea::notificationsChanged, this, &AppDelegate::updateTrayStatus);
+    m_notifier = std::make_unique<DesktopNotifier>(area, m_state->preferences());
+    // A bubble opened: the panel shows, and the card opens in its editor as a found one does.
+    connect(m_notifier.get(), &DesktopNotifier::cardRequested, this,
+            [this](const QString &board, const QString &list, const QString &card,
+                   const QString &token) {
+                showPanel(token);
+                Shell::instance()->openCardOnBoard(board, list, card);
+            });
+    connect(m_notifier.get(), &DesktopNotifier::panelRequested, this, [this](const QString &token) {
+        showPanel(token);
+        Shell::instance()->openNotifications();
+    });
+    // Due reminders come as bubbles too; their summary opens the panel as it was.
+    m_notifier->watchReminders(m_state->reminders(), m_state->cards());
+    connect(m_notifier.get(), &DesktopNotifier::openPanelRequested, this,
+            [this](const QString &token) { showPanel(token); });
+    // The Settings switch and the preference follow each other.
+    Shell *shell = Shell::instance();
+    shell->setDesktopNotifications(m_notifier->isEnabled());
+    connect(shell, &Shell::desktopNotificationsChanged, m_notifier.get(),
+            [this, shell] { m_notifier->setEnabled(shell->desktopNotifications()); });
+    updateTrayStatus();
+}
+
+void AppDelegate::updateTrayStatus()
+{
+    const int unread = m_state->notifications()->unreadCount();
+    if (!m_tray) {
+        return;
+    }
+    if (unread != m_badge) {
+        m_badge = unread;
+        m_tray->setIcon(trayIcon(unread));
+        if (!panelVisible()) {
+            m_trim.request(); // the icon's drawing leaves pictures in Qt's cache
+        }
+    }
+    m_tray->setToolTip(composeToolTip());
+}
+
+QString AppDelegate::composeToolTip() const
+{
+    QString tip = m_shortcut ? m_shortcut->toolTip() : QStringLiteral("Stavelin");
+    if (const int unread = m_state->notifications()->unreadCount(); unread > 0) {
+        tip += u'\n' + tr("%n unread notification(s)", nullptr, unread);
+    }
+    return tip;
+}
+
+QIcon AppDelegate::trayIcon(int unread)
+{
+    const QIcon plain(trayIconPath());
+    if (unread <= 0) {
+        return plain;
+    }
+    // A red disc with the count in the upper right corner, over the icon at each size a tray
+    // asks for; past nine it says "9+", which still reads at 16 pixels.
+    const QString count = unread > 9 ? QStringLiteral("9+") : QString::number(unread);
+    QIcon badged;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = plain.pixmap(size, size);
+        pixmap.setDevicePixelRatio(1.0);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal disc = size * (count.size() > 1 ? 0.68 : 0.58);
+        const QRectF area(size - disc, 0, disc, disc);
+        painter.setPen(QPen(Qt::white, std::max(1.0, size / 16.0)));
+        painter.setBrush(QColor(0xd7, 0x26, 0x1e));
+        painter.drawEllipse(area.adjusted(0.5, 0.5, -0.5, -0.5));
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(std::max(7, int(disc * (count.size() > 1 ? 0.5 : 0.68))));
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(area, Qt::AlignCenter, count);
+        painter.end();
+        badged.addPixmap(pixmap);
+    }
+    return badged;
+}
+
+void AppDelegate::startShortcut()
+{
+    m_shortcut = std::make_unique<ShortcutManager>(m_state->preferences(),
+                                                   shortcutRoutes(ShortcutAction::toggle()));
+    connect(m_shortcut.get(), &ShortcutManager::activated, this, &AppDelegate::togglePanelWithToken);
+    connect(m_shortcut.get(), &ShortcutManager::changed, this, &AppDelegate::onShortcutChanged);
+    connect(m_shortcut.get(), &ShortcutManager::refused, this,
+            [this](ShortcutManager::State, const QString &reason) {
+                // In the log, typed; Settings and the tooltip say it in words.
+                m_state->errors()->note(ErrorLog::Kind::Shortcut, QStringLiteral("globalShortcut"),
+                                        m_shortcut->statusText() + QLatin1Char(' ') + reason);
+                Q_EMIT hotKeyUnavailable(reason.isEmpty() ? m_shortcut->statusText() : reason);
+            });
+    connect(Shell::instance(), &Shell::shortcutChosen, m_shortcut.get(), [this](const QString &text) {
+        if (const std::optional<QKeyCombination> chosen = ShortcutManager::parse(text)) {
+            m_shortcut->choose(*chosen);
+        }
+    });
+    m_shortcut->start();
+    startQuickAddShortcut();
+}
+
+void AppDelegate::startQuickAddShortcut()
+{
+    m_quickAddShortcut = std::make_unique<ShortcutManager>(
+        ShortcutManager::Purpose::QuickAdd, m_state->preferences(),
+        shortcutRoutes(ShortcutAction::quickAdd()));
+    ShortcutManager *shortcut = m_quickAddShortcut.get();
+    shortcut->setSibling(m_shortcut.get());
+    m_shortcut->setSibling(shortcut);
+    connect(shortcut, &ShortcutManager::activated, this, &AppDelegate::showQuickAdd);
+    connect(shortcut, &ShortcutManager::changed, this, &AppDelegate::onQuickAddShortcutChanged);
+    connect(shortcut, &ShortcutManager::refused, this,
+            [this, shortcut](ShortcutManager::State, const QString &reason) {
+                m_state->errors()->note(ErrorLog::Kind::Shortcut, QStringLiteral("quickAddShortcut"),
+                                        shortcut->statusText() + QLatin1Char(' ') + reason);
+                Q_EMIT quickAddKeyUnavailable(reason.isEmpty() ? shortcut->statusText() : reason);
+            });
+    connect(Shell::instance(), &Shell::quickAddShortcutChosen, shortcut,
+            [shortcut](const QString &text) {
+                if (const std::optional<QKeyCombination> chosen = ShortcutManager::parse(text)) {
+                    shortcut->choose(*chosen);
+                }
+            });
+    shortcut->start();
+}
+
+void AppDelegate::onQuickAddShortcutChanged()
+{
+    const ShortcutManager *shortcut = m_quickAddShortcut.get();
+    Shell::instance()->setQuickAddShortcut(shortcut->combinationText(),
+                                           QString::fromLatin1(stateName(shortcut->state())),
+                                           shortcut->statusText(), shortcut->command());
+    if (shortcut->state() == ShortcutManager::State::Working) {
+        Q_EMIT quickAddKeyReady(shortcut->combinationText(), shortcut->routeName());
+    }
+}
+
+void AppDelegate::connectQuickAdd()
+{
+    Shell *shell = Shell::instance();
+    QSettings *preferences = m_state->preferences();
+    if (preferences) {
+        shell->setQuickAddPlace(preferences->value(QuickAddBoardKey).toString(),
+                                preferences->value(QuickAddListKey).toString());
+    }
+    connect(shell, &Shell::quickAddPlaceChanged, this, [shell, preferences] {
+        if (preferences) {
+            preferences->setValue(QuickAddBoardKey, shell->quickAddBoardID());
+            preferences->setValue(QuickAddListKey, shell->quickAddListID());
+            preferences->sync();
+        }
+    });
+    connect(shell, &Shell::quickAddCloseRequested, this, &AppDelegate::closeQuickAdd);
+    connect(shell, &Shell::addedCardOpenRequested, this,
+            [this, shell](const QString &board, const QString &list, const QString &card) {
+                closeQuickAdd();
+                showPanel();
+                shell->openCardOnBoard(board, list, card);
+            });
+}
+
+void AppDelegate::showQuickAdd(const QString &activationToken)
+{
+    if (!m_quickAdd) {
+        m_quickAdd = std::make_unique<QQuickView>(m_engine, nullptr);
+        m_quickAdd->setTitle(tr("Add a Card"));
+        m_quickAdd->setFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
+        m_quickAdd->setResizeMode(QQuickView::SizeViewToRootObject);
+        m_quickAdd->setColor(QGuiApplication::palette().color(QPalette::Window));
+        m_quickAdd->setSource(viewUrl(QStringLiteral("quickadd/QuickAddView.qml")));
+        // Closed by the window's own button: gone as Escape makes it go.
+        connect(m_quickAdd.get(), &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible) {
+                closeQuickAdd();
+            }
+        });
+        // In the middle of the screen the pointer is on, a little above the centre.
+        QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen) {
+            screen = QGuiApplication::primaryScreen();
+        }
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            const QSize size = m_quickAdd->size();
+            m_quickAdd->setPosition(area.x() + (area.width() - size.width()) / 2,
+                                    area.y() + (area.height() - size.height()) / 3);
+        }
+    }
+    m_quickAdd->show();
+    m_quickAdd->raise();
+    activateWithToken(m_quickAdd.get(), activationToken);
+    Q_EMIT quickAddShown();
+}
+
+void AppDelegate::closeQuickAdd()
+{
+    if (!m_quickAdd) {
+        return;
+    }
+    // Asked from inside the window's own views (a key, a timer): it goes once they are done.
+    QQuickView *window = m_quickAdd.release();
+    window->disconnect(this);
+    window->hide();
+    window->deleteLater();
+    m_trim.request();
+    Q_EMIT quickAddClosed();
+}
+
+void AppDelegate::onShortcutChanged()
+{
+    const ShortcutManager::State state = m_shortcut->state();
+    Shell::instance()->setShortcut(m_shortcut->combinationText(),
+                                   QString::fromLatin1(stateName(state)),
+                                   m_shortcut->statusText(), ShortcutManager::toggleCommand());
+    if (m_tray) {
+        m_tray->setToolTip(composeToolTip());
+    }
+    syncTrayMenu();
+    if (state == ShortcutManager::State::Working) {
+        Q_EMIT hotKeyReady(m_shortcut->combinationText(), m_shortcut->routeName());
+    }
 }
 
 void AppDelegate::registerUrlScheme()
@@ -231,21 +556,21 @@ void AppDelegate::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
-void AppDelegate::togglePanel()
+void AppDelegate::togglePanelWithToken(const QString &activationToken)
 {
     if (panelVisible()) {
         hidePanel();
     } else {
-        showPanel();
+        showPanel(activationToken);
     }
 }
 
-void AppDelegate::showPanel()
+void AppDelegate::showPanel(const QString &activationToken)
 {
-    showPanelFrom(Anchor::Icon);
+    showPanelFrom(Anchor::Icon, activationToken);
 }
 
-void AppDelegate::showPanelFrom(Anchor anchor)
+void AppDelegate::showPanelFrom(Anchor anchor, const QString &activationToken)
 {
     Q_EMIT panelShowRequested();
     m_pointer = anchor == Anchor::IconOrPointer ? std::optional<QPoint>(QCursor::pos())
@@ -258,8 +583,18 @@ void AppDelegate::showPanelFrom(Anchor anchor)
     m_activeSinceShown = m_panel->isVisible() && m_panel->isActive();
     m_panel->show();
     m_panel->raise();
-    m_panel->requestActivate();
+    activatePanel(activationToken);
+    // A compositor may not know the window yet when asked at once: asked again once it is on
+    // screen (a token is good for one activation; presented twice, the second does nothing).
+    m_activationToken = x11::onWayland() ? activationToken : QString();
     refreshThen({});
+    m_state->notifications()->poll(); // joins the one under way, if any
+    m_state->reminders()->fetch();
+}
+
+void AppDelegate::activatePanel(const QString &activationToken)
+{
+    activateWithToken(m_panel.get(), activationToken);
 }
 
 void AppDelegate::hidePanel()
@@ -323,8 +658,9 @@ QMenu *AppDelegate::buildStatusMenu()
 {
     auto *menu = new QMenu();
     const bool visible = panelVisible();
-    menu->addAction(visible ? tr("Hide Stavelin") : tr("Show Stavelin"),
-                    this, &AppDelegate::togglePanel);
+    QAction *toggle = menu->addAction(visible ? tr("Hide Stavelin") : tr("Show Stavelin"),
+                                      this, [this] { togglePanel(); });
+    nameShortcut(toggle);
     menu->addAction(tr("Refresh Boards"), this, [this] { refreshThen({}); });
     menu->addSeparator();
     menu->addAction(tr("About Stavelin"), this, &AppDelegate::showAbout);
@@ -346,6 +682,11 @@ QStringList AppDelegate::statusMenuTexts()
     return texts;
 }
 
+QString AppDelegate::trayToolTip() const
+{
+    return m_tray ? m_tray->toolTip() : QString();
+}
+
 QWidget *AppDelegate::aboutWindow() const
 {
     return m_about.get();
@@ -363,9 +704,18 @@ void AppDelegate::exportTrayMenu()
     m_trayMenu.reset(buildStatusMenu());
     connect(m_trayMenu.get(), &QMenu::aboutToShow, this, [this] {
         syncTrayMenu();
-        Q_EMIT statusMenuShown(m_trayMenu->actions().constFirst()->text());
+        Q_EMIT statusMenuShown(entryText(m_trayMenu->actions().constFirst()));
     });
     m_tray->setContextMenu(m_trayMenu.get());
+}
+
+// Shows the system-wide shortcut beside the menu's first entry, where menus show shortcuts.
+// It only fires while the menu itself has the focus, where the system-wide one does not reach.
+void AppDelegate::nameShortcut(QAction *toggle) const
+{
+    const bool working = m_shortcut && m_shortcut->state() == ShortcutManager::State::Working;
+    toggle->setShortcutContext(Qt::WidgetShortcut);
+    toggle->setShortcut(working ? QKeySequence(m_shortcut->combination()) : QKeySequence());
 }
 
 // The exported menu lives as long as the program, so its first item follows the panel: the
@@ -373,8 +723,9 @@ void AppDelegate::exportTrayMenu()
 void AppDelegate::syncTrayMenu()
 {
     if (m_trayMenu) {
-        m_trayMenu->actions().constFirst()->setText(panelVisible() ? tr("Hide Stavelin")
-                                                                   : tr("Show Stavelin"));
+        QAction *toggle = m_trayMenu->actions().constFirst();
+        toggle->setText(panelVisible() ? tr("Hide Stavelin") : tr("Show Stavelin"));
+        nameShortcut(toggle);
     }
 }
 
@@ -393,7 +744,7 @@ void AppDelegate::showStatusMenu()
                        : icon.topLeft() - QPoint(0, menu->sizeHint().height());
     }
     menu->popup(at);
-    Q_EMIT statusMenuShown(menu->actions().constFirst()->text());
+    Q_EMIT statusMenuShown(entryText(menu->actions().constFirst()));
 }
 
 void AppDelegate::showAbout()
@@ -422,7 +773,7 @@ void AppDelegate::showSettingsWindow()
     m_settings->requestActivate();
 }
 
-void AppDelegate::openArguments(const QStringList &arguments)
+void AppDelegate::openArguments(const QStringList &arguments, const QString &activationToken)
 {
     for (const QString &argument : arguments) {
         // Only our scheme, written exactly so; anything else is dropped.
@@ -431,7 +782,7 @@ void AppDelegate::openArguments(const QStringList &arguments)
             m_state->session()->handleAuthCallback(argument);
         }
     }
-    showPanel();
+    showPanel(activationToken);
 }
 
 void AppDelegate::refreshThen(std::function<void()> done)

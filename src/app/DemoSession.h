@@ -23,6 +23,8 @@ public:
     bool isRunning() const;
     // What the store needs to run on the emulator; call once.
     AppState::Dependencies dependencies();
+    // The service itself, for the test hooks' injected refusals.
+    sandbox::Emulator *emulator() const { return m_emulator.get(); }
 
 private:
     std::unique_ptr<sandbox::Emulator> m_emulator;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DesktopActivation.h"
 
+#include "SingleInstance.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusReply>
@@ -55,21 +57,37 @@ bool DesktopActivation::publish(QDBusConnection bus, QString *error)
     return true;
 }
 
-void DesktopActivation::Activate(const QVariantMap &)
+QString DesktopActivation::activationToken(const QVariantMap &platformData)
 {
-    Q_EMIT activated();
+    for (const char *key : {"activation-token", "desktop-startup-id"}) {
+        const QString token = platformData.value(QLatin1String(key)).toString();
+        if (SingleInstance::isActivationToken(token)) {
+            return token;
+        }
+    }
+    return {};
 }
 
-void DesktopActivation::Open(const QStringList &uris, const QVariantMap &)
+void DesktopActivation::Activate(const QVariantMap &platformData)
 {
-    Q_EMIT opened(uris);
+    Q_EMIT activated(activationToken(platformData));
+}
+
+void DesktopActivation::Open(const QStringList &uris, const QVariantMap &platformData)
+{
+    Q_EMIT opened(uris, activationToken(platformData));
 }
 
 void DesktopActivation::ActivateAction(const QString &actionName, const QVariantList &,
-                                       const QVariantMap &)
+                                       const QVariantMap &platformData)
 {
-    // The desktop entry declares no actions.
-    if (calledFromDBus()) {
+    if (actionName == QLatin1String("toggle")) {
+        Q_EMIT toggleRequested(activationToken(platformData));
+    } else if (actionName == QLatin1String("quick-add")) {
+        Q_EMIT quickAddRequested(activationToken(platformData));
+    } else if (actionName == QLatin1String("show")) {
+        Q_EMIT activated(activationToken(platformData));
+    } else if (calledFromDBus()) {
         sendErrorReply(QDBusError::NotSupported,
                        QStringLiteral("Stavelin has no action \"%1\".").arg(actionName));
     }

@@ -29,17 +29,25 @@ public:
     // is no bus or the name belongs to someone else; the program then works without it.
     bool publish(QDBusConnection bus, QString *error = nullptr);
 
+    // The permission to take the focus that platform_data brings: the XDG activation token,
+    // else the X11 startup id; empty when there is none or it is not one.
+    static QString activationToken(const QVariantMap &platformData);
+
 public Q_SLOTS:
-    // The interface's methods. platform_data may carry a startup id; nothing here needs it.
+    // The interface's methods. The actions are those of the desktop entry: "toggle" shows or
+    // hides the panel, "show" shows it, "quick-add" opens quick add; any other is refused.
     void Activate(const QVariantMap &platformData);
     void Open(const QStringList &uris, const QVariantMap &platformData);
     void ActivateAction(const QString &actionName, const QVariantList &parameter,
                         const QVariantMap &platformData);
 
 Q_SIGNALS:
-    // Not part of the interface (only slots are exported): what the shell acts on.
-    void activated();
-    void opened(const QStringList &uris);
+    // Not part of the interface (only slots are exported): what the shell acts on, each with
+    // the activation token of the request.
+    void activated(const QString &activationToken);
+    void opened(const QStringList &uris, const QString &activationToken);
+    void toggleRequested(const QString &activationToken);
+    void quickAddRequested(const QString &activationToken);
 
 private:
     QDBusConnection m_bus;

@@ -13,7 +13,13 @@
 PanelWindow::PanelWindow(QQmlEngine *engine, const QUrl &rootViewUrl, bool expanded)
     : QQuickView(engine, nullptr)
 {
-    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // On X11 a tool window stays out of the taskbar and the window switcher, and stays on top.
+    // Wayland has neither window types nor stacking requests, and Qt maps a tool window
+    // without a transient parent to an ordinary toplevel anyway (only popups and tooltips
+    // with a parent become xdg_popups, which would need a grab from a click of ours): a plain
+    // frameless toplevel there, which the compositor maps, raises and focuses as any other.
+    setFlags(x11::onWayland() ? Qt::Window | Qt::FramelessWindowHint
+                              : Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setTitle(QStringLiteral("Stavelin"));
     setResizeMode(QQuickView::SizeRootObjectToView);
     QSurfaceFormat surface = format();

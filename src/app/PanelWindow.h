@@ -3,8 +3,8 @@
 
 #include <QQuickView>
 
-// The floating panel: frameless, on top, on every desktop, built once at start and then only
-// shown and hidden. It hosts the root view inside a frame that is rounded and bordered when a
+// The floating panel: frameless, on top, on every desktop (on X11; under Wayland an ordinary
+// window the compositor places), built once at start and then only shown and hidden. It hosts the root view inside a frame that is rounded and bordered when a
 // compositor can show the corners, square otherwise.
 class PanelWindow : public QQuickView {
     Q_OBJECT

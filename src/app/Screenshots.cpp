@@ -3,6 +3,7 @@
 
 #include "AppDelegate.h"
 #include "PanelWindow.h"
+#include "TestHooks.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
 
@@ -14,7 +15,9 @@
 #include <QLabel>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QTextDocumentFragment>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -42,6 +45,45 @@ QCoro::Task<> nextFrame(QQuickWindow *window)
     }
     QObject::disconnect(counting);
     co_await pause(400ms);
+}
+
+// Scrolls the view around `item` so that the item's top is `offset` below the view's.
+void scrollToTop(QQuickItem *item, qreal offset)
+{
+    for (QQuickItem *view = item->parentItem(); view; view = view->parentItem()) {
+        // The outermost view: a text field sits in a scroll view of its own.
+        if (view->inherits("QQuickFlickable") && view->objectName() == QLatin1String("editorForm")) {
+            const qreal top = item->mapRectToItem(view, QRectF(0, 0, 1, 1)).y();
+            const qreal most = std::max(0.0, view->property("contentHeight").toReal() - view->height());
+            view->setProperty("contentY",
+                              std::clamp(view->property("contentY").toReal() + top - offset, 0.0, most));
+            return;
+        }
+    }
+}
+
+// Back from the card editor to the board, which the next card opens from afresh.
+QCoro::Task<> closeEditor(QQuickWindow *panel, QQuickItem *root)
+{
+    if (QQuickItem *board = hooks::findVisible(root, QStringLiteral("boardScreen"))) {
+        QMetaObject::invokeMethod(board, "closeEditor");
+        co_await nextFrame(panel);
+    }
+}
+
+// Waits until the card's comments, checklists and attachments, and its board's members, are in.
+QCoro::Task<> cardDetails(AppState *state, QString boardID)
+{
+    for (int i = 0; i < 50; ++i) {
+        co_await pause(100ms);
+        if (state->comments()->loadingComments().isEmpty() &&
+            state->checklists()->loadingChecklists().isEmpty() &&
+            state->attachments()->loadingAttachments().isEmpty() &&
+            state->boards()->membersModel(boardID)->isLoaded()) {
+            break;
+        }
+    }
+    co_await pause(500ms); // the reactions follow the comments
 }
 
 bool save(QQuickWindow *window, const QString &path)
@@ -108,7 +150,12 @@ private:
         }
         const bool input = item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit");
         if (input || item->inherits("QQuickText")) {
-            add(screen, item->property("text").toString(), input && !item->property("readOnly").toBool());
+            QString text = item->property("text").toString();
+            // Rendered Markdown: the words, not the markup they are shown with.
+            if (item->inherits("QQuickText") && item->property("textFormat").toInt() == Qt::RichText) {
+                text = QTextDocumentFragment::fromHtml(text).toPlainText();
+            }
+            add(screen, text, input && !item->property("readOnly").toBool());
         }
         for (QQuickItem *child : item->childItems()) {
             walk(screen, child);
@@ -117,6 +164,73 @@ private:
 
     QFile m_file;
 };
+
+// The card with the longest description, rendered in its editor; the list of members to
+// mention, open in the comment field of the sample card whose comments mention them; and cards
+// found on every board. (No texts for the translation checks: these show the account's words.)
+QCoro::Task<> saveReadingShots(AppDelegate *delegate, AppState *state, QString boardID, QDir dir)
+{
+    QString described;
+    qsizetype longest = 0;
+    QString mentioning;
+    for (const auto &list : state->boards()->lists().value(boardID)) {
+        for (const auto &card : state->cards()->cards().value(list.id)) {
+            if (card.desc && card.desc->size() > longest) {
+                longest = card.desc->size();
+                described = card.id;
+            }
+            if (card.name == QLatin1String("Board switcher search")) {
+                mentioning = card.id;
+            }
+        }
+    }
+    QQuickItem *root = delegate->panel()->rootView();
+    if (!described.isEmpty()) {
+        co_await closeEditor(delegate->panel(), root);
+        Shell::instance()->openCard(described);
+        co_await cardDetails(state, boardID);
+        co_await nextFrame(delegate->panel());
+        save(delegate->panel(), dir.filePath(QStringLiteral("card-description.png")));
+    }
+    if (!mentioning.isEmpty()) {
+        co_await closeEditor(delegate->panel(), root);
+        Shell::instance()->openCard(mentioning);
+        co_await cardDetails(state, boardID);
+        if (QQuickItem *field = hooks::findVisible(delegate->panel()->rootView(), QStringLiteral("commentField"))) {
+            // The comment rows are made as the view comes near them, and then make room to scroll.
+            for (int i = 0; i < 3; ++i) {
+                scrollToTop(field, 40);
+                co_await nextFrame(delegate->panel());
+            }
+            field->forceActiveFocus(Qt::OtherFocusReason);
+            field->setProperty("text", QStringLiteral("Thanks both, the sketch looks right. Let's ask @"));
+            field->setProperty("cursorPosition", field->property("length"));
+            co_await nextFrame(delegate->panel());
+            save(delegate->panel(), dir.filePath(QStringLiteral("mentions.png")));
+            field->setProperty("text", QString());
+        }
+    }
+    // Back to the board list, with a search typed.
+    state->setExpanded(false);
+    QMetaObject::invokeMethod(root, "closeBoard");
+    root->setProperty("boardSearch", QStringLiteral("re"));
+    for (int i = 0; i < 50; ++i) {
+        co_await pause(100ms);
+        if (state->search()->query() == QLatin1String("re") && !state->search()->isSearching() &&
+            !state->search()->results().isEmpty()) {
+            break;
+        }
+    }
+    co_await nextFrame(delegate->panel());
+    save(delegate->panel(), dir.filePath(QStringLiteral("search.png")));
+    root->setProperty("boardSearch", QString());
+
+    // The notifications, as the bell opens them, with their authors' pictures in.
+    QMetaObject::invokeMethod(root, "openNotifications");
+    co_await pause(500ms);
+    co_await nextFrame(delegate->panel());
+    save(delegate->panel(), dir.filePath(QStringLiteral("notifications.png")));
+}
 
 } // namespace
 
@@ -170,19 +284,12 @@ QCoro::Task<> saveScreenshots(AppDelegate *delegate, AppState *state, QString di
         }
         if (!busiest.isEmpty()) {
             Shell::instance()->openCard(busiest);
-            for (int i = 0; i < 50; ++i) {
-                co_await pause(100ms);
-                if (state->details()->loadingComments().isEmpty() &&
-                    state->details()->loadingChecklists().isEmpty() &&
-                    state->details()->loadingAttachments().isEmpty()) {
-                    break;
-                }
-            }
-            co_await pause(500ms); // the reactions follow the comments
+            co_await cardDetails(state, boardID);
             co_await nextFrame(delegate->panel());
             save(delegate->panel(), dir.filePath(QStringLiteral("card-editor.png")));
             texts.add(QStringLiteral("card-editor"), delegate->panel());
         }
+        co_await saveReadingShots(delegate, state, boardID, dir);
         state->setExpanded(false);
     }
 

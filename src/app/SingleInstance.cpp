@@ -9,9 +9,16 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 constexpr quint32 Magic = 0x53544156; // "STAV"
 constexpr char Acknowledged = '!';
+
+const QString ToggleOption = QStringLiteral("--toggle");
+const QString ShowOption = QStringLiteral("--show");
+const QString QuickAddOption = QStringLiteral("--quick-add");
+const QString TokenOption = QStringLiteral("--activation-token=");
 
 QString runtimeDirectory()
 {
@@ -20,6 +27,50 @@ QString runtimeDirectory()
     return dir.isEmpty() ? QDir::tempPath() : dir;
 }
 } // namespace
+
+QStringList SingleInstance::Request::encode() const
+{
+    QStringList message = urls;
+    if (action != Action::Open) {
+        message.append(action == Action::Toggle     ? ToggleOption
+                       : action == Action::QuickAdd ? QuickAddOption
+                                                    : ShowOption);
+    }
+    if (!activationToken.isEmpty()) {
+        message.append(TokenOption + activationToken);
+    }
+    return message;
+}
+
+SingleInstance::Request SingleInstance::Request::decode(const QStringList &message)
+{
+    Request request;
+    for (const QString &argument : message) {
+        if (argument == ToggleOption) {
+            request.action = Action::Toggle;
+        } else if (argument == QuickAddOption) {
+            request.action = Action::QuickAdd;
+        } else if (argument == ShowOption) {
+            request.action = request.action == Action::Open ? Action::Show : request.action;
+        } else if (argument.startsWith(TokenOption)) {
+            const QString token = argument.mid(TokenOption.size());
+            if (isActivationToken(token)) {
+                request.activationToken = token;
+            }
+        } else if (!argument.startsWith(QLatin1Char('-'))) {
+            request.urls.append(argument); // the shell takes only its own scheme
+        }
+    }
+    return request;
+}
+
+bool SingleInstance::isActivationToken(const QString &token)
+{
+    constexpr qsizetype longest = 1024;
+    return !token.isEmpty() && token.size() <= longest
+           && std::all_of(token.cbegin(), token.cend(),
+                          [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; });
+}
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
     : QObject(parent),
@@ -36,7 +87,7 @@ SingleInstance::~SingleInstance()
     }
 }
 
-SingleInstance::Role SingleInstance::claim(const QStringList &arguments,
+SingleInstance::Role SingleInstance::claim(const Request &request,
                                            std::chrono::milliseconds patience)
 {
     // The lock decides who is first, so two starts at the same moment cannot both listen.
@@ -45,7 +96,7 @@ SingleInstance::Role SingleInstance::claim(const QStringList &arguments,
         listen();
         return Role::Primary;
     }
-    return handOver(arguments, patience) ? Role::HandedOver : Role::Failed;
+    return handOver(request, patience) ? Role::HandedOver : Role::Failed;
 }
 
 void SingleInstance::listen()
@@ -73,29 +124,38 @@ void SingleInstance::receive(QLocalSocket *socket)
     QDataStream stream(socket);
     stream.startTransaction();
     quint32 magic = 0;
+    quint32 count = 0;
+    stream >> magic >> count;
+    // Read by hand: QDataStream would reserve room for as many strings as the count says,
+    // which a garbled message puts in the billions.
+    const bool garbled = stream.status() == QDataStream::Ok && (magic != Magic || count > MaxArguments);
     QStringList arguments;
-    stream >> magic >> arguments;
-    if (!stream.commitTransaction()) {
-        return; // not all of it yet
+    for (quint32 i = 0; !garbled && i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString argument;
+        stream >> argument;
+        arguments.append(argument);
     }
-    if (magic != Magic || stream.status() != QDataStream::Ok) {
+    if (garbled || stream.status() == QDataStream::ReadCorruptData) {
         socket->abort();
         return;
+    }
+    if (!stream.commitTransaction()) {
+        return; // not all of it yet
     }
     socket->write(&Acknowledged, 1);
     socket->flush();
     socket->disconnectFromServer();
-    Q_EMIT activated(arguments);
+    Q_EMIT requested(Request::decode(arguments));
 }
 
-bool SingleInstance::handOver(const QStringList &arguments, std::chrono::milliseconds patience)
+bool SingleInstance::handOver(const Request &request, std::chrono::milliseconds patience)
 {
     QByteArray message;
     {
         QDataStream stream(&message, QIODevice::WriteOnly);
-        stream << Magic << arguments;
+        stream << Magic << request.encode();
     }
-    if (message.size() > MaxMessageBytes) {
+    if (message.size() > MaxMessageBytes || request.encode().size() > qsizetype(MaxArguments)) {
         return false;
     }
     // The first program may be between taking the lock and listening: try again for a while.

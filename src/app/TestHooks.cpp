@@ -2,8 +2,10 @@
 #include "TestHooks.h"
 
 #include <QQuickItem>
+#include <QQuickView>
 
 #include "AppDelegate.h"
+#include "DesktopNotifier.h"
 #include "PanelWindow.h"
 #include "state/AppState.h"
 #include "views/Shell.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QRect>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +59,25 @@ void trace(const QString &line)
 
 } // namespace hooks
 
+QQuickItem *hooks::findVisible(QQuickItem *item, const QString &name)
+{
+    QList<QQuickItem *> pending;
+    if (item) {
+        pending = item->childItems();
+    }
+    while (!pending.isEmpty()) {
+        QQuickItem *candidate = pending.takeFirst();
+        if (!candidate->isVisible()) {
+            continue;
+        }
+        if (candidate->objectName() == name) {
+            return candidate;
+        }
+        pending.append(candidate->childItems());
+    }
+    return nullptr;
+}
+
 namespace {
 
 QString geometryText(const QRect &r)
@@ -73,6 +95,23 @@ QString msText(double ms)
 TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
     : QObject(parent)
 {
+    // The tests poll notifications more often than every minute.
+    if (const int every = qEnvironmentVariableIntValue("STAVELIN_NOTIFICATION_INTERVAL_MS"); every > 0) {
+        state->notifications()->setInterval(std::chrono::milliseconds(every));
+    }
+    // Bubbles of the demo's unread notifications would cover the panel's corner where the
+    // tests point: only the tests of notifications want them.
+    if (qEnvironmentVariable("STAVELIN_DESKTOP_NOTIFICATIONS") == QLatin1String("0")) {
+        QTimer::singleShot(0, this, [delegate] {
+            if (DesktopNotifier *notifier = delegate->desktopNotifier()) {
+                notifier->setEnabled(false);
+            }
+        });
+    }
+    // So would the demo's due reminder, and its fetches would count among the tests' requests.
+    if (qEnvironmentVariable("STAVELIN_DUE_REMINDERS") == QLatin1String("0")) {
+        state->reminders()->setEnabled(false);
+    }
     using hooks::trace;
     connect(delegate, &AppDelegate::trayIconShown, this, [] {
         trace(QStringLiteral("tray shown at %1 ms").arg(msText(hooks::elapsedMs())));
@@ -81,13 +120,28 @@ TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
         trace(QStringLiteral("tray ready at %1 ms, icon %2")
                   .arg(msText(hooks::elapsedMs()), geometryText(icon)));
     });
-    connect(delegate, &AppDelegate::panelBuilt, this, [] {
+    connect(delegate, &AppDelegate::panelBuilt, this, [this, delegate] {
         trace(QStringLiteral("panel built at %1 ms").arg(msText(hooks::elapsedMs())));
+        // Whether the window system gave it the focus (under Wayland only the compositor can).
+        PanelWindow *panel = delegate->panel();
+        connect(panel, &QWindow::activeChanged, this, [panel] {
+            trace(panel->isActive() ? QStringLiteral("panel active") : QStringLiteral("panel inactive"));
+        });
     });
     connect(delegate, &AppDelegate::hotKeyReady, this,
-            [] { trace(QStringLiteral("hot key ready")); });
+            [](const QString &combination, const QString &route) {
+                trace(QStringLiteral("hot key ready: %1 through %2").arg(combination, route));
+            });
     connect(delegate, &AppDelegate::hotKeyUnavailable, this,
             [](const QString &reason) { trace(QStringLiteral("no hot key: ") + reason); });
+    connect(delegate, &AppDelegate::quickAddKeyReady, this,
+            [](const QString &combination, const QString &route) {
+                trace(QStringLiteral("quick add key ready: %1 through %2").arg(combination, route));
+            });
+    connect(delegate, &AppDelegate::quickAddKeyUnavailable, this,
+            [](const QString &reason) { trace(QStringLiteral("no quick add key: ") + reason); });
+    connect(delegate, &AppDelegate::quickAddShown, this, [] { trace(QStringLiteral("quick add shown")); });
+    connect(delegate, &AppDelegate::quickAddClosed, this, [] { trace(QStringLiteral("quick add closed")); });
     connect(delegate, &AppDelegate::panelShowRequested, this, [this] { m_showClock.start(); });
     connect(delegate, &AppDelegate::panelShown, this, [this](const QRect &geometry) {
         trace(QStringLiteral("panel shown %1 in %2 ms")
@@ -112,26 +166,6 @@ TestTraces::TestTraces(AppDelegate *delegate, AppState *state, QObject *parent)
 }
 
 namespace {
-// The first visible item of that name beneath `item`, breadth first, through the visual tree:
-// views' delegates are not QObject children of the view.
-QQuickItem *findVisible(QQuickItem *item, const QString &name)
-{
-    QList<QQuickItem *> pending;
-    if (item) {
-        pending = item->childItems();
-    }
-    while (!pending.isEmpty()) {
-        QQuickItem *candidate = pending.takeFirst();
-        if (!candidate->isVisible()) {
-            continue;
-        }
-        if (candidate->objectName() == name) {
-            return candidate;
-        }
-        pending.append(candidate->childItems());
-    }
-    return nullptr;
-}
 // Scrolls each flickable around `item`, innermost first, so that the item is within its
 // viewport (its top edge, when it is taller than the viewport).
 void scrollIntoView(QQuickItem *item)
@@ -220,27 +254,36 @@ void TestCommands::run(const QString &command)
         }
         hooks::trace(QStringLiteral("no such card"));
     } else if (command.startsWith(QLatin1String("locate ")) || command.startsWith(QLatin1String("focus "))
-               || command.startsWith(QLatin1String("reveal "))) {
+               || command.startsWith(QLatin1String("reveal ")) || command.startsWith(QLatin1String("read "))) {
         // "locate column:Ideas/addCardButton": where an item of the panel is on the screen, by
-        // object names, each one searched within the one before. "reveal" first scrolls every
+        // object names, each one searched within the one before. "read" gives its text. "reveal" first scrolls every
         // view it is in until it shows, then locates it.
         const bool focus = command.startsWith(QLatin1String("focus "));
         const QString path = command.section(QLatin1Char(' '), 1);
         m_delegate->ensurePanel();
-        // From the root view; a dialog's items live beside it, over the whole window.
+        // From the root view; a dialog's items live beside it, over the whole window. Names
+        // under "quickAdd:" are the quick-add window's.
         QQuickItem *item = m_delegate->panel()->rootView();
-        const QStringList names = path.split(QLatin1Char('/'));
-        if (!names.isEmpty() && !findVisible(item, names.constFirst())) {
+        QStringList names = path.split(QLatin1Char('/'));
+        if (names.constFirst().startsWith(QLatin1String("quickAdd:"))) {
+            names.first().remove(0, int(qstrlen("quickAdd:")));
+            item = m_delegate->quickAddWindow() ? m_delegate->quickAddWindow()->contentItem() : nullptr;
+        } else if (!names.isEmpty() && !hooks::findVisible(item, names.constFirst())) {
             item = m_delegate->panel()->contentItem();
         }
         for (const QString &name : names) {
-            item = findVisible(item, name);
+            item = hooks::findVisible(item, name);
         }
         if (!item) {
             hooks::trace(QStringLiteral("not found: ") + path);
         } else if (focus) {
             item->forceActiveFocus(Qt::OtherFocusReason);
             hooks::trace(QStringLiteral("focused ") + path);
+        } else if (command.startsWith(QLatin1String("read "))) {
+            // What a text item says (a combo box: its choice), on one line.
+            const QVariant text = item->property("text");
+            const QString said = (text.isValid() ? text : item->property("displayText")).toString();
+            hooks::trace(QStringLiteral("read %1: %2").arg(path, said.simplified()));
         } else {
             if (command.startsWith(QLatin1String("reveal "))) {
                 scrollIntoView(item);
@@ -261,6 +304,7 @@ void TestCommands::run(const QString &command)
                 m_delegate->ensurePanel();
                 hooks::trace(QStringLiteral("board selected at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
                 m_shell->openBoard(board.id);
+                watchBoardDrawn(board.id);
                 return;
             }
         }
@@ -307,6 +351,15 @@ void TestCommands::run(const QString &command)
             }
         }
         hooks::trace(QStringLiteral("counted %1 %2").arg(name).arg(count));
+    } else if (command.startsWith(QLatin1String("refuse-next ")) && m_refuser) {
+        const QStringList parts = command.split(QLatin1Char(' '));
+        m_refuser(parts.value(1), parts.value(2), parts.value(3).toInt(),
+                  parts.mid(4).join(QLatin1Char(' ')));
+        hooks::trace(QStringLiteral("refusing the next ") + parts.value(1));
+    } else if (command == QLatin1String("quick-add")) {
+        m_delegate->showQuickAdd();
+    } else if (command == QLatin1String("tooltip")) {
+        hooks::trace(QStringLiteral("tooltip: ") + m_delegate->trayToolTip().replace(u'\n', u' '));
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {
@@ -316,4 +369,50 @@ void TestCommands::run(const QString &command)
         // torn down (and the checked build looks for leaks) as when the user quits.
         QCoreApplication::quit();
     }
+}
+
+void TestCommands::watchBoardDrawn(const QString &boardID)
+{
+    PanelWindow *panel = m_delegate->panel();
+    QObject::disconnect(m_boardLaidOut);
+    QObject::disconnect(m_boardSwapped);
+    m_boardReady = false;
+    // Judged as each frame is laid out, before the scene is taken over for drawing; said once
+    // that frame is out.
+    m_boardLaidOut = connect(panel, &QQuickWindow::afterAnimating, this, [this, boardID] {
+        m_boardReady = m_boardReady || boardShown(boardID);
+    });
+    m_boardSwapped = connect(panel, &QQuickWindow::frameSwapped, this, [this] {
+        if (m_boardReady && QObject::disconnect(m_boardSwapped)) {
+            QObject::disconnect(m_boardLaidOut);
+            hooks::trace(QStringLiteral("board drawn at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+        }
+    });
+}
+
+bool TestCommands::boardShown(const QString &boardID) const
+{
+    if (m_state->boards()->lists().value(boardID).isEmpty() || m_state->boards()->isLoadingLists(boardID)) {
+        return false;
+    }
+    QQuickItem *strip = hooks::findVisible(m_delegate->panel()->rootView(), QStringLiteral("boardColumnStrip"));
+    auto *content = strip ? strip->property("contentItem").value<QQuickItem *>() : nullptr;
+    if (!content) {
+        return false;
+    }
+    const qreal left = strip->property("contentX").toReal();
+    const qreal right = left + strip->width();
+    int seen = 0;
+    for (QQuickItem *slot : content->childItems()) {
+        auto *column = slot->property("item").value<QObject *>();
+        if (!column || slot->x() + slot->width() < left || slot->x() > right) {
+            continue;
+        }
+        auto *cards = column->property("cards").value<QObject *>();
+        if (!cards || !cards->property("loaded").toBool() || column->property("loadingCards").toBool()) {
+            return false;
+        }
+        ++seen;
+    }
+    return seen > 0;
 }

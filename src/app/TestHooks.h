@@ -5,8 +5,11 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class AppDelegate;
 class AppState;
+class QQuickItem;
 class QSocketNotifier;
 class Shell;
 
@@ -23,6 +26,9 @@ bool enabled();
 double elapsedMs();
 void markStart();
 void trace(const QString &line);
+// The first visible item of that name beneath `item`, breadth first, through the visual tree:
+// views' delegates are not QObject children of the view.
+QQuickItem *findVisible(QQuickItem *item, const QString &name);
 
 } // namespace hooks
 
@@ -43,9 +49,19 @@ class TestCommands : public QObject {
 public:
     TestCommands(AppDelegate *delegate, AppState *state, Shell *shell, QObject *parent = nullptr);
 
+    // "refuse-next METHOD PATTERN STATUS TEXT": the demo's service answers the next matching
+    // request so (set in the demo only).
+    using Refuser = std::function<void(const QString &method, const QString &pathPattern,
+                                       int status, const QString &text)>;
+    void setRefuser(Refuser refuser) { m_refuser = std::move(refuser); }
+
 private:
     void readCommands();
     void run(const QString &command);
+    // "board drawn": the first frame with the board's lists and the cards of every column in
+    // view, once it was selected.
+    void watchBoardDrawn(const QString &boardID);
+    bool boardShown(const QString &boardID) const;
 
     AppDelegate *m_delegate;
     AppState *m_state;
@@ -56,4 +72,8 @@ private:
     QMetaObject::Connection m_frames;
     QElapsedTimer m_frameClock;
     QList<double> m_frameTimes;
+    QMetaObject::Connection m_boardLaidOut;
+    QMetaObject::Connection m_boardSwapped;
+    bool m_boardReady = false;
+    Refuser m_refuser;
 };

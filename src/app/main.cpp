@@ -45,13 +45,25 @@ struct CommandLine {
         QStringLiteral("screenshot-dir"),
         QCoreApplication::translate("main", "Open the panel and the Settings window and save pictures of them here."),
         QCoreApplication::translate("main", "dir")};
+    QCommandLineOption toggle{
+        QStringLiteral("toggle"),
+        QCoreApplication::translate("main", "Show the panel, or hide it when it is showing; starts Stavelin "
+                                            "when it is not running. For a shortcut of the desktop's own.")};
+    QCommandLineOption quickAdd{
+        QStringLiteral("quick-add"),
+        QCoreApplication::translate("main", "Open the small window that adds a card to a list; starts "
+                                            "Stavelin when it is not running. For a shortcut of the "
+                                            "desktop's own.")};
+    QCommandLineOption show{QStringLiteral("show"),
+                            QCoreApplication::translate("main", "Show the panel; starts Stavelin when it is "
+                                                                "not running.")};
 
     CommandLine()
     {
         parser.setApplicationDescription(QCoreApplication::translate("main", "A tray companion for Trello boards."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({demo, seed, screenshots});
+        parser.addOptions({demo, seed, screenshots, toggle, quickAdd, show});
         parser.addPositionalArgument(QStringLiteral("url"),
                                      QCoreApplication::translate("main", "A stavelin: callback URL from the browser."),
                                      QCoreApplication::translate("main", "[url…]"));
@@ -74,6 +86,20 @@ bool asksForUsage(int argc, char *argv[])
         }
     }
     return false;
+}
+
+// The desktop's permission for this start to take the focus: the XDG activation token a
+// launcher or shortcut daemon puts in the environment under Wayland, else the X11 startup id.
+// Read before Qt starts: Qt's X11 plugin takes the startup id away. The Wayland token is
+// taken out of the environment, so that only the request this start makes presents it.
+QString startToken()
+{
+    QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    if (token.isEmpty()) {
+        token = qEnvironmentVariable("DESKTOP_STARTUP_ID");
+    }
+    return SingleInstance::isActivationToken(token) ? token : QString();
 }
 
 } // namespace
@@ -103,8 +129,11 @@ int main(int argc, char *argv[])
     }
 
     hooks::trace(QStringLiteral("main at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+    const QString activationToken = startToken();
     QApplication app(argc, argv);
-    hooks::trace(QStringLiteral("application at %1 ms").arg(hooks::elapsedMs(), 0, 'f', 1));
+    hooks::trace(QStringLiteral("application at %1 ms on %2")
+                     .arg(hooks::elapsedMs(), 0, 'f', 1)
+                     .arg(QGuiApplication::platformName()));
     QApplication::setQuitOnLastWindowClosed(false); // closing Settings or About never quits
     // The user's language, before the first text is made (the options' help included).
     const QString translation = translations::install(&app);
@@ -123,11 +152,17 @@ int main(int argc, char *argv[])
                      seedName.toUtf8().constData());
         return 2;
     }
-    const QStringList arguments = parser.positionalArguments();
+    SingleInstance::Request request;
+    request.urls = parser.positionalArguments();
+    request.action = parser.isSet(commandLine.toggle)     ? SingleInstance::Request::Action::Toggle
+                     : parser.isSet(commandLine.quickAdd) ? SingleInstance::Request::Action::QuickAdd
+                     : parser.isSet(commandLine.show)     ? SingleInstance::Request::Action::Show
+                                                          : SingleInstance::Request::Action::Open;
+    request.activationToken = activationToken;
 
     // One program per user; the demo runs beside it, with its own socket.
     SingleInstance instance(demo ? QStringLiteral("stavelin-demo") : QStringLiteral("stavelin"));
-    switch (instance.claim(arguments)) {
+    switch (instance.claim(request)) {
     case SingleInstance::Role::HandedOver:
         hooks::trace(QStringLiteral("handed over to the running program"));
         return 0;
@@ -196,9 +231,28 @@ int main(int argc, char *argv[])
         traces = std::make_unique<TestTraces>(&delegate, &state);
     }
     delegate.start();
-    QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::openArguments);
-    if (!arguments.isEmpty()) {
-        delegate.openArguments(arguments);
+    const auto serve = [&delegate](const SingleInstance::Request &request) {
+        switch (request.action) {
+        case SingleInstance::Request::Action::Toggle:
+            hooks::trace(QStringLiteral("asked to toggle the panel"));
+            delegate.togglePanelWithToken(request.activationToken);
+            break;
+        case SingleInstance::Request::Action::Show:
+            delegate.showPanel(request.activationToken);
+            break;
+        case SingleInstance::Request::Action::QuickAdd:
+            hooks::trace(QStringLiteral("asked for quick add"));
+            delegate.showQuickAdd(request.activationToken);
+            break;
+        case SingleInstance::Request::Action::Open:
+            delegate.openArguments(request.urls, request.activationToken);
+            break;
+        }
+    };
+    QObject::connect(&instance, &SingleInstance::requested, &delegate, serve);
+    // The first start shows the panel when asked to, or for its URLs.
+    if (!request.urls.isEmpty() || request.action != SingleInstance::Request::Action::Open) {
+        serve(request);
     }
     // Callback URLs from a desktop that opens them through D-Bus: no second start, and no
     // command line carrying the token. The demo leaves the name to the real program.
@@ -208,9 +262,19 @@ int main(int argc, char *argv[])
         QObject::connect(activation.get(), &DesktopActivation::activated, &delegate,
                          &AppDelegate::showPanel);
         QObject::connect(activation.get(), &DesktopActivation::opened, &delegate,
-                         [&delegate](const QStringList &uris) {
+                         [&delegate](const QStringList &uris, const QString &token) {
                              hooks::trace(QStringLiteral("opened through D-Bus"));
-                             delegate.openArguments(uris);
+                             delegate.openArguments(uris, token);
+                         });
+        QObject::connect(activation.get(), &DesktopActivation::toggleRequested, &delegate,
+                         [&delegate](const QString &token) {
+                             hooks::trace(QStringLiteral("asked to toggle the panel"));
+                             delegate.togglePanelWithToken(token);
+                         });
+        QObject::connect(activation.get(), &DesktopActivation::quickAddRequested, &delegate,
+                         [&delegate](const QString &token) {
+                             hooks::trace(QStringLiteral("asked for quick add"));
+                             delegate.showQuickAdd(token);
                          });
         QString unavailable;
         if (activation->publish(QDBusConnection::sessionBus(), &unavailable)) {
@@ -223,6 +287,17 @@ int main(int argc, char *argv[])
     std::unique_ptr<TestCommands> commands;
     if (hooks::enabled()) {
         commands = std::make_unique<TestCommands>(&delegate, &state, Shell::instance());
+        if (demoSession) {
+            sandbox::Emulator *emulator = demoSession->emulator();
+            commands->setRefuser([emulator](const QString &method, const QString &pattern,
+                                            int status, const QString &text) {
+                sandbox::Response refusal;
+                refusal.status = status;
+                refusal.contentType = "text/plain; charset=utf-8";
+                refusal.body = text.toStdString();
+                emulator->injectFault(method.toStdString(), pattern.toStdString(), refusal);
+            });
+        }
     }
     if (parser.isSet(commandLine.screenshots)) {
         saveScreenshots(&delegate, &state, parser.value(commandLine.screenshots));

@@ -2,16 +2,20 @@
 #include "AppDelegate.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
+#include "ShortcutManager.h"
 #include "SingleInstance.h"
 #include "WheelRedirect.h"
 #include "platform/LoginItem.h"
 #include "state/AppState.h"
 
+#include <QDataStream>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtConcurrent>
@@ -31,7 +35,26 @@ private slots:
     void singleInstanceHandsOver();
     void singleInstanceTakesOverAfterCrash();
     void lateFocusLossKeepsShownPanel();
+    void shortcutRoutesAndPreference();
 };
+
+namespace {
+
+// A route that answers as told, later (as a D-Bus service does) or at once (as the X11 grab).
+class ScriptedRoute : public ShortcutRoute {
+public:
+    std::function<void(ScriptedRoute *, QKeyCombination)> onBind;
+    bool released = false;
+    QString name() const override { return u"scripted"_s; }
+    void bind(QKeyCombination combination) override { onBind(this, combination); }
+    void release() override { released = true; }
+    void answer(QKeyCombination combination) { Q_EMIT bound(combination); }
+    void refuse(Refusal why) { Q_EMIT refused(why, u"scripted refusal"_s); }
+    void press() { Q_EMIT activated(u"token"_s); }
+    void changeElsewhere(QKeyCombination combination) { Q_EMIT changedElsewhere(combination); }
+};
+
+} // namespace
 
 void TestShell::placement_data()
 {
@@ -139,18 +162,61 @@ void TestShell::singleInstanceHandsOver()
     SingleInstance first(name);
     QCOMPARE(first.claim({}), SingleInstance::Role::Primary);
     QVERIFY(QFileInfo(first.socketPath()).absolutePath() == runtime.path());
-    QSignalSpy activated(&first, &SingleInstance::activated);
+    QSignalSpy requested(&first, &SingleInstance::requested);
+    const auto received = [&requested](int i) {
+        return requested.at(i).first().value<SingleInstance::Request>();
+    };
 
-    // The second start blocks until it is answered, so it runs beside this event loop.
-    const QStringList urls{u"stavelin://auth#token=abc"_s, u"second"_s};
-    QFuture<SingleInstance::Role> second = QtConcurrent::run([name, urls] {
-        SingleInstance other(name);
-        return other.claim(urls);
-    });
-    QTRY_VERIFY(second.isFinished());
-    QCOMPARE(second.result(), SingleInstance::Role::HandedOver);
-    QCOMPARE(activated.count(), 1);
-    QCOMPARE(activated.first().first().toStringList(), urls);
+    // A second start blocks until it is answered, so it runs beside this event loop: URLs,
+    // then a toggle with the token of its start.
+    using Action = SingleInstance::Request::Action;
+    const SingleInstance::Request open{Action::Open, {u"stavelin://auth#token=abc"_s, u"second"_s}, {}};
+    const SingleInstance::Request toggle{Action::Toggle, {}, u"kwin-4f2a_TIME123"_s};
+    for (const SingleInstance::Request &request : {open, toggle}) {
+        QFuture<SingleInstance::Role> second = QtConcurrent::run([name, request] {
+            return SingleInstance(name).claim(request);
+        });
+        QTRY_VERIFY(second.isFinished());
+        QCOMPARE(second.result(), SingleInstance::Role::HandedOver);
+    }
+    QCOMPARE(requested.count(), 2);
+    QVERIFY(received(0) == open);
+    QVERIFY(received(1) == toggle);
+
+    // What the running program makes of a message: unknown options and a token that is none
+    // are dropped; a program from before --toggle reads it as arguments and shows its panel.
+    const auto decoded = SingleInstance::Request::decode(
+        {u"--show"_s, u"--bogus"_s, u"--activation-token=a b\n"_s, u"stavelin://x"_s});
+    QVERIFY(decoded == (SingleInstance::Request{Action::Show, {u"stavelin://x"_s}, {}}));
+    QVERIFY(SingleInstance::Request::decode(toggle.encode()) == toggle);
+    const SingleInstance::Request quickAdd{Action::QuickAdd, {}, u"kwin-4f2a_TIME124"_s};
+    QVERIFY(SingleInstance::Request::decode(quickAdd.encode()) == quickAdd);
+    QVERIFY(!SingleInstance::isActivationToken(QString(2000, u'x')));
+
+    // Garbled or oversized messages are cut off unanswered, and the program keeps serving.
+    const auto send = [&first](const QByteArray &bytes) {
+        QLocalSocket socket;
+        socket.connectToServer(first.socketPath());
+        socket.waitForConnected(2000);
+        socket.write(bytes);
+        socket.waitForBytesWritten(2000);
+        // Answered ('!') or cut off, the connection ends at once; a reader waiting for the rest
+        // of a garbled message would keep it open.
+        const bool ended = QTest::qWaitFor(
+            [&socket] { return socket.state() == QLocalSocket::UnconnectedState; }, 2000);
+        return ended ? socket.readAll() : QByteArray("left open");
+    };
+    QByteArray garbled;
+    QDataStream(&garbled, QIODevice::WriteOnly) << quint32(0x53544156) << quint32(0x7fffffff);
+    QCOMPARE(send(garbled), QByteArray()); // a count QDataStream would reserve room for, then wait
+    QCOMPARE(send(QByteArray(4, 'x') + QByteArray(16, '\0')), QByteArray());
+    QCOMPARE(send(QByteArray(SingleInstance::MaxMessageBytes + 1, '\0')), QByteArray());
+    QCOMPARE(requested.count(), 2);
+    QByteArray plain; // as an older start sends it
+    QDataStream(&plain, QIODevice::WriteOnly) << quint32(0x53544156) << QStringList{u"--toggle"_s};
+    QCOMPARE(send(plain), QByteArray("!"));
+    QCOMPARE(requested.count(), 3);
+    QCOMPARE(received(2).action, Action::Toggle);
 }
 
 void TestShell::singleInstanceTakesOverAfterCrash()
@@ -208,6 +274,136 @@ void TestShell::lateFocusLossKeepsShownPanel()
         QVERIFY(!panel->isVisible());
     }
     AppState::setInstance(nullptr);
+}
+
+// The routes are asked in order, each made only when the one before could not bind; the
+// state says the most telling refusal; the user's choice (none included) outlives a restart.
+void TestShell::shortcutRoutesAndPreference()
+{
+    QTemporaryDir dir;
+    QSettings preferences(dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+    const QKeyCombination ctrlAltK(Qt::ControlModifier | Qt::AltModifier, Qt::Key_K);
+    QList<ShortcutRoute::Refusal> refusals; // what the routes before the last say, in order
+    int made = 0;
+    QPointer<ScriptedRoute> last;
+    QPointer<ScriptedRoute> first;
+    auto factory = [&](qsizetype index) {
+        return [&, index]() -> std::unique_ptr<ShortcutRoute> {
+            ++made;
+            auto route = std::make_unique<ScriptedRoute>();
+            route->onBind = [&, index](ScriptedRoute *self, QKeyCombination) {
+                if (index < refusals.size()) {
+                    self->refuse(refusals[index]); // from inside bind(), as the grab does
+                }
+            };
+            last = route.get();
+            if (index == 0) {
+                first = route.get();
+            }
+            return route;
+        };
+    };
+    const auto manager = [&] {
+        return std::make_unique<ShortcutManager>(&preferences,
+                                                 QList<ShortcutManager::RouteFactory>{
+                                                     factory(0), factory(1), factory(2)});
+    };
+
+    // The first two refuse, the third answers later; nothing beyond it is made.
+    refusals = {ShortcutRoute::Refusal::Unavailable, ShortcutRoute::Refusal::Taken};
+    auto shortcut = manager();
+    shortcut->start();
+    QTRY_COMPARE(made, 3);
+    QCOMPARE(shortcut->state(), ShortcutManager::State::Binding);
+    QCOMPARE(shortcut->combination(), ShortcutManager::DefaultCombination);
+    last->answer(ShortcutManager::DefaultCombination);
+    QTRY_COMPARE(shortcut->state(), ShortcutManager::State::Working);
+    QSignalSpy activated(shortcut.get(), &ShortcutManager::activated);
+    last->press();
+    QTRY_COMPARE(activated.count(), 1);
+    QCOMPARE(activated.first().first().toString(), u"token"_s);
+
+    // A new choice lets go of the binding and asks the same routes again: they are kept for
+    // the run (KDE's service takes its kept keys only at a route's first binding).
+    shortcut->choose(ctrlAltK);
+    QVERIFY(last->released);
+    QCOMPARE(made, 3);
+    QCOMPARE(shortcut->state(), ShortcutManager::State::Binding);
+    last->answer(ctrlAltK);
+    QTRY_COMPARE(shortcut->state(), ShortcutManager::State::Working);
+    QCOMPARE(preferences.value(ShortcutManager::PreferenceKey).toString(), u"Ctrl+Alt+K"_s);
+
+    // Changed in the desktop's settings: followed and kept.
+    const QKeyCombination ctrlAltJ(Qt::ControlModifier | Qt::AltModifier, Qt::Key_J);
+    last->changeElsewhere(ctrlAltJ);
+    QTRY_COMPARE(shortcut->combination(), ctrlAltJ);
+    QCOMPARE(preferences.value(ShortcutManager::PreferenceKey).toString(), u"Ctrl+Alt+J"_s);
+
+    // Every route refuses: Taken says more than Failed, which says more than Unavailable.
+    using R = ShortcutRoute::Refusal;
+    const QList<std::pair<QList<R>, ShortcutManager::State>> outcomes{
+        {{R::Unavailable, R::Unavailable, R::Unavailable}, ShortcutManager::State::Unsupported},
+        {{R::Failed, R::Unavailable, R::Unavailable}, ShortcutManager::State::Failed},
+        {{R::Unavailable, R::Taken, R::Failed}, ShortcutManager::State::Taken},
+    };
+    for (const auto &[said, state] : outcomes) {
+        refusals = said;
+        shortcut = manager(); // a restart: the stored choice is asked for
+        QSignalSpy refused(shortcut.get(), &ShortcutManager::refused);
+        shortcut->start();
+        QTRY_COMPARE(refused.count(), 1);
+        QCOMPARE(shortcut->state(), state);
+        QCOMPARE(shortcut->combination(), ctrlAltJ);
+        QVERIFY(shortcut->statusText().contains(u"Ctrl+Alt+J"_s) || state == ShortcutManager::State::Unsupported);
+    }
+    // The user sets a key in the desktop's settings for the route that found it taken: it
+    // holds, and its presses count.
+    first->changeElsewhere(ctrlAltK);
+    QCOMPARE(shortcut->state(), ShortcutManager::State::Working);
+    QCOMPARE(shortcut->combination(), ctrlAltK);
+    first->press();
+    QCOMPARE(activated.count(), 1); // the spy on the old manager: none of this one's
+    QSignalSpy pressed(shortcut.get(), &ShortcutManager::activated);
+    first->press();
+    QCOMPARE(pressed.count(), 1);
+
+    // None chosen: no route asked, and none it stays after a restart (not the default).
+    refusals.clear();
+    shortcut->choose(QKeyCombination());
+    QCOMPARE(shortcut->state(), ShortcutManager::State::None);
+    made = 0;
+    shortcut = manager();
+    shortcut->start();
+    QCOMPARE(shortcut->state(), ShortcutManager::State::None);
+    QCOMPARE(made, 0);
+
+    // Quick add's shortcut beside it: its own default and preference, and its own command to
+    // bind where no route works.
+    refusals = {R::Unavailable, R::Unavailable, R::Unavailable};
+    ShortcutManager quickAdd(ShortcutManager::Purpose::QuickAdd, &preferences,
+                             {factory(0), factory(1), factory(2)});
+    quickAdd.start();
+    QCOMPARE(quickAdd.combination(), ShortcutManager::QuickAddDefault);
+    QCOMPARE(quickAdd.state(), ShortcutManager::State::Unsupported);
+    QVERIFY(quickAdd.command().endsWith(u" --quick-add"_s));
+    quickAdd.choose(ctrlAltK);
+    QCOMPARE(preferences.value(ShortcutManager::QuickAddPreferenceKey).toString(), u"Ctrl+Alt+K"_s);
+    QCOMPARE(preferences.value(ShortcutManager::PreferenceKey).toString(), QString());
+
+    // The two never share a combination: the second is refused before any route is asked, and
+    // Settings says which holds it. Once the first lets go of it, it can be had.
+    refusals.clear(); // the routes take their time
+    shortcut->choose(ctrlAltJ);
+    QCOMPARE(shortcut->state(), ShortcutManager::State::Binding);
+    quickAdd.setSibling(shortcut.get());
+    QSignalSpy quickRefused(&quickAdd, &ShortcutManager::refused);
+    quickAdd.choose(ctrlAltJ);
+    QCOMPARE(quickAdd.state(), ShortcutManager::State::Taken);
+    QCOMPARE(quickRefused.count(), 1);
+    QVERIFY(quickAdd.statusText().contains(u"already shows and hides"_s));
+    shortcut->choose(ctrlAltK);
+    quickAdd.choose(ctrlAltJ);
+    QCOMPARE(quickAdd.state(), ShortcutManager::State::Binding);
 }
 
 QTEST_MAIN(TestShell)
