@@ -60,6 +60,12 @@ AvatarPicture::AvatarPicture(QQuickItem *parent) : QQuickPaintedItem(parent)
     setAntialiasing(true);
 }
 
+QImage AvatarPicture::cached(const QUrl &source)
+{
+    const QImage *found = pictures().object(source);
+    return found ? *found : QImage();
+}
+
 void AvatarPicture::setSource(const QUrl &source)
 {
     if (m_source == source) {

@@ -23,6 +23,10 @@ public:
 
     void paint(QPainter *painter) override;
 
+    // The picture at this address when one was fetched this run and is still kept, else null:
+    // for the desktop's notifications, which show it when it is at hand and never fetch it.
+    static QImage cached(const QUrl &source);
+
 Q_SIGNALS:
     void sourceChanged();
     void readyChanged();

@@ -46,7 +46,7 @@ FocusScope {
         form.createRequested.connect(function () { root.createBoard(form) })
     }
 
-    // The board screen (with the card editor it holds) and the settings are made from their
+    // The board screen (with the screens it leads to) and the settings are made from their
     // files when first opened: their types load then, not with the panel, which is built at
     // start and mostly waits hidden.
     property var screenComponents: ({})
@@ -66,6 +66,15 @@ FocusScope {
         settingsOpenedForConnecting = forConnecting
     }
 
+    function openNotifications(): void {
+        if (currentScreen !== null && currentScreen.objectName === "notificationsScreen")
+            return
+        stack.popTo(home)
+        const list = stack.push(screenComponent("boards/NotificationsView.qml"),
+                                { objectName: "notificationsScreen" }) as NotificationsView
+        list.cardChosen.connect(function (card) { root.openFoundCard(card) })
+    }
+
     function toggleSettings(): void {
         if (settingsShown)
             stack.pop()
@@ -78,16 +87,27 @@ FocusScope {
     }
 
     // One board at a time: whatever was over the board list goes.
-    function selectBoard(board: var): void {
+    function selectBoard(board: var): BoardDetailView {
         stack.popTo(home)
         // On its way while the screen is built.
         const boardID = board.id
         AppState.boards.refreshLists(boardID).then(root, function () {
             AppState.boards.loadBoardMeta(boardID)
         })
-        stack.push(screenComponent("board/BoardDetailView.qml"), { board: board, objectName: "boardScreen" })
+        const screen = stack.push(screenComponent("board/BoardDetailView.qml"), { board: board, objectName: "boardScreen" })
         shownBoardID = boardID
         AppState.activeBoardID = boardID
+        return screen as BoardDetailView
+    }
+
+    // A card found by the search, in its editor on its board.
+    function openFoundCard(card: var): void {
+        const row = AppState.boards.model.indexOf(card.idBoard)
+        if (row < 0)
+            return
+        const screen = selectBoard(AppState.boards.model.get(row))
+        if (screen !== null)
+            screen.openCardWhenLoaded(card.id, card.idList)
     }
 
     function closeBoard(): void {
@@ -182,6 +202,13 @@ FocusScope {
             if (row >= 0)
                 root.selectBoard(AppState.boards.model.get(row))
         }
+        function onFoundCardRequested(boardID: string, listID: string, cardID: string): void {
+            root.openFoundCard({ id: cardID, idBoard: boardID, idList: listID })
+        }
+        function onNotificationsRequested(): void {
+            if (AppState.session.hasCredentials)
+                root.openNotifications()
+        }
     }
 
     onCurrentScreenChanged: if (!settingsShown) settingsOpenedForConnecting = false
@@ -190,7 +217,7 @@ FocusScope {
     Shortcut {
         sequence: "Ctrl+F"
         enabled: root.boardListShown
-        onActivated: boardList.focusSearch()
+        onActivated: home.focusSearch()
     }
     Shortcut {
         sequence: "Ctrl+Q"
@@ -206,111 +233,22 @@ FocusScope {
         anchors.fill: parent
         spacing: 0
 
-        // Header
-        RowLayout {
-            spacing: 6
+        PanelHeader {
+            title: root.currentScreen ? root.currentScreen.title : ""
+            boardListShown: root.boardListShown
             Layout.fillWidth: true
             Layout.leftMargin: 12
             Layout.rightMargin: 12
             Layout.topMargin: 8
             Layout.bottomMargin: 8
-
-            Symbol {
-                name: "rectangle.split.3x1.fill"
-                color: Theme.accent
-                Layout.preferredWidth: 16
-                Layout.preferredHeight: 16
-            }
-            Text {
-                objectName: "headerTitle"
-                text: root.currentScreen ? root.currentScreen.title : ""
-                textFormat: Text.PlainText
-                font: Theme.headlineFont
-                color: Theme.primary
-                elide: Text.ElideRight
-                Layout.fillWidth: true
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
-            }
-            Spinner {
-                objectName: "boardsLoadingIndicator"
-                visible: AppState.boards.isLoadingBoards
-            }
-            IconButton {
-                objectName: "newBoardButton"
-                visible: root.boardListShown
-                symbol: "plus"
-                toolTip: qsTr("New board")
-                onClicked: root.openNewBoardForm()
-            }
-            IconButton {
-                objectName: "refreshBoardsButton"
-                visible: root.boardListShown
-                symbol: "arrow.clockwise"
-                toolTip: qsTr("Refresh boards")
-                onClicked: AppState.boards.refreshBoards()
-            }
-            IconButton {
-                objectName: "expandButton"
-                symbol: AppState.isExpanded ? "arrow.up.right.and.arrow.down.left"
-                                            : "arrow.up.left.and.arrow.down.right"
-                toolTip: AppState.isExpanded ? qsTr("Collapse window") : qsTr("Expand window")
-                onClicked: AppState.isExpanded = !AppState.isExpanded
-            }
+            onNewBoardRequested: root.openNewBoardForm()
+            onNotificationsRequested: root.openNotifications()
         }
 
-        Rectangle {
-            color: Theme.separator
-            implicitHeight: 1
+        Separator {}
+
+        ErrorBanner {
             Layout.fillWidth: true
-        }
-
-        // Error banner
-        ColumnLayout {
-            objectName: "errorBanner"
-            visible: AppState.errorMessage !== ""
-            spacing: 0
-            Layout.fillWidth: true
-
-            Rectangle {
-                color: Theme.separator
-                implicitHeight: 1
-                Layout.fillWidth: true
-            }
-            Rectangle {
-                color: Qt.rgba(Theme.red.r, Theme.red.g, Theme.red.b, 0.08)
-                implicitHeight: bannerRow.implicitHeight + 16
-                Layout.fillWidth: true
-
-                RowLayout {
-                    id: bannerRow
-                    anchors.fill: parent
-                    anchors.margins: 8
-                    spacing: 8
-
-                    Text {
-                        objectName: "errorText"
-                        text: AppState.errorMessage
-                        textFormat: Text.PlainText
-                        font: Theme.captionFont
-                        color: Theme.red
-                        wrapMode: Text.Wrap
-                        maximumLineCount: 3
-                        elide: Text.ElideRight
-                        Layout.fillWidth: true
-                        Accessible.role: Accessible.AlertMessage
-                        Accessible.name: text
-                    }
-                    IconButton {
-                        objectName: "dismissErrorButton"
-                        symbol: "xmark.circle.fill"
-                        toolTip: qsTr("Dismiss")
-                        implicitWidth: 22
-                        implicitHeight: 22
-                        onClicked: AppState.errorMessage = ""
-                    }
-                }
-            }
         }
 
         // Content
@@ -323,68 +261,24 @@ FocusScope {
             Layout.fillWidth: true
             Layout.fillHeight: true
 
-            // Home: the board list once an account is connected, the way to connect one before.
-            PanelScreen {
+            HomeScreen {
                 id: home
-                objectName: "homeScreen"
-                title: qsTr("Trello Boards")
-
-                ConnectPromptView {
-                    objectName: "connectPrompt"
-                    anchors.fill: parent
-                    visible: !AppState.session.hasCredentials
-                    focus: !AppState.session.hasCredentials
-                    onOpenSettingsRequested: root.openSettings(false)
-                }
-                BoardListSection {
-                    id: boardList
-                    objectName: "boardListSection"
-                    anchors.fill: parent
-                    visible: AppState.session.hasCredentials
-                    focus: AppState.session.hasCredentials
-                    searchText: root.boardSearch
-                    onSearchTextEdited: (text) => root.boardSearch = text
-                }
+                searchText: root.boardSearch
+                onSearchTextEdited: (text) => root.boardSearch = text
+                onCardChosen: (card) => root.openFoundCard(card)
+                onOpenSettingsRequested: root.openSettings(false)
             }
         }
 
-        Rectangle {
-            color: Theme.separator
-            implicitHeight: 1
-            Layout.fillWidth: true
-        }
+        Separator {}
 
-        // Footer
-        RowLayout {
-            spacing: 6
+        PanelFooter {
             Layout.fillWidth: true
             Layout.leftMargin: 12
             Layout.rightMargin: 12
             Layout.topMargin: 6
             Layout.bottomMargin: 6
-
-            Text {
-                objectName: "footerText"
-                text: AppState.session.member ? qsTr("Signed in as %1").arg(AppState.session.member.username)
-                    : AppState.session.hasCredentials ? qsTr("Trello") : ""
-                textFormat: Text.PlainText
-                font: Theme.captionFont
-                color: Theme.secondary
-                elide: Text.ElideRight
-                Layout.fillWidth: true
-            }
-            IconButton {
-                objectName: "settingsButton"
-                symbol: "gearshape"
-                toolTip: qsTr("Settings")
-                onClicked: root.toggleSettings()
-            }
-            PlainButton {
-                objectName: "quitButton"
-                text: qsTr("Quit")
-                textFont: Theme.calloutFont
-                onClicked: Shell.quit()
-            }
+            onSettingsRequested: root.toggleSettings()
         }
     }
 

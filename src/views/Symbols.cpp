@@ -54,6 +54,7 @@ constexpr std::array table{
     Entry{u"arrow.up.doc", u"document-send"},
     Entry{u"paperplane.fill", u"mail-send"},
     Entry{u"face.smiling", u"face-smile"},
+    Entry{u"bell", u"preferences-system-notifications"},
 };
 
 const Entry *find(const QString &symbol)

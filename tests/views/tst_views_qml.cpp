@@ -15,6 +15,7 @@
 #include <QCoroQml>
 #include <QCoroTask>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -24,6 +25,8 @@
 #include <QPointer>
 #include <QQmlEngine>
 #include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrlQuery>
 #include <QVariantMap>
@@ -63,7 +66,35 @@ public:
     explicit SandboxControl(QObject *parent = nullptr) : QObject(parent)
     {
         start(sandbox::Seed::Sample);
+        // A host of pictures that a card's text names, which nothing may reach.
+        m_pictureHost.listen(QHostAddress::LocalHost);
+        connect(&m_pictureHost, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_pictureHost.nextPendingConnection()) {
+                ++m_pictureHostConnections;
+                socket->close();
+                socket->deleteLater();
+            }
+        });
+        // What the program hands to the desktop to open, caught before any browser starts.
+        for (const char *scheme : kOpenedSchemes)
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "urlOpened");
     }
+    ~SandboxControl() override
+    {
+        for (const char *scheme : kOpenedSchemes)
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    static constexpr const char *kOpenedSchemes[] = {"http", "https", "mailto", "file",
+                                                     "javascript", "data", "ftp"};
+
+    Q_INVOKABLE QString pictureHost() const
+    {
+        return u"http://127.0.0.1:%1"_s.arg(m_pictureHost.serverPort());
+    }
+    Q_INVOKABLE int pictureHostConnections() const { return m_pictureHostConnections; }
+    // Every address handed to QDesktopServices::openUrl since the last call.
+    Q_INVOKABLE QStringList takeOpenedUrls() { return std::exchange(m_openedUrls, {}); }
+    Q_INVOKABLE void urlOpened(const QUrl &url) { m_openedUrls.append(url.toString()); }
 
     QString baseUrl() const { return QString::fromStdString(m_emulator->baseUrl()); }
     QString apiKey() const { return QString::fromStdString(m_emulator->apiKey()); }
@@ -88,6 +119,22 @@ public:
     }
 
     Q_SIGNAL void seedChanged();
+
+    // The service out of reach: nothing listens at its address any more.
+    Q_INVOKABLE void stopListening()
+    {
+        waitForRequests();
+        m_emulator->stop();
+    }
+    // Listening again at the same address; the store probes at once instead of in half a minute.
+    Q_INVOKABLE bool listenAgain()
+    {
+        const bool listening = m_emulator->start(m_emulator->port()) > 0;
+        if (auto *store = qobject_cast<AppState *>(m_store.data())) {
+            store->connectivity()->probeNow();
+        }
+        return listening;
+    }
 
     // The keyring (not the service, but the tests' other outside party) refuses to store.
     Q_INVOKABLE void setKeyringRefuses(bool refuses) { RefusableCredentialStore::refusing = refuses; }
@@ -197,6 +244,9 @@ private:
     }
 
     std::unique_ptr<sandbox::Emulator> m_emulator;
+    QTcpServer m_pictureHost;
+    int m_pictureHostConnections = 0;
+    QStringList m_openedUrls;
     QString m_seed = u"sample"_s;
     QTemporaryDir m_files;
 

@@ -34,8 +34,6 @@ QtObject {
     // until the drag ends, so a move dropped meanwhile waits for that.
     property bool dragging: false
     property var pendingMoves: []
-    // Tiles built since the screen opened: a move or a changed badge must not rebuild a column.
-    property int tilesBuilt: 0
 
     // Runs `move` once no drag of ours is running any more.
     function whenDragEnds(move: var): void {

@@ -4,7 +4,6 @@
 // cards before itself, and offers archive and delete in its context menu. It takes the
 // keyboard focus: arrows move the focus, Return opens, Ctrl+Shift+arrows move the card.
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Stavelin
 
@@ -64,18 +63,8 @@ FocusScope {
         return url && /^https?:\/\//i.test(url) ? url : ""
     }
 
-    // A label's tooltip: its name, else its colour name, else "Label".
-    function labelTip(label: var): string {
-        if (label.name)
-            return label.name
-        if (label.color)
-            return Theme.colorName(label.color)
-        return qsTr("Label")
-    }
-
     implicitHeight: content.implicitHeight + 16
     activeFocusOnTab: true
-    Component.onCompleted: if (dragState) ++dragState.tilesBuilt
 
     Accessible.role: Accessible.ListItem
     Accessible.name: card.name
@@ -146,39 +135,9 @@ FocusScope {
             active: tile.labels.length > 0
             visible: active
             Layout.fillWidth: true
-            sourceComponent: FlowLayout {
-                objectName: "labels"
-                spacing: 4
-
-                Repeater {
-                    model: tile.labels
-                    delegate: Item {
-                        id: chip
-                        required property var modelData
-                        readonly property bool named: tile.wideLabels && !!modelData.name
-                        implicitWidth: named ? chipText.implicitWidth + 12 : 22
-                        implicitHeight: named ? chipText.implicitHeight + 2 : 6
-                        ToolTip.text: tile.labelTip(modelData)
-                        ToolTip.visible: chipHover.hovered
-                        ToolTip.delay: 600
-                        HoverHandler { id: chipHover }
-
-                        Rectangle {
-                            anchors.fill: parent
-                            radius: chip.named ? height / 2 : 3
-                            color: Theme.trelloColor(chip.modelData.color)
-                        }
-                        Text {
-                            id: chipText
-                            visible: chip.named
-                            anchors.centerIn: parent
-                            text: chip.modelData.name ? chip.modelData.name : ""
-                            textFormat: Text.PlainText
-                            font: Theme.withWeight(Theme.captionFont, Font.Medium)
-                            color: Theme.trelloLabelTextColor(chip.modelData.color)
-                        }
-                    }
-                }
+            sourceComponent: TileLabels {
+                labels: tile.labels
+                named: tile.wideLabels
             }
         }
 
@@ -222,55 +181,11 @@ FocusScope {
             visible: active
             Layout.fillWidth: true
             Layout.topMargin: 1
-            sourceComponent: RowLayout {
-                objectName: "badgeRow"
-                spacing: 8
-
-                RowLayout {
-                    objectName: "commentBadge"
-                    visible: tile.comments >= 1
-                    spacing: 3
-                    Symbol {
-                        name: "text.bubble"
-                        color: Theme.secondary
-                        Layout.preferredWidth: 10
-                        Layout.preferredHeight: 10
-                    }
-                    Text {
-                        text: tile.comments
-                        font: Theme.caption2Font
-                        color: Theme.secondary
-                    }
-                }
-                RowLayout {
-                    objectName: "checklistBadge"
-                    visible: tile.checkItems >= 1
-                    spacing: 3
-                    readonly property color tint: tile.checkItemsChecked === tile.checkItems ? Theme.green
-                                                                                             : Theme.secondary
-                    Symbol {
-                        name: "checklist"
-                        color: parent.tint
-                        Layout.preferredWidth: 10
-                        Layout.preferredHeight: 10
-                    }
-                    Text {
-                        objectName: "checklistText"
-                        text: tile.checkItemsChecked + "/" + tile.checkItems
-                        font: Theme.caption2Font
-                        color: parent.tint
-                    }
-                }
-                Item { Layout.fillWidth: true }
-                Repeater {
-                    objectName: "avatars"
-                    model: tile.assignedMembers.slice(0, 3)
-                    delegate: MemberAvatar {
-                        required property var modelData
-                        member: modelData
-                        size: 18
-                    }
-                }
+            sourceComponent: TileBadges {
+                comments: tile.comments
+                checkItems: tile.checkItems
+                checkItemsChecked: tile.checkItemsChecked
+                members: tile.assignedMembers
             }
         }
     }
@@ -344,59 +259,25 @@ FocusScope {
     // tiles, and each would otherwise carry a menu and a dialog of its own. Each takes the card
     // it acts on when it opens: the tile may show another card by the time it is answered.
     function openMenu(x: real, y: real): void {
-        const menu = menuComponent.createObject(tile, { cardID: tile.card.id, cardName: tile.card.name })
+        const menu = menuComponent.createObject(tile, { cardID: card.id, cardName: card.name,
+                                                       webAddress: webAddress })
+        menu.deleteRequested.connect(tile.confirmDelete)
         menu.closed.connect(function () { menu.destroy() })
         menu.popup(tile, x, y)
     }
     function confirmDelete(cardID: string, cardName: string): void {
         const dialog = deleteComponent.createObject(tile, { cardID: cardID, cardName: cardName })
+        dialog.confirmed.connect(function () { AppState.cards.deleteCard(dialog.cardID) })
         dialog.closed.connect(function () { dialog.destroy() })
         dialog.open()
     }
 
-    // Qt 6.4's linter cannot see ids from inside a Component.
-    // qmllint disable unqualified
     Component {
         id: menuComponent
-        Menu {
-            id: cardMenu
-            objectName: "cardMenu"
-            property string cardID
-            property string cardName
-            MenuItem {
-                objectName: "openInBrowserItem"
-                text: qsTr("Open in Browser")
-                visible: tile.webAddress !== ""
-                height: visible ? implicitHeight : 0
-                onTriggered: Qt.openUrlExternally(tile.webAddress)
-            }
-            MenuItem {
-                objectName: "archiveCardItem"
-                text: qsTr("Archive Card")
-                onTriggered: AppState.cards.archiveCard(cardMenu.cardID)
-            }
-            MenuSeparator {}
-            MenuItem {
-                objectName: "deleteCardItem"
-                text: qsTr("Delete Card…")
-                palette.windowText: Theme.red
-                onTriggered: tile.confirmDelete(cardMenu.cardID, cardMenu.cardName)
-            }
-        }
+        CardTileMenu {}
     }
-
     Component {
         id: deleteComponent
-        ConfirmationDialog {
-            id: deleteDialog
-            objectName: "deleteCardDialog"
-            property string cardID
-            property string cardName
-            title: qsTr("Delete “%1”?").arg(cardName)
-            message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
-            actionText: qsTr("Delete Permanently")
-            onConfirmed: AppState.cards.deleteCard(deleteDialog.cardID)
-        }
+        DeleteCardDialog {}
     }
-    // qmllint enable unqualified
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// One list of the board: its header (drag handle, name, loading indicator, menu with Rename and
-// Archive List, or the rename field), its cards and the inline add. Loads its cards the first
+// One list of the board: its header (see ListColumnHeader), its cards and the inline add. Loads its cards the first
 // time it comes on screen, if they were never loaded. Takes dropped cards (to the end of the
 // list), and its header takes dropped lists (before this one) and cards.
 import QtQuick
@@ -13,7 +12,8 @@ FocusScope {
 
     required property var list
     required property BoardDragState dragState
-    property string cardFilter
+    // The board's filter (see BoardFilter); none shows every card.
+    property BoardFilter filter: null
     property var boardMembers: null
     property date now: new Date()
     property var preview: null
@@ -29,25 +29,40 @@ FocusScope {
 
     readonly property var cards: AppState.cards.cardsModel(list.id)
     readonly property bool loadingCards: AppState.cards.loadingCards.indexOf(list.id) >= 0
-    readonly property string filterText: cardFilter.trim().toLocaleLowerCase()
-    property string renamingName
-    property bool renaming: false
+    // Bumped when a card changes in place (a label put on, say), which the count must see.
+    property int cardsChanged: 0
+    Connections {
+        target: column.cards
+        function onDataChanged(): void { ++column.cardsChanged }
+    }
+    // The cards that pass the filter, for the header.
+    readonly property int shownCount: {
+        if (!cards)
+            return 0
+        if (!filter || (filter.text.trim() === "" && !filter.picked))
+            return cards.count
+        void cards.count
+        void cardsChanged
+        void filter.revision
+        return filter.countIn(cards, now)
+    }
+    readonly property bool filtered: !!cards && shownCount !== cards.count
+    // The list's rename, in its header.
+    property alias renamingName: header.renamingName
+    property alias renaming: header.renaming
 
-    function matches(name: string): bool {
-        return filterText === "" || name.toLocaleLowerCase().indexOf(filterText) >= 0
+    function matches(card: var): bool {
+        return !filter || (filter.revision >= 0 && filter.accepts(card, now))
     }
 
     function startRename(): void {
-        renamingName = list.name
-        renaming = true
+        header.startRename()
     }
-    // Leaves rename mode at once; a name that is empty or unchanged sends nothing.
     function commitRename(): void {
-        const name = renamingName.trim()
-        renaming = false
-        if (name !== "" && name !== list.name)
-            AppState.boards.renameList(list.id, name)
-        header.forceActiveFocus()
+        header.commitRename()
+    }
+    function openMenu(): void {
+        header.openMenu()
     }
 
     // The focus onto the tile in `row` (clamped to the visible ones), or onto the header.
@@ -119,7 +134,7 @@ FocusScope {
     function visibleRows(): var {
         const rows = []
         for (let i = 0; i < cards.count; ++i) {
-            if (matches(cards.get(i).name))
+            if (matches(cards.get(i)))
                 rows.push(i)
         }
         return rows
@@ -191,176 +206,21 @@ FocusScope {
         anchors.fill: parent
         spacing: 6
 
-        FocusScope {
+        ListColumnHeader {
             id: header
-            objectName: "listHeader:" + column.list.name
-            implicitHeight: headerRow.implicitHeight
+            list: column.list
+            dragState: column.dragState
+            cards: column.cards
+            shownCount: column.shownCount
+            filtered: column.filtered
+            loadingCards: column.loadingCards
             Layout.fillWidth: true
             Layout.leftMargin: 8
             Layout.rightMargin: 8
             Layout.topMargin: 6
-            activeFocusOnTab: true
-
-            Accessible.role: Accessible.ColumnHeader
-            Accessible.name: qsTr("List %1, %n card(s)", "", column.cards ? column.cards.count : 0).arg(column.list.name)
-
-            Keys.onPressed: (event) => {
-                if (column.renaming)
-                    return
-                const arrows = [Qt.Key_Left, Qt.Key_Right, Qt.Key_Up, Qt.Key_Down]
-                const moving = Qt.ControlModifier | Qt.ShiftModifier
-                if ((event.key === Qt.Key_Left || event.key === Qt.Key_Right)
-                        && (event.modifiers & moving) === moving) {
-                    column.moveListRequested(event.key)
-                    event.accepted = true
-                } else if (arrows.includes(event.key) && !(event.modifiers & (Qt.ControlModifier | Qt.AltModifier))) {
-                    if (event.key === Qt.Key_Down)
-                        column.focusRow(0)
-                    else if (event.key !== Qt.Key_Up)
-                        column.navigateAcross(event.key, -1)
-                    event.accepted = true
-                } else if (event.key === Qt.Key_F2) {
-                    column.startRename()
-                    event.accepted = true
-                } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
-                    column.openMenu()
-                    event.accepted = true
-                }
-            }
-
-            Rectangle {
-                anchors.fill: parent
-                anchors.margins: -3
-                radius: 5
-                color: "transparent"
-                border.width: 2
-                border.color: Theme.accent
-                visible: header.activeFocus
-            }
-
-            RowLayout {
-                id: headerRow
-                anchors.left: parent.left
-                anchors.right: parent.right
-                spacing: 4
-                visible: !column.renaming
-
-                Item {
-                    id: handle
-                    objectName: "listDragHandle"
-                    implicitWidth: dragRow.implicitWidth
-                    implicitHeight: Math.max(dragRow.implicitHeight, 20)
-                    Layout.fillWidth: true
-                    ToolTip.text: qsTr("Drag to reorder list")
-                    ToolTip.visible: handleHover.hovered && !handleDrag.active
-                    ToolTip.delay: 600
-                    HoverHandler { id: handleHover; cursorShape: Qt.OpenHandCursor }
-
-                    RowLayout {
-                        id: dragRow
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: parent.width
-                        spacing: 6
-                        Symbol {
-                            name: "line.3.horizontal"
-                            color: Theme.tertiary
-                            Layout.preferredWidth: 10
-                            Layout.preferredHeight: 10
-                        }
-                        Text {
-                            objectName: "listName"
-                            text: column.list.name
-                            textFormat: Text.PlainText
-                            font: Theme.withWeight(Theme.subheadlineFont, Font.Bold)
-                            color: Theme.primary
-                            elide: Text.ElideRight
-                            Layout.fillWidth: true
-                        }
-                    }
-
-                    DragHandler {
-                        id: handleDrag
-                        target: null
-                        onActiveChanged: {
-                            if (active) {
-                                column.dragState.dragging = true
-                                handle.Drag.active = true
-                            }
-                        }
-                    }
-                    Drag.dragType: Drag.Automatic
-                    Drag.supportedActions: Qt.MoveAction
-                    Drag.mimeData: column.dragState ? column.dragState.listPayload(column.list.id) : ({})
-                    Drag.onDragFinished: {
-                        handle.Drag.active = false
-                        column.dragState.dragEnded()
-                    }
-                }
-                Spinner {
-                    objectName: "cardsLoadingIndicator"
-                    visible: column.loadingCards
-                    implicitWidth: 12
-                    implicitHeight: 12
-                }
-                IconButton {
-                    id: menuButton
-                    objectName: "listMenuButton"
-                    symbol: "ellipsis"
-                    toolTip: qsTr("List actions")
-                    implicitWidth: 20
-                    implicitHeight: 20
-                    onClicked: column.openMenu()
-                }
-            }
-
-            RowLayout {
-                anchors.left: parent.left
-                anchors.right: parent.right
-                spacing: 4
-                visible: column.renaming
-
-                TextField {
-                    id: renameField
-                    objectName: "renameListField"
-                    placeholderText: qsTr("List name")
-                    text: column.renamingName
-                    font: Theme.subheadlineFont
-                    selectByMouse: true
-                    Layout.fillWidth: true
-                    Accessible.name: qsTr("List name")
-                    onTextEdited: column.renamingName = text
-                    onAccepted: column.commitRename()
-                    Keys.onEscapePressed: cancelRenameButton.clicked()
-                    // Hidden, it hands the keys back to the header (its scope).
-                    onVisibleChanged: if (visible) { forceActiveFocus(); selectAll() } else focus = false
-                }
-                IconButton {
-                    objectName: "commitRenameButton"
-                    symbol: "checkmark"
-                    toolTip: qsTr("Rename")
-                    implicitWidth: 20
-                    implicitHeight: 20
-                    onClicked: column.commitRename()
-                }
-                IconButton {
-                    id: cancelRenameButton
-                    objectName: "cancelRenameButton"
-                    symbol: "xmark"
-                    toolTip: qsTr("Cancel")
-                    implicitWidth: 20
-                    implicitHeight: 20
-                    onClicked: { column.renaming = false; header.forceActiveFocus() }
-                }
-            }
-
-            BoardDropDelegate {
-                anchors.fill: parent
-                anchors.margins: -4
-                listID: column.list.id
-                takesLists: true
-                dragState: column.dragState
-            }
-
+            onFocusCardsRequested: column.focusRow(0)
+            onNavigateRequested: (key) => column.navigateAcross(key, -1)
+            onMoveListRequested: (key) => column.moveListRequested(key)
         }
 
         ListView {
@@ -381,7 +241,7 @@ FocusScope {
                 id: slot
                 required property var record
                 required property int index
-                readonly property bool shown: column.matches(record.name)
+                readonly property bool shown: column.matches(record)
                 property alias tile: tile
                 width: cardList.width
                 height: shown ? tile.implicitHeight + 6 : 0
@@ -418,52 +278,4 @@ FocusScope {
             // qmllint enable unqualified
         }
     }
-
-    // Made when asked for, as the tiles' menus are.
-    function openMenu(): void {
-        const menu = menuComponent.createObject(column)
-        menu.closed.connect(function () { menu.destroy() })
-        menu.popup(menuButton, 0, menuButton.height)
-    }
-    // The dialog takes the list it acts on when it opens, as the tiles' dialogs do.
-    function confirmArchive(): void {
-        const dialog = archiveComponent.createObject(column, { listID: column.list.id, listName: column.list.name })
-        dialog.closed.connect(function () { dialog.destroy() })
-        dialog.open()
-    }
-
-    // Qt 6.4's linter cannot see ids from inside a Component.
-    // qmllint disable unqualified
-    Component {
-        id: menuComponent
-        Menu {
-            objectName: "listMenu"
-            MenuItem {
-                objectName: "renameListItem"
-                text: qsTr("Rename")
-                onTriggered: column.startRename()
-            }
-            MenuItem {
-                objectName: "archiveListItem"
-                text: qsTr("Archive List")
-                palette.windowText: Theme.red
-                onTriggered: column.confirmArchive()
-            }
-        }
-    }
-
-    Component {
-        id: archiveComponent
-        ConfirmationDialog {
-            id: archiveDialog
-            objectName: "archiveListDialog"
-            property string listID
-            property string listName
-            title: qsTr("Archive “%1”?").arg(listName)
-            message: qsTr("You can restore it later from %1.").arg(Theme.webAddress)
-            actionText: qsTr("Archive List")
-            onConfirmed: AppState.boards.archiveList(archiveDialog.listID)
-        }
-    }
-    // qmllint enable unqualified
 }

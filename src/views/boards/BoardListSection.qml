@@ -2,6 +2,8 @@
 // The searchable list of the user's open boards, in the store's order. The search text belongs
 // to the caller (it survives leaving the list); this view reports edits through
 // searchTextEdited. A chosen board opens through the Shell, from wherever it is chosen.
+// Below the boards that match, the cards found on every board (AppState.search, asked after a
+// pause in typing); a chosen card is reported through cardChosen, for its board to open it.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -12,6 +14,38 @@ FocusScope {
 
     required property string searchText
     signal searchTextEdited(string text)
+    signal cardChosen(var card)
+
+    // Whether the text is long enough for the cards to be searched.
+    readonly property bool searchingCards: AppState.search.query.length >= 2
+    onSearchTextChanged: AppState.search.setQuery(searchText)
+    Component.onCompleted: AppState.search.setQuery(searchText)
+
+    // The found card rows, in order: the footer's, while it is there.
+    property Repeater foundRows: null
+    function cardRow(index: int): Item {
+        return foundRows !== null && index >= 0 && index < foundRows.count ? foundRows.itemAt(index) : null
+    }
+    function focusCard(index: int): void {
+        const row = cardRow(index)
+        if (row === null)
+            return
+        row.forceActiveFocus(Qt.TabFocusReason)
+        // The list does not scroll to its footer's rows by itself.
+        const y = row.mapToItem(boardList.contentItem, 0, 0).y
+        if (y < boardList.contentY)
+            boardList.contentY = y
+        else if (y + row.height > boardList.contentY + boardList.height)
+            boardList.contentY = y + row.height - boardList.height
+    }
+    // Return in the search field: the first thing shown, a board or else a card.
+    function openFirst(): void {
+        const board = boardList.count > 0 ? boardList.itemAtIndex(0) : null
+        if (board !== null)
+            (board as BoardRowView).clicked()
+        else if (AppState.search.results.length > 0)
+            section.cardChosen(AppState.search.results[0])
+    }
 
     function focusSearch(): void {
         searchField.forceActiveFocus(Qt.ShortcutFocusReason)
@@ -60,7 +94,14 @@ FocusScope {
                 Layout.fillWidth: true
                 Accessible.name: qsTr("Search boards")
                 onTextEdited: section.searchTextEdited(text)
-                Keys.onDownPressed: boardList.focusRow(0)
+                Keys.onDownPressed: {
+                    if (boardList.count > 0)
+                        boardList.focusRow(0)
+                    else
+                        section.focusCard(0)
+                }
+                Keys.onReturnPressed: section.openFirst()
+                Keys.onEnterPressed: section.openFirst()
             }
             IconButton {
                 objectName: "clearSearchButton"
@@ -77,11 +118,7 @@ FocusScope {
             }
         }
 
-        Rectangle {
-            color: Theme.separator
-            implicitHeight: 1
-            Layout.fillWidth: true
-        }
+        Separator {}
 
         Item {
             Layout.fillWidth: true
@@ -92,14 +129,20 @@ FocusScope {
                 objectName: "boardList"
                 anchors.fill: parent
                 anchors.margins: 6
+                anchors.topMargin: noMatchText.visible ? noMatchText.height + 18 : 6
                 clip: true
                 spacing: 2
-                visible: matches.count > 0
+                visible: matches.count > 0 || (section.searchingCards && AppState.boards.model.count > 0)
                 model: matches
                 boundsBehavior: Flickable.StopAtBounds
                 // Up from the first row goes back to the search field.
                 keyNavigationEnabled: false
-                Keys.onDownPressed: focusRow(currentIndex + 1)
+                Keys.onDownPressed: {
+                    if (currentIndex + 1 < count)
+                        focusRow(currentIndex + 1)
+                    else
+                        section.focusCard(0)
+                }
                 Keys.onUpPressed: {
                     if (currentIndex > 0)
                         focusRow(currentIndex - 1)
@@ -130,9 +173,79 @@ FocusScope {
                     onClicked: Shell.openBoard(record.id)
                     onActiveFocusChanged: if (activeFocus) row.ListView.view.currentIndex = row.index
                 }
+
+                // qmllint disable unqualified
+                footer: ColumnLayout {
+                    id: found
+                    width: boardList.width
+                    visible: section.searchingCards
+                    height: visible ? implicitHeight : 0
+                    spacing: 2
+
+                    Component.onCompleted: section.foundRows = foundRows
+
+                    Text {
+                        objectName: "foundCardsHeader"
+                        text: qsTr("Cards")
+                        font: Theme.captionFont
+                        color: Theme.secondary
+                        Layout.topMargin: boardList.count > 0 ? 10 : 0
+                        Layout.leftMargin: 10
+                        Accessible.role: Accessible.Heading
+                        Accessible.name: text
+                    }
+                    Spinner {
+                        objectName: "cardsSearching"
+                        visible: AppState.search.isSearching && foundRows.count === 0
+                        implicitWidth: 14
+                        implicitHeight: 14
+                        Layout.leftMargin: 10
+                    }
+                    // Offline or refused: one line, the boards above still shown.
+                    Text {
+                        objectName: "cardSearchError"
+                        visible: text !== ""
+                        text: AppState.search.error
+                        textFormat: Text.PlainText
+                        wrapMode: Text.Wrap
+                        font: Theme.captionFont
+                        color: Theme.secondary
+                        Layout.fillWidth: true
+                        Layout.leftMargin: 10
+                        Layout.rightMargin: 10
+                        Accessible.role: Accessible.AlertMessage
+                        Accessible.name: text
+                    }
+                    Repeater {
+                        id: foundRows
+                        model: section.searchingCards ? AppState.search.results : []
+
+                        FoundCardRow {
+                            id: cardRow
+                            required property var modelData
+                            required property int index
+
+                            objectName: "foundCard:" + modelData.name
+                            card: modelData
+                            Layout.fillWidth: true
+                            onClicked: section.cardChosen(modelData)
+                            Keys.onDownPressed: section.focusCard(index + 1)
+                            Keys.onUpPressed: {
+                                if (index > 0)
+                                    section.focusCard(index - 1)
+                                else if (boardList.count > 0)
+                                    boardList.focusRow(boardList.count - 1)
+                                else
+                                    searchField.forceActiveFocus(Qt.BacktabFocusReason)
+                            }
+                        }
+                    }
+                }
+                // qmllint enable unqualified
             }
 
             Text {
+                id: noMatchText
                 objectName: "noMatchText"
                 visible: AppState.boards.model.count > 0 && matches.count === 0
                 anchors.top: parent.top
@@ -156,34 +269,10 @@ FocusScope {
                 implicitHeight: 18
             }
 
-            ColumnLayout {
-                objectName: "emptyState"
+            NoBoardsState {
                 visible: AppState.boards.model.count === 0 && !AppState.boards.isLoadingBoards
                 anchors.centerIn: parent
                 width: parent.width - 32
-                spacing: 6
-
-                Symbol {
-                    name: "tray"
-                    color: Theme.secondary
-                    Layout.preferredWidth: 34
-                    Layout.preferredHeight: 34
-                    Layout.alignment: Qt.AlignHCenter
-                }
-                Text {
-                    text: qsTr("No boards yet")
-                    font: Theme.headlineFont
-                    color: Theme.primary
-                    Layout.alignment: Qt.AlignHCenter
-                }
-                Text {
-                    text: qsTr("Create your first board with the + button above.")
-                    font: Theme.captionFont
-                    color: Theme.secondary
-                    wrapMode: Text.Wrap
-                    horizontalAlignment: Text.AlignHCenter
-                    Layout.fillWidth: true
-                }
             }
         }
     }

@@ -20,8 +20,8 @@ ColumnLayout {
     // An add-link call is under way; a second Return does not attach the link twice.
     property bool submitting: false
 
-    readonly property var attachments: AppState.details.attachmentsModel(card.id)
-    readonly property bool loading: AppState.details.loadingAttachments.indexOf(card.id) >= 0
+    readonly property var attachments: AppState.attachments.attachmentsModel(card.id)
+    readonly property bool loading: AppState.attachments.loadingAttachments.indexOf(card.id) >= 0
     readonly property bool canSubmit: urlText.trim() !== "" && !submitting
     // The dialog, for whoever needs to drive it (the tests).
     readonly property alias fileDialog: fileDialog
@@ -49,8 +49,8 @@ ColumnLayout {
         const name = nameText.trim()
         submitting = true
         // An empty name is no name: the service then shows the address.
-        const operation = name === "" ? AppState.details.addAttachment(card.id, url)
-                                      : AppState.details.addAttachment(card.id, url, name)
+        const operation = name === "" ? AppState.attachments.addAttachment(card.id, url)
+                                      : AppState.attachments.addAttachment(card.id, url, name)
         operation.then(section, function (outcome) {
             section.submitting = false
             // Closed once attached; a refused link stays to be sent again (the store reports why).
@@ -73,13 +73,13 @@ ColumnLayout {
         if (uploading || files.length === 0)
             return
         uploading = true
-        const details = AppState.details
+        const attachments = AppState.attachments
         const cardID = card.id
         let next = 0
         const step = function () {
-            const operation = details.uploadAttachment(cardID, files[next++])
+            const operation = attachments.uploadAttachment(cardID, files[next++])
             if (next < files.length)
-                operation.then(details, step)
+                operation.then(attachments, step)
             else
                 operation.then(section, function () { section.uploading = false })
         }
@@ -167,7 +167,7 @@ ColumnLayout {
                 toolTip: qsTr("Remove attachment")
                 implicitWidth: 22
                 implicitHeight: 22
-                onClicked: AppState.details.deleteAttachment(section.card.id, attachmentRow.record.id)
+                onClicked: AppState.attachments.deleteAttachment(section.card.id, attachmentRow.record.id)
             }
         }
         // qmllint enable unqualified

@@ -24,8 +24,8 @@ ColumnLayout {
     // Return does not create the checklist twice.
     property bool creating: false
 
-    readonly property var checklists: AppState.details.checklistsModel(card.id)
-    readonly property bool loading: AppState.details.loadingChecklists.indexOf(card.id) >= 0
+    readonly property var checklists: AppState.checklists.checklistsModel(card.id)
+    readonly property bool loading: AppState.checklists.loadingChecklists.indexOf(card.id) >= 0
     readonly property bool canSubmit: newChecklistName.trim() !== "" && !creating
 
     function startAdding(): void {
@@ -42,7 +42,7 @@ ColumnLayout {
         if (!canSubmit)
             return
         creating = true
-        AppState.details.createChecklist(card.id, name).then(section, function (outcome) {
+        AppState.checklists.createChecklist(card.id, name).then(section, function (outcome) {
             section.creating = false
             // Closed once made; a refused name stays to be sent again (the store reports why).
             if (outcome.ok) {

@@ -7,6 +7,7 @@
 // (after a section's change, say) do not overwrite them, and a save compares against the copy
 // of that moment. Return saves from the card's own fields; in a section's field it sends that
 // field's form, in the description it starts a new line, on a button it presses the button.
+// The description shows rendered until it is clicked or Return is pressed on it.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -25,15 +26,15 @@ FocusScope {
 
     // The edits, the save, the sections' loads; it lets go of what they loaded when the editor
     // closes.
-    OpenCard { id: openCard }
-    property alias name: openCard.name
-    property alias desc: openCard.desc
-    property alias dueEnabled: openCard.dueEnabled
-    property alias dueDate: openCard.due
-    property alias dueComplete: openCard.dueComplete
-    property alias selectedListID: openCard.listID
+    OpenCard { id: edits }
+    property alias name: edits.name
+    property alias desc: edits.desc
+    property alias dueEnabled: edits.dueEnabled
+    property alias dueDate: edits.due
+    property alias dueComplete: edits.dueComplete
+    property alias selectedListID: edits.listID
 
-    readonly property bool isSaving: openCard.isSaving
+    readonly property bool isSaving: edits.isSaving
     property bool isRemoving: false
     property string saveError
 
@@ -46,13 +47,11 @@ FocusScope {
         const url = card.url
         return typeof url === "string" && /^https?:\/\/\S+$/i.test(url) ? url : ""
     }
-    // Bumped by every change of the lists, which the list picker's index follows.
-    property int listsRevision: 0
 
     Component.onCompleted: {
-        openCard.takeCard(card)
-        openCard.loadSections()
-        noteNextFrame("editor first frame")
+        edits.takeCard(card)
+        edits.loadSections()
+        Shell.noteNextFrame(editor, "editor first frame")
     }
 
     // The comment rows, the longest part of a busy card and its last, are made once the
@@ -61,8 +60,8 @@ FocusScope {
     property bool commentRowsWanted: !incremental
     property int commentRowsAtOnce: 10
     readonly property bool commentsInReach: sectionsBuilt === 5
-        && AppState.details.loadingChecklists.indexOf(card.id) < 0
-        && AppState.details.loadingAttachments.indexOf(card.id) < 0
+        && AppState.checklists.loadingChecklists.indexOf(card.id) < 0
+        && AppState.attachments.loadingAttachments.indexOf(card.id) < 0
         && comments.y < scroller.contentY + 2 * scroller.height
     // Judged on the laid-out frame: positions are only current after the layouts' polish.
     Connections {
@@ -76,28 +75,19 @@ FocusScope {
         }
     }
 
-    // Moments for the benchmarks (see Shell.note): the first frame with the editor, the first
-    // frame with everything it loads side by side, and the one with the last checklist.
+    // Moments for the benchmarks (see Shell.noteNextFrame): the first frame with the editor,
+    // the first frame with everything it loads side by side, and the one with the last
+    // checklist.
     property int sectionsBuilt: 0
     readonly property bool detailsIn: sectionsBuilt === 5
-                                      && AppState.details.commentsModel(card.id).loaded
-                                      && AppState.details.checklistsModel(card.id).loaded
-                                      && AppState.details.attachmentsModel(card.id).loaded
+                                      && AppState.comments.commentsModel(card.id).loaded
+                                      && AppState.checklists.checklistsModel(card.id).loaded
+                                      && AppState.attachments.attachmentsModel(card.id).loaded
                                       && AppState.boards.labelsModel(card.idBoard).loaded
                                       && AppState.boards.membersModel(card.idBoard).loaded
-    onDetailsInChanged: if (detailsIn) noteNextFrame("editor details drawn")
+    onDetailsInChanged: if (detailsIn) Shell.noteNextFrame(editor, "editor details drawn")
     // (Set while a frame is being drawn, after its layout: the rows show in the frame after.)
-    onCommentRowsWantedChanged: if (commentRowsWanted) Qt.callLater(noteNextFrame, "editor comment rows drawn") // qmllint disable type
-    function noteNextFrame(event: string): void {
-        const window = editor.Window.window
-        if (!window)
-            return
-        const once = function () {
-            window.frameSwapped.disconnect(once)
-            Shell.note(event)
-        }
-        window.frameSwapped.connect(once)
-    }
+    onCommentRowsWantedChanged: if (commentRowsWanted) Qt.callLater(Shell.noteNextFrame, editor, "editor comment rows drawn") // qmllint disable type
 
     // One update with what changed; the due date and completion go along whenever a due date
     // is set. The editor closes once the service has taken it, and otherwise stays with every
@@ -106,7 +96,7 @@ FocusScope {
         if (!canSave)
             return
         saveError = ""
-        openCard.save().then(editor, function (outcome) {
+        edits.save().then(editor, function (outcome) {
             if (outcome.ok)
                 editor.dismissed()
             else
@@ -118,14 +108,9 @@ FocusScope {
         isRemoving = true
         AppState.cards.archiveCard(card.id).then(editor, function () { editor.dismissed() })
     }
-    function deleteCard(): void {
+    function deleteCard(cardID: string): void {
         isRemoving = true
-        AppState.cards.deleteCard(card.id).then(editor, function () { editor.dismissed() })
-    }
-    function confirmDelete(): void {
-        const dialog = deleteComponent.createObject(editor)
-        dialog.closed.connect(function () { dialog.destroy() })
-        dialog.open()
+        AppState.cards.deleteCard(cardID).then(editor, function () { editor.dismissed() })
     }
 
     // Keeps the focused field in view as Tab walks through the form.
@@ -146,18 +131,11 @@ FocusScope {
     Connections {
         target: editor.Window.window
         function onActiveFocusItemChanged(): void {
-            const item = editor.Window.window.activeFocusItem
-            if (item !== null)
-                editor.reveal(item)
+            // (Not while the editor goes.)
+            const window = editor !== null ? editor.Window.window : null
+            if (window !== null && window.activeFocusItem !== null)
+                editor.reveal(window.activeFocusItem)
         }
-    }
-
-    Connections {
-        target: editor.lists
-        function onRowsInserted(): void { ++editor.listsRevision }
-        function onRowsRemoved(): void { ++editor.listsRevision }
-        function onRowsMoved(): void { ++editor.listsRevision }
-        function onModelReset(): void { ++editor.listsRevision }
     }
 
     // Return saves from the card's own fields: title, list, switches, date. A section's field has
@@ -167,39 +145,17 @@ FocusScope {
                 || (event.modifiers & ~Qt.KeypadModifier) !== Qt.NoModifier)
             return
         event.accepted = true
-        for (let up = editor.Window.window.activeFocusItem; up !== null && up !== editor; up = up.parent) {
-            if ([titleField, listPicker, dueSwitch, dueCompleteSwitch, duePicker].includes(up)) {
-                editor.save()
-                return
-            }
-        }
+        if (fields.savesOnReturn(editor.Window.window.activeFocusItem))
+            editor.save()
     }
 
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
 
-        Item {
+        CardEditorHeader {
             Layout.fillWidth: true
-            implicitHeight: backButton.implicitHeight + 16
-
-            PlainButton {
-                id: backButton
-                objectName: "editorBackButton"
-                x: 12
-                anchors.verticalCenter: parent.verticalCenter
-                text: qsTr("Back")
-                symbol: "chevron.left"
-                onClicked: editor.dismissed()
-            }
-            Text {
-                anchors.centerIn: parent
-                text: qsTr("Edit Card")
-                font: Theme.headlineFont
-                color: Theme.primary
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
-            }
+            onBackRequested: editor.dismissed()
         }
 
         Divider { Layout.topMargin: 0; Layout.bottomMargin: 0 }
@@ -222,131 +178,12 @@ FocusScope {
                 width: scroller.width - 24
                 spacing: 12
 
-                ColumnLayout {
-                    spacing: 4
+                CardFormFields {
+                    id: fields
+                    openCard: edits
+                    lists: editor.lists
+                    members: AppState.boards.membersModel(editor.card.idBoard)
                     Layout.fillWidth: true
-                    SectionHeader {
-                        title: qsTr("Title")
-                        Layout.fillWidth: true
-                    }
-                    TextField {
-                        id: titleField
-                        objectName: "editorTitleField"
-                        focus: true
-                        placeholderText: qsTr("Card title")
-                        text: editor.name
-                        font: Theme.bodyFont
-                        selectByMouse: true
-                        Layout.fillWidth: true
-                        Accessible.name: qsTr("Title")
-                        onTextEdited: editor.name = text
-                    }
-                }
-
-                ColumnLayout {
-                    spacing: 4
-                    Layout.fillWidth: true
-                    SectionHeader {
-                        title: qsTr("Description")
-                        Layout.fillWidth: true
-                    }
-                    // The frame stays put while the text scrolls inside it.
-                    Rectangle {
-                        Layout.fillWidth: true
-                        Layout.preferredHeight: Math.min(140, Math.max(80, descField.implicitHeight + 2))
-                        radius: 7
-                        color: Theme.textBackground
-                        border.width: descField.activeFocus ? 2 : 1
-                        border.color: descField.activeFocus ? Theme.accent
-                                                            : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.12)
-
-                        ScrollView {
-                            anchors.fill: parent
-                            anchors.margins: 1
-
-                            TextArea {
-                                id: descField
-                                objectName: "editorDescriptionField"
-                                text: editor.desc
-                                font: Theme.bodyFont
-                                color: Theme.primary
-                                selectionColor: Theme.accent
-                                selectedTextColor: Theme.accentText
-                                padding: 4
-                                wrapMode: TextEdit.Wrap
-                                selectByMouse: true
-                                background: null
-                                Accessible.name: qsTr("Description")
-                                onTextChanged: if (text !== editor.desc) editor.desc = text
-                                // Return starts a new line here; Tab leaves the field.
-                                KeyNavigation.priority: KeyNavigation.BeforeItem
-                                KeyNavigation.tab: listPicker
-                                KeyNavigation.backtab: titleField
-                            }
-                        }
-                    }
-                }
-
-                ColumnLayout {
-                    spacing: 4
-                    Layout.fillWidth: true
-                    SectionHeader {
-                        title: qsTr("List")
-                        Layout.fillWidth: true
-                    }
-                    ComboBox {
-                        id: listPicker
-                        objectName: "listPicker"
-                        model: editor.lists
-                        textRole: "name"
-                        valueRole: "recordId"
-                        currentIndex: editor.listsRevision >= 0 && editor.lists
-                                      ? editor.lists.indexOf(editor.selectedListID) : -1
-                        font: Theme.bodyFont
-                        Layout.fillWidth: true
-                        Accessible.name: qsTr("List")
-                        onActivated: editor.selectedListID = currentValue
-                    }
-                }
-
-                ColumnLayout {
-                    spacing: 4
-                    Layout.fillWidth: true
-                    SectionHeader {
-                        title: qsTr("Due Date")
-                        Layout.fillWidth: true
-                    }
-                    Switch {
-                        id: dueSwitch
-                        objectName: "dueSwitch"
-                        text: qsTr("Set due date")
-                        checked: editor.dueEnabled
-                        font: Theme.bodyFont
-                        onToggled: editor.dueEnabled = checked
-                    }
-                    // Built only while a due date is set.
-                    Loader {
-                        id: duePicker
-                        active: editor.dueEnabled
-                        visible: active
-                        // qmllint disable unqualified
-                        sourceComponent: DateTimePicker {
-                            objectName: "duePicker"
-                            value: editor.dueDate
-                            Accessible.name: qsTr("Due")
-                            onEdited: editor.dueDate = value
-                        }
-                        // qmllint enable unqualified
-                    }
-                    Switch {
-                        id: dueCompleteSwitch
-                        objectName: "dueCompleteSwitch"
-                        visible: editor.dueEnabled
-                        text: qsTr("Marked complete")
-                        checked: editor.dueComplete
-                        font: Theme.bodyFont
-                        onToggled: editor.dueComplete = checked
-                    }
                 }
 
                 // Qt 6.4's linter cannot see this file's ids from inside the components.
@@ -373,7 +210,7 @@ FocusScope {
                     sourceComponent: CardChecklistsSection {
                         card: editor.card
                         incremental: editor.incremental
-                        onAllBuilt: editor.noteNextFrame("editor checklists drawn")
+                        onAllBuilt: Shell.noteNextFrame(editor, "editor checklists drawn")
                     }
                 }
                 Divider {}
@@ -427,61 +264,21 @@ FocusScope {
 
         Divider { Layout.topMargin: 0; Layout.bottomMargin: 0 }
 
-        RowLayout {
-            spacing: 8
+        CardEditorActions {
+            card: editor.card
+            removing: editor.isRemoving
+            canSave: editor.canSave
             Layout.fillWidth: true
             Layout.leftMargin: 12
             Layout.rightMargin: 12
             Layout.topMargin: 8
             Layout.bottomMargin: 8
-
-            ActionButton {
-                objectName: "archiveCardButton"
-                label: qsTr("Archive")
-                enabled: !editor.isRemoving
-                ToolTip.text: qsTr("Archive this card — recoverable on %1").arg(Theme.webAddress)
-                ToolTip.visible: hovered
-                ToolTip.delay: 600
-                Accessible.description: ToolTip.text
-                onClicked: editor.archive()
-            }
-            ActionButton {
-                objectName: "deleteCardButton"
-                label: qsTr("Delete…")
-                destructive: true
-                enabled: !editor.isRemoving
-                onClicked: editor.confirmDelete()
-            }
-            Item { Layout.fillWidth: true }
-            ActionButton {
-                objectName: "cancelEditButton"
-                label: qsTr("Cancel")
-                onClicked: editor.dismissed()
-            }
-            ActionButton {
-                objectName: "saveCardButton"
-                label: qsTr("Save")
-                prominent: true
-                enabled: editor.canSave
-                onClicked: editor.save()
-            }
+            onArchiveRequested: editor.archive()
+            onDeleteConfirmed: (cardID) => editor.deleteCard(cardID)
+            onCancelRequested: editor.dismissed()
+            onSaveRequested: editor.save()
         }
     }
-
-    // Qt 6.4's linter cannot see ids from inside a Component.
-    // qmllint disable unqualified
-    Component {
-        id: deleteComponent
-        ConfirmationDialog {
-            objectName: "deleteCardDialog"
-            // The name as stored, not as being edited.
-            title: qsTr("Delete “%1”?").arg(editor.card.name)
-            message: qsTr("Deleting can't be undone. Archiving keeps the card recoverable on %1.").arg(Theme.webAddress)
-            actionText: qsTr("Delete Permanently")
-            onConfirmed: editor.deleteCard()
-        }
-    }
-    // qmllint enable unqualified
 
     component Divider: Rectangle {
         color: Theme.separator

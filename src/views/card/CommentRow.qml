@@ -3,7 +3,6 @@
 // member's own comments carry a menu to edit them in place or delete them.
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Layouts
 import Stavelin
 
 Rectangle {
@@ -13,6 +12,9 @@ Rectangle {
     required property var comment
     // What counts as now for the relative date; the comments section ticks it for all rows.
     property date now: new Date()
+    // The board's members (a KeyedListModel): mentions of them show as their names, and the
+    // edit offers them to mention.
+    property var members: null
 
     // Editing in place: the edit buffer, and whether its save is under way.
     property bool isEditing: false
@@ -71,7 +73,7 @@ Rectangle {
         isSavingEdit = true
         // The field stays until the service has taken the text, which the store then shows; a
         // refused text stays in the field to be saved again (the store reports why).
-        AppState.details.editComment(comment.id, text).then(row, function (outcome) {
+        AppState.comments.editComment(comment.id, text).then(row, function (outcome) {
             row.isSavingEdit = false
             if (outcome.ok)
                 row.leaveEdit()
@@ -87,7 +89,7 @@ Rectangle {
     }
 
     function deleteComment(): void {
-        AppState.details.deleteComment(comment.id)
+        AppState.comments.deleteComment(comment.id)
     }
 
     function openMenu(): void {
@@ -105,6 +107,12 @@ Rectangle {
     Accessible.role: Accessible.ListItem
     Accessible.name: qsTr("%1, %2").arg(authorName).arg(elapsed)
     Accessible.description: comment.data.text
+
+    MarkdownRendering {
+        id: rendering
+        text: row.comment.data.text
+        members: row.members
+    }
 
     // Plain positioners rather than layouts: a card may show hundreds of these rows.
     Column {
@@ -167,19 +175,21 @@ Rectangle {
             }
         }
 
-        // The text is plain until the pointer comes to it, and selectable for copying from then
-        // on: a selectable text costs several times as much to make, and most rows are never
-        // pointed at.
+        // The text, rendered from its Markdown, is a plain Text until the pointer comes to it,
+        // and selectable for copying from then on: a selectable text costs several times as
+        // much to make, and most rows are never pointed at.
         Text {
             id: bodyText
             objectName: "commentText"
             visible: !row.isEditing && !selectableText.active
             width: parent.width
-            text: row.comment.data.text
-            textFormat: Text.PlainText
+            text: rendering.richText
+            textFormat: Text.RichText
             wrapMode: Text.Wrap
             font: Theme.calloutFont
             color: Theme.primary
+            linkColor: Theme.accent
+            onLinkActivated: (link) => Markdown.openLink(link)
             HoverHandler {
                 onHoveredChanged: if (hovered) selectableText.active = true
             }
@@ -192,9 +202,10 @@ Rectangle {
             // qmllint disable unqualified
             sourceComponent: TextEdit {
                 objectName: "selectableCommentText"
-                text: row.comment.data.text
-                textFormat: TextEdit.PlainText
+                text: bodyText.text
+                textFormat: TextEdit.RichText
                 readOnly: true
+                onLinkActivated: (link) => Markdown.openLink(link)
                 selectByMouse: true
                 // Selectable for copying, but no stop for the Tab key.
                 activeFocusOnPress: false
@@ -213,100 +224,13 @@ Rectangle {
             visible: active
             width: parent.width
             // qmllint disable unqualified
-            sourceComponent: FocusScope {
-                implicitHeight: editColumn.implicitHeight
-                Component.onCompleted: editField.forceActiveFocus()
-
-                ColumnLayout {
-                    id: editColumn
-                    width: parent.width
-                    spacing: 6
-
-                    // One line to start with, growing to six; longer text scrolls.
-                    Rectangle {
-                        Layout.fillWidth: true
-                        Layout.preferredHeight: Math.min(editField.implicitHeight,
-                                                         6 * editMetrics.lineSpacing + editField.topPadding
-                                                         + editField.bottomPadding) + 2
-                        radius: 6
-                        color: Theme.textBackground
-                        border.width: editField.activeFocus ? 2 : 1
-                        border.color: editField.activeFocus ? Theme.accent
-                                                            : Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.2)
-                        ScrollView {
-                            anchors.fill: parent
-                            anchors.margins: 1
-                            TextArea {
-                                id: editField
-                                objectName: "commentEditField"
-                                placeholderText: qsTr("Comment")
-                                wrapMode: TextEdit.Wrap
-                                selectByMouse: true
-                                readOnly: row.isSavingEdit
-                                font: Theme.calloutFont
-                                color: Theme.primary
-                                placeholderTextColor: Theme.secondary
-                                topPadding: 5
-                                bottomPadding: 5
-                                leftPadding: 7
-                                rightPadding: 7
-                                background: null
-                                Accessible.name: qsTr("Comment")
-                                Component.onCompleted: {
-                                    text = row.editText
-                                    cursorPosition = length
-                                }
-                                onTextChanged: row.editText = text
-                                // Ctrl+Return saves, Escape leaves without saving; Tab moves on.
-                                // Ctrl+Return is taken before the comments section's own
-                                // shortcut, which would send the new comment instead.
-                                Keys.onShortcutOverride: (event) => {
-                                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                                            && (event.modifiers & Qt.ControlModifier))
-                                        event.accepted = true
-                                }
-                                Keys.onPressed: (event) => {
-                                    if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
-                                        const next = editField.nextItemInFocusChain(event.key === Qt.Key_Tab
-                                                                                    && !(event.modifiers & Qt.ShiftModifier))
-                                        if (next)
-                                            next.forceActiveFocus(Qt.TabFocusReason)
-                                        event.accepted = true
-                                    } else if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                                               && (event.modifiers & Qt.ControlModifier)) {
-                                        row.saveEdit()
-                                        event.accepted = true
-                                    } else if (event.key === Qt.Key_Escape) {
-                                        row.leaveEdit()
-                                        event.accepted = true
-                                    }
-                                }
-                            }
-                        }
-                    }
-                    FontMetrics {
-                        id: editMetrics
-                        font: editField.font
-                    }
-
-                    RowLayout {
-                        spacing: 6
-                        Layout.fillWidth: true
-                        Item { Layout.fillWidth: true }
-                        PlainButton {
-                            objectName: "cancelEditButton"
-                            text: qsTr("Cancel")
-                            onClicked: row.leaveEdit()
-                        }
-                        ActionButton {
-                            objectName: "saveEditButton"
-                            label: qsTr("Save")
-                            prominent: true
-                            enabled: !row.isSavingEdit && row.editText.trim() !== ""
-                            onClicked: row.saveEdit()
-                        }
-                    }
-                }
+            sourceComponent: CommentEditor {
+                initialText: row.editText
+                members: row.members
+                saving: row.isSavingEdit
+                onEdited: (text) => row.editText = text
+                onSaveRequested: row.saveEdit()
+                onCancelled: row.leaveEdit()
             }
             // qmllint enable unqualified
         }

@@ -4,6 +4,8 @@
 //
 // Return in the field sends, Alt+Return (or Shift+Return) starts a new line, and Ctrl+Return
 // sends from anywhere else in the editor. A comment the service refused stays in the field.
+// An @ in the field offers the board's members to mention; while that list is open, Return
+// picks from it and Escape closes it.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Templates as T
@@ -20,8 +22,10 @@ ColumnLayout {
     readonly property bool commentFocused: composeField.activeFocus
 
     readonly property string cardID: card ? card.id : ""
-    readonly property KeyedListModel comments: cardID !== "" ? AppState.details.commentsModel(cardID) : null
-    readonly property var loadingCardIDs: AppState.details.loadingComments
+    // The board's members: to mention, and to show mentioned by name.
+    readonly property KeyedListModel members: card ? AppState.boards.membersModel(card.idBoard) : null
+    readonly property KeyedListModel comments: cardID !== "" ? AppState.comments.commentsModel(cardID) : null
+    readonly property var loadingCardIDs: AppState.comments.loadingComments
     readonly property bool loading: cardID !== "" && loadingCardIDs.indexOf(cardID) >= 0
     property bool isSendingComment: false
     readonly property bool canSend: !isSendingComment && composeField.text.trim() !== ""
@@ -37,7 +41,7 @@ ColumnLayout {
         if (text === "" || isSendingComment)
             return
         isSendingComment = true
-        AppState.details.addComment(cardID, text).then(section, function (outcome) {
+        AppState.comments.addComment(cardID, text).then(section, function (outcome) {
             section.isSendingComment = false
             // Only a comment the service took is cleared: a refused one stays, to send again.
             if (outcome.ok)
@@ -81,7 +85,7 @@ ColumnLayout {
             implicitWidth: 22
             implicitHeight: 22
             symbolSize: 12
-            onClicked: AppState.details.refreshComments(section.cardID)
+            onClicked: AppState.comments.refreshComments(section.cardID)
         }
     }
 
@@ -127,6 +131,8 @@ ColumnLayout {
                     Accessible.name: qsTr("Comment")
 
                     Keys.onPressed: (event) => {
+                        if (mentionPopup.handleKey(event))
+                            return
                         if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
                             // The keyboard leaves the field; a tab is no part of a comment.
                             const next = composeField.nextItemInFocusChain(event.key === Qt.Key_Tab
@@ -154,6 +160,12 @@ ColumnLayout {
         FontMetrics {
             id: composeMetrics
             font: composeField.font
+        }
+        MentionPopup {
+            id: mentionPopup
+            objectName: "commentMentions"
+            input: composeField
+            members: section.members
         }
 
         T.AbstractButton {
@@ -233,12 +245,13 @@ ColumnLayout {
             readonly property bool nearView: slot.status === Loader.Ready
                                              && slot.y + slot.height > section.viewTop - section.viewHeight
                                              && slot.y < section.viewTop + 2 * section.viewHeight
-            onNearViewChanged: AppState.details.setReactionsWanted(slot.record.id, slot.nearView)
-            Component.onCompleted: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, true)
-            Component.onDestruction: if (slot.nearView) AppState.details.setReactionsWanted(slot.record.id, false)
+            onNearViewChanged: AppState.comments.setReactionsWanted(slot.record.id, slot.nearView)
+            Component.onCompleted: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, true)
+            Component.onDestruction: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, false)
             sourceComponent: CommentRow {
                 objectName: "commentRow"
                 comment: slot.record
+                members: section.members
                 now: section.now
             }
         }

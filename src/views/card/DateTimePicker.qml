@@ -68,6 +68,16 @@ FocusScope {
         const v = picker.value
         set(new Date(v.getFullYear(), v.getMonth(), v.getDate(), hours, minutes, 0, 0))
     }
+    // A minute stepped past 59 or before 0 is the next or the previous hour's (and day's):
+    // "a minute later" at 10:59 is 11:00, not 10:00.
+    function stepMinute(number: int): void {
+        const wrapped = number === 0 && picker.minutes === 59 ? 1
+                      : number === 59 && picker.minutes === 0 ? -1 : 0
+        if (wrapped === 0)
+            setTime(picker.hours, number)
+        else
+            setTime(picker.hours, picker.minutes + wrapped)
+    }
     function turnPage(count: int): void {
         const first = new Date(shownYear, shownMonth + count, 1)
         shownMonth = first.getMonth()
@@ -232,7 +242,8 @@ FocusScope {
                 to: 59
                 value: picker.minutes
                 Accessible.name: qsTr("Minute")
-                onPicked: (number) => picker.setTime(picker.hours, number)
+                onPicked: (number, stepped) => stepped ? picker.stepMinute(number)
+                                                       : picker.setTime(picker.hours, number)
             }
             ComboBox {
                 objectName: "meridiemField"
@@ -249,6 +260,7 @@ FocusScope {
     // An hour or a minute, typed or stepped. The box itself takes a typed number only when
     // Return is released or the focus leaves; Return's press, which saves the card, must see it.
     component TimeField: SpinBox {
+        id: field
         editable: true
         wrap: true
         font: Theme.bodyFont
@@ -259,14 +271,29 @@ FocusScope {
             const typed = parseInt(text, 10)
             return isNaN(typed) ? value : typed
         }
-        // The number the user chose.
-        signal picked(int number)
-        onValueModified: picked(value)
+        // The number the user chose, and whether by a step (an arrow, the wheel, a button)
+        // rather than typed digits.
+        signal picked(int number, bool stepped)
+        property bool typing: false
+        onValueModified: {
+            picked(value, !typing)
+            typing = false
+        }
+        Connections {
+            target: field.contentItem
+            ignoreUnknownSignals: true
+            function onTextEdited() { field.typing = true }
+        }
         Keys.onPressed: (event) => {
             event.accepted = false
+            if (event.key === Qt.Key_Up || event.key === Qt.Key_Down
+                    || event.key === Qt.Key_PageUp || event.key === Qt.Key_PageDown)
+                typing = false
             const typed = Math.max(from, Math.min(to, valueFromText((contentItem as TextInput).text, locale)))
-            if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && typed !== value)
-                picked(typed)
+            if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && typed !== value) {
+                typing = false
+                picked(typed, false)
+            }
         }
     }
 }

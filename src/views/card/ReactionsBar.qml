@@ -12,7 +12,7 @@ Flow {
 
     required property string commentID
 
-    readonly property KeyedListModel reactions: commentID !== "" ? AppState.details.reactionsModel(commentID) : null
+    readonly property KeyedListModel reactions: commentID !== "" ? AppState.comments.reactionsModel(commentID) : null
     readonly property string memberID: {
         const me = AppState.session.member
         return me !== undefined && me !== null ? me.id : ""
@@ -73,7 +73,7 @@ Flow {
     }
 
     function toggle(shortName: string, character: string): void {
-        AppState.details.toggleReaction(commentID, shortName, character)
+        AppState.comments.toggleReaction(commentID, shortName, character)
     }
 
     // The add-reaction menu's items: "👍  :+1:", and what choosing one does.

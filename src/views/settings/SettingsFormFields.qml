@@ -200,12 +200,34 @@ ColumnLayout {
                 AppState.session.setLaunchAtLogin(wanted)
             }
         }
-        Text {
-            objectName: "hotKeyHint"
-            text: qsTr("Press Ctrl+Alt+T anywhere to show or hide the window.")
-            font: Theme.captionFont
-            color: Theme.secondary
-            wrapMode: Text.Wrap
+        Switch {
+            objectName: "desktopNotificationsSwitch"
+            text: qsTr("Show desktop notifications")
+            checked: Shell.desktopNotifications
+            Accessible.name: text
+            onToggled: {
+                const wanted = checked
+                checked = Qt.binding(function () { return Shell.desktopNotifications })
+                Shell.desktopNotifications = wanted
+            }
+        }
+        Switch {
+            objectName: "dueRemindersSwitch"
+            text: qsTr("Remind me of due dates")
+            // The store keeps the preference; turned off, no cards are fetched for reminders.
+            checked: AppState.reminders.enabled
+            Accessible.name: text
+            onToggled: {
+                const wanted = checked
+                checked = Qt.binding(function () { return AppState.reminders.enabled })
+                AppState.reminders.enabled = wanted
+            }
+        }
+        ShortcutField {
+            Layout.fillWidth: true
+        }
+        ShortcutField {
+            quickAdd: true
             Layout.fillWidth: true
         }
     }

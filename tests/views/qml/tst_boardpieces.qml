@@ -198,8 +198,8 @@ Item {
             tryVerify(function () { return chips.children[0].width > 22 })
             compare(chips.children[1].width, 22) // unnamed: still a bar
             AppState.isExpanded = false
-            compare(labelled.labelTip({ id: "n", color: null }), "Label")
-            compare(labelled.labelTip({ id: "s", name: "", color: "sky light" }), "Sky Light")
+            compare(chips.labelTip({ id: "n", color: null }), "Label")
+            compare(chips.labelTip({ id: "s", name: "", color: "sky light" }), "Sky Light")
         }
 
         // Pictures come over https, or http on loopback (the sandbox), up to 1 MB; never from
@@ -234,23 +234,24 @@ Item {
                     row = i
             }
             const listID = model.get(row).id
-            const column = createTemporaryObject(columnComponent, host, { list: model.get(row), dragState: state })
+            const column = createTemporaryObject(columnComponent, host, { list: model.get(row), dragState: state,
+                                                                          filter: AppState.boards.filter(boardID) })
             const names = []
             const cards = AppState.cards.cardsModel(listID)
             for (let i = 0; i < cards.count; ++i)
                 names.push(cards.get(i).name)
             verify(names.length >= 2)
 
-            column.cardFilter = "   "
+            column.filter.text = "   "
             compare(column.visibleRows().length, names.length)
             const word = names[1].split(" ")[0]
-            column.cardFilter = "  " + word.toUpperCase() + " "
+            column.filter.text = "  " + word.toUpperCase() + " "
             const expected = names.filter(n => n.toLowerCase().indexOf(word.toLowerCase()) >= 0).length
             compare(column.visibleRows().length, expected)
-            column.cardFilter = "zz-no-card-has-this"
+            column.filter.text = "zz-no-card-has-this"
             compare(column.visibleRows().length, 0)
             verify(column.visible) // lists stay even when nothing matches
-            column.cardFilter = ""
+            column.filter.text = ""
 
             // Renaming to the same name, or to spaces, sends nothing.
             const renames = function () { return Sandbox.requests("PUT", "/1/lists/" + listID).length }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The board screen against the sandbox: its loading and empty states, working the board by
-// keyboard (focus, moves of cards and lists, what is announced), and its forms' keys.
+// keyboard (focus, moves of cards and lists, what is announced), its forms' keys, and its filter
+// menu.
 import QtQuick
 import QtTest
 import Stavelin
@@ -14,14 +15,28 @@ Item {
     property int escapes: 0
     Keys.onEscapePressed: ++escapes
 
+    // The board screen on a stack of its own, as the panel has it: its forms and the card's
+    // editor open over it.
     Component {
-        id: screenComponent
-        BoardDetailView { anchors.fill: parent }
+        id: stackComponent
+        ScreenStack {
+            anchors.fill: parent
+            base: bottom
+            PanelScreen { id: bottom }
+        }
     }
-
     Component {
         id: narrowComponent
-        BoardDetailView { width: 420; height: 300 }
+        ScreenStack {
+            width: 420
+            height: 300
+            base: bottom
+            PanelScreen { id: bottom }
+        }
+    }
+    Component {
+        id: screenComponent
+        BoardDetailView {}
     }
 
     StoreTestCase {
@@ -37,6 +52,10 @@ Item {
             Sandbox.setLatency(0)
         }
 
+        function makeScreen(board, narrow) {
+            const stack = createTemporaryObject(narrow ? narrowComponent : stackComponent, host)
+            return stack.push(screenComponent, { board: board })
+        }
         function board(name) {
             return find(AppState.boards.model, b => b.name === name)
         }
@@ -59,7 +78,7 @@ Item {
             waitFor(AppState.boards.createBoard("Empty soon", ""))
             const fresh = board("Empty soon")
             Sandbox.setLatency(300)
-            const screen = createTemporaryObject(screenComponent, host, { board: fresh })
+            const screen = makeScreen(fresh)
             AppState.boards.refreshLists(fresh.id)
             tryVerify(function () { return findChild(screen, "listsLoading").visible })
             tryVerify(function () { return findChild(screen, "boardColumnStrip").visible }, 3000)
@@ -72,7 +91,8 @@ Item {
             verify(child(screen, "noListsState").visible)
             verify(!findChild(screen, "boardColumnStrip").visible)
             mouseClick(child(screen, "addFirstListButton"))
-            verify(child(screen, "newListForm").visible)
+            compare(screen.stack.currentItem.objectName, "newListForm")
+            compare(screen.stack.currentItem.boardID, fresh.id)
         }
 
         // In the narrow panel: a column scrolled out of view and back keeps the inline add's
@@ -83,7 +103,7 @@ Item {
             waitFor(AppState.boards.refreshLists(roadmap.id))
             const lists = AppState.boards.listsModel(roadmap.id)
             const lastCards = AppState.cards.cardsModel(lists.get(lists.count - 1).id)
-            const screen = createTemporaryObject(narrowComponent, host, { board: roadmap })
+            const screen = makeScreen(roadmap, true)
             // Not the first column: the strip's current item is always kept.
             const column = child(screen, "column:" + lists.get(1).name)
             tryVerify(function () { return column.cards.loaded })
@@ -113,29 +133,46 @@ Item {
             const roadmap = board("Product Roadmap")
             waitFor(AppState.boards.refreshLists(roadmap.id))
             const lists = AppState.boards.listsModel(roadmap.id)
-            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const screen = makeScreen(roadmap)
             const first = AppState.cards.cardsModel(lists.get(0).id)
             const second = AppState.cards.cardsModel(lists.get(1).id)
             tryVerify(function () { return first.loaded && second.loaded })
             for (let i = 0; i < first.count; ++i)
                 verify(child(screen, "card:" + first.get(i).name))
-            const state = screen.dragState
+            // The tiles shown, by card: a column built again would show new ones.
+            const tiles = function () {
+                const out = {}
+                for (const cards of [first, second]) {
+                    for (let i = 0; i < cards.count; ++i)
+                        out[cards.get(i).id] = child(screen, "card:" + cards.get(i).name)
+                }
+                return out
+            }
+            const kept = function (before, except) {
+                const after = tiles()
+                for (const id in after)
+                    verify(id === except || after[id] === before[id], "the tile of " + id + " stayed")
+            }
             wait(100)
-            const built = state.tilesBuilt
+            const before = tiles()
             // A new comment changes one badge; a move within a list, one row's place; a reload
             // that brings the same cards, nothing.
             const card = first.get(0)
-            waitFor(AppState.details.addComment(card.id, "counted"))
+            waitFor(AppState.comments.addComment(card.id, "counted"))
             tryVerify(function () { return first.get(0).badges.comments >= 1 })
             waitFor(AppState.cards.moveCard(first.get(first.count - 1).id, lists.get(0).id, first.get(0).id))
             waitFor(AppState.cards.refreshCards(lists.get(0).id))
+            // A card or list dropped on itself sends nothing, and still answers its caller.
+            waitFor(AppState.cards.moveCard(first.get(0).id, lists.get(0).id, first.get(0).id))
+            waitFor(AppState.boards.moveList(lists.get(0).id, lists.get(0).id))
             wait(100)
-            compare(state.tilesBuilt, built)
+            kept(before, "")
             // Across lists: one new tile, in the list it went to.
-            waitFor(AppState.cards.moveCard(first.get(0).id, lists.get(1).id, ""))
-            tryVerify(function () { return state.tilesBuilt === built + 1 })
+            const moved = first.get(0).id
+            waitFor(AppState.cards.moveCard(moved, lists.get(1).id, ""))
+            tryVerify(function () { return second.indexOf(moved) >= 0 })
             wait(100)
-            compare(state.tilesBuilt, built + 1)
+            kept(before, moved)
         }
 
         function test_keyboard() {
@@ -144,7 +181,7 @@ Item {
             const lists = AppState.boards.listsModel(roadmap.id)
             for (const id of ids(lists))
                 waitFor(AppState.cards.refreshCards(id))
-            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const screen = makeScreen(roadmap)
             const first = lists.get(0)
             const second = lists.get(1)
             const firstCards = AppState.cards.cardsModel(first.id)
@@ -201,23 +238,126 @@ Item {
             keyClick(Qt.Key_Left, Qt.ControlModifier | Qt.ShiftModifier)
             tryVerify(function () { return lists.indexOf(first.id) === 0 })
 
-            // Return opens the focused card.
+            // Return opens the focused card, in an editor over the board on its card. A refresh
+            // that shifts the rows under it keeps it on its card; Escape closes it, goes no
+            // further, and gives the focus back to the card's tile.
             child(screen, "card:" + moving.name).forceActiveFocus()
             keyClick(Qt.Key_Return)
-            compare(child(screen, "editorTitleField").text, moving.name)
+            const stack = screen.stack
+            let editor = screen.editorScreen()
+            compare(stack.currentItem, editor)
+            compare(child(editor, "editorTitleField").text, moving.name)
             compare(AppState.errorMessage, "")
+            verify(Sandbox.send("POST", "/cards", { idList: second.id, name: "Shifts the rows", pos: "top" }))
+            waitFor(screen.openBoard.refresh())
+            tryVerify(function () { return find(secondCards, c => c.name === "Shifts the rows") !== null })
+            compare(stack.currentItem, editor)
+            compare(editor.editor.card.id, moving.id)
             // Closing the editor lets go of what it loaded beneath the card.
-            tryVerify(function () { return AppState.details.commentsModel(moving.id).loaded })
-            screen.closeEditor()
-            tryVerify(function () { return !AppState.details.commentsModel(moving.id).loaded })
+            tryVerify(function () { return AppState.comments.commentsModel(moving.id).loaded })
+            const escapes = host.escapes
+            keyClick(Qt.Key_Escape)
+            compare(stack.currentItem, screen)
+            compare(host.escapes, escapes)
+            tryVerify(function () { return focused("card:" + moving.name) })
+            tryVerify(function () { return !AppState.comments.commentsModel(moving.id).loaded })
             // Closed and opened again at once, before the old editor is gone: the new one's
             // sections still get their card's details.
             screen.openCard(moving.id)
-            tryVerify(function () { return AppState.details.commentsModel(moving.id).loaded })
-            screen.closeEditor()
+            tryVerify(function () { return AppState.comments.commentsModel(moving.id).loaded })
+            screen.editorScreen().closeRequested()
             screen.openCard(moving.id)
-            const slot = findChild(screen, "cardEditorSlot")
-            tryVerify(function () { return slot.item !== null && slot.item.detailsIn }, 5000)
+            editor = screen.editorScreen()
+            tryVerify(function () { return editor.editor.detailsIn }, 5000)
+        }
+
+        // The filter menu: labels not in yet are said to be loading; a label checked by keyboard
+        // narrows the tiles and the headers' counts and shows a chip, whose cross takes it off;
+        // the board keeps its filter when left and opened again, and another board has its own.
+        function test_filterMenu() {
+            const roadmap = board("Product Roadmap")
+            AppState.boards.releaseBoard(roadmap.id)
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            let lists = AppState.boards.listsModel(roadmap.id)
+            for (const id of ids(lists))
+                waitFor(AppState.cards.refreshCards(id))
+            let screen = makeScreen(roadmap)
+            mouseClick(child(screen, "filterMenuButton"))
+            const menu = findChild(screen, "filterMenu")
+            tryVerify(function () { return menu.opened })
+            compare(child(menu, "labelsNotLoaded").text, "Loading labels…")
+            waitFor(AppState.boards.loadBoardMeta(roadmap.id))
+            const label = AppState.boards.labelsModel(roadmap.id).get(0)
+            // The menu's boxes, made by repeaters, which findChild misses in a popup.
+            const boxes = findChild(menu, "labelsNotLoaded").parent.children
+            let box = null
+            tryVerify(function () {
+                box = Array.from(boxes).find(b => b.objectName === "filterLabel:" + label.name)
+                return box !== undefined && box.visible
+            })
+            verify(!findChild(menu, "labelsNotLoaded").visible)
+            // Each list's cards with the label, and all of them, in the columns in view.
+            const inView = ids(lists).slice(0, 3)
+            const counts = function (withLabel) {
+                const out = []
+                for (const id of inView) {
+                    const cards = AppState.cards.cardsModel(id)
+                    let n = 0
+                    for (let i = 0; i < cards.count; ++i)
+                        n += !withLabel || Array.from(cards.get(i).idLabels).indexOf(label.id) >= 0 ? 1 : 0
+                    out.push(n)
+                }
+                return out
+            }
+            const shown = function () {
+                return inView.map(id => child(screen, "column:" + find(lists, l => l.id === id).name).shownCount)
+            }
+            const all = counts(false)
+            const labelled = counts(true)
+            verify(labelled.some(n => n > 0) && labelled.some((n, i) => n < all[i]), "the label narrows")
+            compare(shown(), all)
+
+            // Opened again, the keyboard starts on the first label's box; Space checks it.
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !menu.opened })
+            mouseClick(child(screen, "filterMenuButton"))
+            tryVerify(function () { return box.activeFocus })
+            keyClick(Qt.Key_Space)
+            compare(shown(), labelled)
+            const first = child(screen, "column:" + lists.get(0).name)
+            compare(findChild(first, "cardCount").text,
+                    labelled[0] === all[0] ? String(all[0]) : labelled[0] + " of " + all[0])
+            const hidden = find(AppState.cards.cardsModel(lists.get(0).id),
+                                c => Array.from(c.idLabels).indexOf(label.id) < 0)
+            if (hidden !== null)
+                tryVerify(function () { const t = findChild(first, "card:" + hidden.name); return t === null || !t.visible })
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !menu.opened })
+            const chip = child(screen, "filterChip:Label: " + label.name)
+            mouseClick(findChild(chip, "removeFilterButton"))
+            compare(shown(), all)
+            verify(!box.checked)
+            tryVerify(function () { return findChild(screen, "filterChip:Label: " + label.name) === null })
+
+            // Left and opened again: still on. Another board: nothing on.
+            mouseClick(child(screen, "filterMenuButton"))
+            tryVerify(function () { return menu.opened })
+            mouseClick(box)
+            compare(shown(), labelled)
+            screen.stack.destroy()
+            AppState.boards.releaseBoard(roadmap.id)
+            waitFor(AppState.boards.refreshLists(roadmap.id))
+            waitFor(AppState.boards.loadBoardMeta(roadmap.id))
+            lists = AppState.boards.listsModel(roadmap.id)
+            for (const id of ids(lists))
+                waitFor(AppState.cards.refreshCards(id))
+            screen = makeScreen(roadmap)
+            verify(child(screen, "filterChip:Label: " + label.name))
+            tryVerify(function () { return String(shown()) === String(labelled) })
+            const other = makeScreen(find(AppState.boards.model, b => b.id !== roadmap.id))
+            verify(!other.openBoard.filter.picked)
+            verify(!findChild(other, "clearAllFiltersButton").visible)
+            screen.openBoard.filter.clear()
         }
 
         // The tile's menu and its delete confirmation act on the card they were opened for, even
@@ -233,7 +373,7 @@ Item {
             const cards = AppState.cards.cardsModel(listID)
             const doomed = find(cards, c => c.name === "Doomed")
             const other = find(cards, c => c.name === "Shown later")
-            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const screen = makeScreen(roadmap)
             const tile = child(screen, "card:" + doomed.name)
             tile.openMenu(0, 0)
             const menu = findChild(tile, "cardMenu")
@@ -267,7 +407,7 @@ Item {
             const roadmap = board("Product Roadmap")
             waitFor(AppState.boards.refreshLists(roadmap.id))
             const lists = AppState.boards.listsModel(roadmap.id)
-            const screen = createTemporaryObject(screenComponent, host, { board: roadmap })
+            const screen = makeScreen(roadmap)
             const first = lists.get(0)
             const cards = AppState.cards.cardsModel(first.id)
             const column = child(screen, "column:" + first.name)
@@ -312,9 +452,9 @@ Item {
             tryVerify(function () { return focused("newListNameField") })
             typeText("Kept")
             refused("/1/lists", Qt.Key_Return)
-            verify(child(screen, "newListNameField").text === "Kept")
+            verify(child(screen.stack, "newListNameField").text === "Kept")
             keyClick(Qt.Key_Escape)
-            compare(screen.mode, "kanban")
+            compare(screen.stack.currentItem, screen)
             compare(host.escapes, escapes + 1)
             // Twice Return, then a card opened before the answer: one list, the editor stays.
             const listPosts = posts("/1/lists")
@@ -328,8 +468,7 @@ Item {
             tryVerify(function () { return find(lists, l => l.name === "Late") !== null })
             wait(100)
             compare(posts("/1/lists"), listPosts + 1)
-            compare(screen.mode, "editCard")
-            verify(findChild(screen, "cardEditorSlot").item !== null)
+            compare(screen.stack.screens, [screen, screen.editorScreen()])
             Sandbox.setLatency(0)
         }
     }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The card editor against the sandbox, its request log as the oracle: what a save sends for
-// each kind of edit, a refused save, Return and Escape, the sections' forms refused, archive and
-// delete, what opening loads, the editor in the board screen, and the date picker by keyboard
+// each kind of edit, a refused save, Return and Escape, the description rendered and edited,
+// the sections' forms refused, archive and delete, what opening loads, the editor in the board
+// screen, @mentions in the comment field and the description, and the date picker by keyboard
 // and in two locales.
 import QtQuick
 import QtTest
@@ -17,8 +18,10 @@ Item {
     Keys.onEscapePressed: ++escapes
 
     Component { id: editorComponent; CardEditView { anchors.fill: parent; incremental: false } }
-    Component { id: screenComponent; BoardDetailView { anchors.fill: parent } }
-    Component { id: shortScreenComponent; BoardDetailView { width: 460; height: 320 } }
+    // The board screen on a stack of its own, as the panel has it: the editor opens over it.
+    Component { id: stackComponent; ScreenStack { anchors.fill: parent; base: bottom; PanelScreen { id: bottom } } }
+    Component { id: shortStackComponent; ScreenStack { width: 460; height: 320; base: bottom; PanelScreen { id: bottom } } }
+    Component { id: screenComponent; BoardDetailView {} }
     Component { id: pickerComponent; DateTimePicker {} }
     Component { id: spyComponent; SignalSpy { signalName: "dismissed" } }
 
@@ -109,9 +112,7 @@ Item {
                     part(editor, "listPicker").forceActiveFocus()
                     keyClick(Qt.Key_Down)
                 } else if (edit === "desc") {
-                    const desc = part(editor, "editorDescriptionField")
-                    desc.forceActiveFocus()
-                    desc.cursorPosition = desc.length
+                    mouseClick(part(editor, "editorDescriptionField"))
                     typeText("!!")
                     keyClick(Qt.Key_Backspace)
                     keyClick(Qt.Key_Backspace)
@@ -140,7 +141,7 @@ Item {
             const editor = open(card)
             retitle(editor, "Better name")
             const desc = part(editor, "editorDescriptionField")
-            desc.forceActiveFocus()
+            mouseClick(desc)
             typeText("Why")
             mouseClick(part(editor, "dueSwitch"))
             const picker = part(editor, "listPicker")
@@ -165,16 +166,22 @@ Item {
             tryCompare(spy, "count", 1)
         }
 
-        // The editor as the user meets it: opened from its tile's board screen, sections built.
-        function openInScreen(card) {
+        // The board screen, on a stack.
+        function boardScreen(low) {
             const boards = AppState.boards.model
-            const screen = createTemporaryObject(screenComponent, host,
-                                                 { board: boards.get(boards.indexOf(boardID)) })
+            const stack = createTemporaryObject(low ? shortStackComponent : stackComponent, host)
+            return stack.push(screenComponent, { board: boards.get(boards.indexOf(boardID)) })
+        }
+        // The editor as the user meets it: opened from its tile's board screen, sections built.
+        function openInScreen(card, onBoard) {
+            const boards = AppState.boards.model
+            const stack = createTemporaryObject(stackComponent, host)
+            const screen = stack.push(screenComponent, { board: boards.get(boards.indexOf(onBoard || boardID)) })
             screen.openCard(card.id)
-            const slot = part(screen, "cardEditorSlot")
-            tryVerify(function () { return slot.item !== null && slot.item.sectionsBuilt === 5 })
-            spy = createTemporaryObject(spyComponent, test, { target: slot.item })
-            return slot.item
+            const editor = screen.editorScreen().editor
+            tryVerify(function () { return editor.sectionsBuilt === 5 })
+            spy = createTemporaryObject(spyComponent, test, { target: editor })
+            return editor
         }
 
         // Return saves from the card's own fields; in a section's field it sends that field's
@@ -191,13 +198,14 @@ Item {
             typeText("Named")
             const desc = part(editor, "editorDescriptionField")
             desc.forceActiveFocus()
+            keyClick(Qt.Key_Return) // opens the field
             keyClick(Qt.Key_Return)
             compare(desc.text, "\n")
             // A checklist, two items one after the other, a link.
             part(editor, "addChecklistButton").clicked()
             typeText("Steps")
             keyClick(Qt.Key_Return)
-            const checklists = AppState.details.checklistsModel(card.id)
+            const checklists = AppState.checklists.checklistsModel(card.id)
             tryCompare(checklists, "count", 1)
             part(editor, "addItemButton").clicked()
             for (const item of ["first", "second"]) {
@@ -208,7 +216,7 @@ Item {
             part(editor, "addLinkButton").clicked()
             typeText("https://example.com/a")
             keyClick(Qt.Key_Return)
-            tryCompare(AppState.details.attachmentsModel(card.id), "count", 1)
+            tryCompare(AppState.attachments.attachmentsModel(card.id), "count", 1)
             compare(puts(card).length, 0)
             compare(spy.count, 0)
             // A minute typed in the date picker, then Return: the save has the typed minute.
@@ -233,12 +241,45 @@ Item {
             compare(puts(card).length, 2)
         }
 
+        // The description shows rendered; a click or Return opens its text field, in which
+        // Return is a new line; Escape, or leaving it, shows it rendered again with what was
+        // typed, the editor still open.
+        function test_descriptionRenderedAndEdited() {
+            const card = makeCard("Described card", "", null)
+            const editor = open(card)
+            const desc = part(editor, "editorDescriptionField")
+            const shown = part(desc, "descriptionText")
+            compare(shown.text, "Add a description…")
+            mouseClick(desc)
+            verify(part(desc, "editorDescriptionArea").activeFocus)
+            typeText("**Steps**")
+            keyClick(Qt.Key_Return)
+            typeText("- [ ] one")
+            const escapes = host.escapes
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return findChild(desc, "editorDescriptionArea") === null })
+            compare(host.escapes, escapes)
+            verify(part(desc, "descriptionView").activeFocus)
+            compare(desc.text, "**Steps**\n- [ ] one")
+            tryCompare(shown, "textFormat", Text.RichText)
+            verify(shown.text.indexOf("<b>Steps</b>") >= 0 && shown.text.indexOf("\u2610") >= 0, shown.text)
+
+            keyClick(Qt.Key_Return)
+            verify(part(desc, "editorDescriptionArea").activeFocus)
+            typeText("!")
+            mouseClick(part(editor, "editorTitleField"))
+            tryVerify(function () { return findChild(desc, "editorDescriptionArea") === null })
+            compare(spy.count, 0)
+            compare(puts(card).length, 0)
+            compare(save(editor, card).desc, "**Steps**\n- [ ] one!")
+        }
+
         // A section's form that the service refuses keeps what was typed; Escape then closes
         // that form and nothing else.
         function test_refusedFormsAndEscape() {
             const card = makeCard("Forms card", "", null)
-            waitFor(AppState.details.createChecklist(card.id, "Steps"))
-            waitFor(AppState.details.addComment(card.id, "Mine"))
+            waitFor(AppState.checklists.createChecklist(card.id, "Steps"))
+            waitFor(AppState.comments.addComment(card.id, "Mine"))
             const editor = openInScreen(card)
             const forms = [
                 { open: "addChecklistButton", field: "newChecklistField", path: "POST /1/checklists" },
@@ -323,8 +364,8 @@ Item {
 
             let editor = open(card)
             tryVerify(function () {
-                return AppState.details.commentsModel(card.id).loaded && AppState.details.checklistsModel(card.id).loaded
-                    && AppState.details.attachmentsModel(card.id).loaded && AppState.boards.labelsModel(boardID).loaded
+                return AppState.comments.commentsModel(card.id).loaded && AppState.checklists.checklistsModel(card.id).loaded
+                    && AppState.attachments.attachmentsModel(card.id).loaded && AppState.boards.labelsModel(boardID).loaded
                     && AppState.boards.membersModel(boardID).loaded
             })
             compare(counts(), once)
@@ -337,46 +378,131 @@ Item {
 
         function test_inTheBoardScreen() {
             const card = makeCard("Followed card", "", null)
-            const boards = AppState.boards.model
-            const screen = createTemporaryObject(screenComponent, host,
-                                                 { board: boards.get(boards.indexOf(boardID)) })
-            const slot = part(screen, "cardEditorSlot")
+            const screen = boardScreen()
             screen.openCard(card.id)
-            tryVerify(function () { return slot.item !== null })
-            const title = part(slot.item, "editorTitleField")
+            const slot = screen.editorScreen()
+            const title = part(slot.editor, "editorTitleField")
             tryVerify(function () { return title.activeFocus })
             typeText(" (edited)")
             // A change made meanwhile reaches the editor's card; the edits stay. On a screen this
             // tall the comments are near, so their rows are made.
-            waitFor(AppState.details.addComment(card.id, "Noted"))
-            tryVerify(function () { return slot.item.card.badges && slot.item.card.badges.comments === 1 })
+            waitFor(AppState.comments.addComment(card.id, "Noted"))
+            tryVerify(function () { return slot.editor.card.badges && slot.editor.card.badges.comments === 1 })
             compare(title.text, "Followed card (edited)")
-            tryVerify(function () { return findChild(slot.item, "commentRow") !== null })
+            tryVerify(function () { return findChild(slot.editor, "commentRow") !== null })
             // A move keeps the editor, on the moved card; a card that goes closes it.
             waitFor(AppState.cards.moveCard(card.id, lists.get(1).id, ""))
             wait(50)
-            compare(slot.item.card.idList, lists.get(1).id)
+            compare(slot.editor.card.idList, lists.get(1).id)
             waitFor(AppState.cards.archiveCard(card.id))
-            tryCompare(screen, "mode", "kanban")
-            verify(slot.item === null)
+            tryCompare(screen.stack, "currentItem", screen)
+            verify(screen.editorScreen() === null)
         }
 
         // The comment rows wait while the comments are far below the view, and are made once
         // the view comes near them.
         function test_commentRowsWhenNear() {
             const card = makeCard("Commented card", "", null)
-            waitFor(AppState.details.addComment(card.id, "Far below"))
-            const boards = AppState.boards.model
-            const screen = createTemporaryObject(shortScreenComponent, host,
-                                                 { board: boards.get(boards.indexOf(boardID)) })
+            waitFor(AppState.comments.addComment(card.id, "Far below"))
+            const screen = boardScreen(true)
             screen.openCard(card.id)
-            const slot = part(screen, "cardEditorSlot")
-            tryVerify(function () { return slot.item !== null && slot.item.detailsIn })
+            const editor = screen.editorScreen().editor
+            tryVerify(function () { return editor.detailsIn })
             wait(100)
-            compare(findChild(slot.item, "commentRow"), null)
-            part(slot.item, "commentField").forceActiveFocus()
-            tryVerify(function () { return findChild(slot.item, "commentRow") !== null })
-            compare(part(slot.item, "commentText").text, "Far below")
+            compare(findChild(editor, "commentRow"), null)
+            part(editor, "commentField").forceActiveFocus()
+            tryVerify(function () { return findChild(editor, "commentRow") !== null })
+            verify(part(editor, "commentText").text.endsWith(">Far below</p>"))
+        }
+
+        // An @ in the comment field offers the board's members, narrowed as one types; Return,
+        // or a click, puts in "@username ", and the comment sent carries it, the editor still
+        // open and nothing saved. Escape closes only the list. The comment then shows each
+        // mentioned member's name. In the description an @ does the same: Down and Return pick
+        // without a new line, Escape closes the list and leaves the field open.
+        function test_mentions() {
+            const roadmap = find(AppState.boards.model, b => b.name === "Product Roadmap").id
+            waitFor(AppState.boards.refreshLists(roadmap))
+            const ideas = AppState.boards.listsModel(roadmap).get(0).id
+            waitFor(AppState.cards.createCard(ideas, "Mentioning card", "", null))
+            waitFor(AppState.cards.refreshCards(ideas))
+            const card = find(AppState.cards.cardsModel(ideas), c => c.name === "Mentioning card")
+            const editor = openInScreen(card, roadmap)
+            tryCompare(AppState.boards.membersModel(roadmap), "count", 4)
+            const escapes = host.escapes
+            const field = part(editor, "commentField")
+            const popup = part(editor, "commentMentions")
+            const offered = function () {
+                const list = popup.list
+                const out = []
+                for (let i = 0; i < list.count; ++i)
+                    out.push(list.itemAtIndex(i).name + " @" + list.itemAtIndex(i).username)
+                return out
+            }
+            field.forceActiveFocus()
+            typeText("Over to @")
+            tryVerify(function () { return popup.opened })
+            compare(offered().length, 4)
+            typeText("ad")
+            tryCompare(popup.list, "count", 1)
+            compare(offered(), ["Ada Lindqvist @adalindqvist"])
+            keyClick(Qt.Key_Return)
+            compare(field.text, "Over to @adalindqvist ")
+            tryVerify(function () { return !popup.visible })
+            verify(field.activeFocus)
+
+            typeText("and @m")
+            tryVerify(function () { return popup.opened })
+            compare(offered(), ["Marco Bellini @marcobellini"])
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !popup.visible })
+            typeText("a") // the same mention: the list stays shut
+            wait(50)
+            verify(!popup.visible)
+            verify(field.activeFocus)
+            for (let i = 0; i < 3; ++i)
+                keyClick(Qt.Key_Backspace)
+            typeText("@ram")
+            tryVerify(function () { return popup.opened })
+            const priya = popup.list.itemAtIndex(0)
+            compare(priya.username, "priyaraman")
+            mouseClick(priya)
+            compare(field.text, "Over to @adalindqvist and @priyaraman ")
+            tryVerify(function () { return !popup.visible })
+            compare(Sandbox.requests("POST", "/1/cards/" + card.id + "/actions/comments").length, 0)
+
+            keyClick(Qt.Key_Return)
+            tryCompare(field, "text", "")
+            const posts = Sandbox.requests("POST", "/1/cards/" + card.id + "/actions/comments")
+            compare(posts.length, 1)
+            compare(posts[0].text, "Over to @adalindqvist and @priyaraman")
+            let shown = null
+            tryVerify(function () { shown = findChild(editor, "commentText"); return shown !== null })
+            tryVerify(function () { return shown.text.indexOf("Priya&nbsp;Raman") >= 0 }, 2000, shown.text)
+            verify(shown.text.indexOf("Ada&nbsp;Lindqvist") >= 0 && shown.text.indexOf("@adalindqvist") < 0, shown.text)
+
+            const desc = part(editor, "editorDescriptionField")
+            mouseClick(desc)
+            typeText("Ask @")
+            const descPopup = part(desc, "descriptionMentions")
+            tryVerify(function () { return descPopup.opened })
+            keyClick(Qt.Key_Down)
+            keyClick(Qt.Key_Return)
+            compare(desc.text, "Ask @marcobellini ")
+            typeText("or @t")
+            tryVerify(function () { return descPopup.opened })
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return !descPopup.visible })
+            verify(part(desc, "editorDescriptionArea").activeFocus)
+            typeText("omasortega")
+            keyClick(Qt.Key_Escape)
+            tryVerify(function () { return findChild(desc, "editorDescriptionArea") === null })
+            const rendered = part(desc, "descriptionText").text
+            verify(rendered.indexOf("Marco&nbsp;Bellini") >= 0 && rendered.indexOf("Tomás&nbsp;Ortega") >= 0, rendered)
+
+            compare(host.escapes, escapes)
+            compare(spy.count, 0)
+            compare(puts(card).length, 0)
         }
 
         function test_datePickerByKeyboard() {
@@ -428,6 +554,19 @@ Item {
             mouseClick(part(american, "nextMonthButton"))
             compare(part(american, "monthTitle").text, "February 2030")
             compare(american.value.getMonth(), 0)
+
+            // A minute stepped across the hour carries into it (and into the day); typed, it does not.
+            const late = createTemporaryObject(pickerComponent, host,
+                { locale: Qt.locale("de_DE"), value: new Date(2030, 0, 31, 23, 59) })
+            part(late, "minuteField").forceActiveFocus()
+            keyClick(Qt.Key_Up)
+            compare(late.value, new Date(2030, 1, 1, 0, 0))
+            keyClick(Qt.Key_Down)
+            compare(late.value, new Date(2030, 0, 31, 23, 59))
+            part(late, "minuteField").contentItem.selectAll()
+            typeText("0")
+            keyClick(Qt.Key_Tab)
+            compare(late.value, new Date(2030, 0, 31, 23, 0))
         }
     }
 }

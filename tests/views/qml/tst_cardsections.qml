@@ -45,7 +45,7 @@ Item {
             waitFor(AppState.cards.refreshCards(listID))
             card = find(AppState.cards.cardsModel(listID), c => c.name === "Attachments upload")
             waitFor(AppState.boards.loadBoardMeta(boardID))
-            waitFor(AppState.details.refreshAttachments(card.id))
+            waitFor(AppState.attachments.refreshAttachments(card.id))
         }
         function init() {
             Sandbox.setLatency(0)
@@ -108,7 +108,7 @@ Item {
 
         function test_linkForm() {
             const section = createTemporaryObject(attachmentsComponent, host, { card: currentCard() })
-            const attachments = AppState.details.attachmentsModel(card.id)
+            const attachments = AppState.attachments.attachmentsModel(card.id)
             const before = Sandbox.requests("POST", "/1/cards/" + card.id + "/attachments").length
             const posts = function () { return Sandbox.requests("POST", "/1/cards/" + card.id + "/attachments").slice(before) }
             const count = attachments.count
@@ -167,7 +167,7 @@ Item {
 
         function test_uploads() {
             const section = createTemporaryObject(attachmentsComponent, host, { card: currentCard() })
-            const attachments = AppState.details.attachmentsModel(card.id)
+            const attachments = AppState.attachments.attachmentsModel(card.id)
             const before = Sandbox.requests("POST", "/1/cards/" + card.id + "/attachments").length
             const uploads = function () { return Sandbox.requests("POST", "/1/cards/" + card.id + "/attachments").length - before }
 

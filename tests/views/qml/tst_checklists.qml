@@ -53,13 +53,13 @@ Item {
             waitFor(AppState.cards.createCard(listID, name))
             const cards = AppState.cards.cardsModel(listID)
             const made = find(cards, c => c.name === name)
-            waitFor(AppState.details.createChecklist(made.id, "Tasks"))
-            const checklistID = AppState.details.checklistsModel(made.id).get(0).id
+            waitFor(AppState.checklists.createChecklist(made.id, "Tasks"))
+            const checklistID = AppState.checklists.checklistsModel(made.id).get(0).id
             for (const item of ["Pick files", "Show progress", "Retry on failure", "Size limit message"])
-                waitFor(AppState.details.addCheckItem(checklistID, item))
-            const items = AppState.details.checklistsModel(made.id).get(0).checkItems
-            waitFor(AppState.details.toggleCheckItem(made.id, items[0]))
-            waitFor(AppState.details.toggleCheckItem(made.id, items[1]))
+                waitFor(AppState.checklists.addCheckItem(checklistID, item))
+            const items = AppState.checklists.checklistsModel(made.id).get(0).checkItems
+            waitFor(AppState.checklists.toggleCheckItem(made.id, items[0]))
+            waitFor(AppState.checklists.toggleCheckItem(made.id, items[1]))
             return cards.get(cards.indexOf(made.id))
         }
 

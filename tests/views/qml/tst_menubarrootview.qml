@@ -208,6 +208,108 @@ Item {
             verify(Sandbox.reset("sample"))
         }
 
+        // Cards found on every board: asked once per pause in typing, shown below the boards
+        // with their board, list and due date, and opened in their editor on their board by a
+        // click, by Return in the field or by the arrows and Return, though the board's lists
+        // were never loaded; a refused search says so in one line, the boards still listed.
+        function test_searchCards() {
+            const view = makeView()
+            const field = child(view, "boardSearchField")
+            tryVerify(function () { return shownBoards(view).length === AppState.boards.model.count })
+            const roadmap = find(AppState.boards.model, b => b.name === "Product Roadmap").id
+            compare(AppState.boards.listsModel(roadmap).count, 0)
+            const asked = Sandbox.requests("GET", "/1/search").length
+            mouseClick(field)
+            typeText("tray ic")
+            const tray = child(view, "foundCard:Tray icon")
+            tryVerify(function () { return tray.visible })
+            compare(Sandbox.requests("GET", "/1/search").length, asked + 1)
+            compare(Sandbox.requests("GET", "/1/search")[asked].query, "tray ic")
+            verify(child(view, "foundCardsHeader").visible)
+            compare(findChild(tray, "foundCardPlace").text, "Product Roadmap · Shipped")
+            const editorOn = function (boardName, cardName) {
+                tryVerify(function () {
+                    const open = view.currentScreen
+                    return open.objectName === "cardEditorScreen" && open.card.name === cardName
+                           && view.boardScreen().board.name === boardName
+                           && open.owner === view.boardScreen()
+                }, 5000, cardName)
+            }
+            mouseClick(tray)
+            editorOn("Product Roadmap", "Tray icon")
+
+            // Return in the field opens the first thing shown: no board matches, so the card.
+            view.closeBoard()
+            mouseClick(field)
+            field.selectAll()
+            typeText("paint hall")
+            tryVerify(function () { return findChild(view, "foundCard:Paint for the hallway") !== null })
+            keyClick(Qt.Key_Return)
+            editorOn("Home Renovation", "Paint for the hallway")
+
+            // The arrows go from the field to the boards, on to the cards, and back up.
+            view.closeBoard()
+            mouseClick(field)
+            field.selectAll()
+            typeText("tray")
+            tryVerify(function () { return AppState.search.query === "tray" && AppState.search.results.length > 0
+                                           && !AppState.search.isSearching })
+            compare(shownBoards(view), ["Product Roadmap"]) // by its description
+            keyClick(Qt.Key_Down)
+            verify(firstRow(view).activeFocus)
+            keyClick(Qt.Key_Down)
+            keyClick(Qt.Key_Up)
+            verify(firstRow(view).activeFocus)
+            keyClick(Qt.Key_Down)
+            const first = AppState.search.results[0]
+            verify(child(view, "foundCard:" + first.name).activeFocus)
+            keyClick(Qt.Key_Return)
+            editorOn(first.boardName, first.name)
+
+            // Refused: one line, and the boards that match are still there.
+            view.closeBoard()
+            Sandbox.failNext("GET", "/1/search", 500, "Service unavailable")
+            mouseClick(field)
+            field.selectAll()
+            typeText("renovat")
+            const refused = child(view, "cardSearchError")
+            tryVerify(function () { return refused.visible })
+            verify(refused.text.startsWith("Cards could not be searched: "))
+            compare(shownBoards(view), ["Home Renovation"])
+            compare(AppState.errorMessage, "")
+        }
+
+        // The bell counts the unread and opens their list; a click there opens the card in its
+        // editor and marks what was about it read; "Mark all as read" empties the list.
+        function test_notifications() {
+            const view = makeView()
+            waitFor(AppState.notifications.poll())
+            compare(AppState.notifications.unreadCount, 3)
+            verify(child(view, "notificationsBadge").visible)
+            click(view, "notificationsButton")
+            tryVerify(function () { return view.currentScreen.objectName === "notificationsScreen" })
+            const list = child(view, "notificationsList")
+            tryCompare(list, "count", 3)
+            const newest = AppState.notifications.notifications[0]
+            const row = child(view, "notification:" + newest.id)
+            compare(row.Accessible.name, "Marco Bellini mentioned you on “Drag cards between lists”")
+            mouseClick(row)
+            tryVerify(function () {
+                const open = view.currentScreen
+                return open.objectName === "cardEditorScreen" && open.card.name === "Drag cards between lists"
+                       && open.owner === view.boardScreen()
+            }, 5000, "the card's editor")
+            tryCompare(AppState.notifications, "unreadCount", 2)
+
+            view.openNotifications()
+            tryCompare(child(view, "notificationsList"), "count", 2)
+            click(view, "markAllReadButton")
+            tryCompare(AppState.notifications, "unreadCount", 0)
+            verify(!findChild(view, "notificationsBadge").visible)
+            waitFor(AppState.notifications.poll())
+            compare(AppState.notifications.unreadCount, 0) // read on the service too
+        }
+
         function test_newBoardForm() {
             const view = makeView()
             click(view, "newBoardButton")
@@ -480,6 +582,34 @@ Item {
                 verify(child(view, "credentialsStatusText").visible)
                 Sandbox.setKeyringRefuses(false)
             }
+        }
+
+        // The service out of reach while a board is open: the board stays as loaded, and the
+        // banner says so instead of a request's error; back, the line goes.
+        function test_offlineBanner() {
+            const view = makeView()
+            const row = firstRow(view)
+            mouseClick(row)
+            compare(screen(view), "boardScreen")
+            const strip = child(view, "boardColumnStrip")
+            tryVerify(function () { return strip.visible && strip.count > 0 }, 5000)
+            const columns = strip.count
+            waitFor(AppState.refreshVisible())
+            const banner = child(view, "errorBanner")
+            verify(!banner.visible)
+
+            Sandbox.stopListening()
+            waitFor(AppState.refreshVisible()) // as a showing does
+            tryVerify(function () { return banner.visible }, 5000)
+            verify(AppState.offline)
+            const said = child(view, "errorText").text
+            verify(/^Offline — showing what was loaded at \d{1,2}:\d{2}/.test(said), said)
+            compare(screen(view), "boardScreen")
+            compare(strip.count, columns)
+
+            verify(Sandbox.listenAgain())
+            tryVerify(function () { return !AppState.offline }, 5000)
+            tryVerify(function () { return !banner.visible }, 5000)
         }
 
         function test_errorBanner() {

@@ -32,6 +32,22 @@ Item {
         SignalSpy {}
     }
 
+    // The panel's settings inside a parent that counts the keys the form let through.
+    Component {
+        id: keyedPanelComponent
+        FocusScope {
+            property int keysLetThrough: 0
+            property alias view: inner
+            width: 420
+            height: 500
+            Keys.onPressed: keysLetThrough++
+            SettingsPanelView {
+                id: inner
+                anchors.fill: parent
+            }
+        }
+    }
+
     StoreTestCase {
         id: test
         name: "SettingsViews"
@@ -150,7 +166,7 @@ Item {
             compare(close.count, 1)
         }
 
-        function test_launchAtLogin() {
+        function test_generalSwitches() {
             const view = createTemporaryObject(windowComponent, host)
             const toggle = child(view, "launchAtLoginSwitch")
             const before = AppState.session.launchAtLogin
@@ -160,6 +176,58 @@ Item {
             compare(toggle.checked, !before)
             mouseClick(toggle)
             compare(AppState.session.launchAtLogin, before)
+
+            // Due reminders, on by default: the switch and the store's preference follow each
+            // other (reached with the keyboard, as it may lie below the fold).
+            const remind = child(view, "dueRemindersSwitch")
+            verify(remind.checked && AppState.reminders.enabled)
+            remind.forceActiveFocus()
+            keyClick(Qt.Key_Space)
+            verify(!AppState.reminders.enabled && !remind.checked)
+            keyClick(Qt.Key_Space)
+            verify(AppState.reminders.enabled && remind.checked)
+        }
+
+        // The shortcut recorder where the user meets it, in the panel: every key while it
+        // records is its own (Escape must not reach the panel, which would hide), a modifier
+        // alone waits, a key without Ctrl, Alt or Super is refused with a hint.
+        function test_shortcutRecorder() {
+            const host = createTemporaryObject(keyedPanelComponent, test)
+            const button = child(host.view, "shortcutButton")
+            const status = child(host.view, "shortcutStatus")
+            const chosen = createTemporaryObject(spyComponent, test,
+                                                 { target: Shell, signalName: "shortcutChosen" })
+            // The general options lie below the fold; the button is reached with the keyboard.
+            const start = function () {
+                button.forceActiveFocus()
+                keyClick(Qt.Key_Space)
+            }
+            start()
+            compare(button.label, "Press the new shortcut…")
+            keyClick(Qt.Key_Escape)
+            verify(button.label !== "Press the new shortcut…", "Escape cancels")
+            compare(host.keysLetThrough, 0)
+            compare(chosen.count, 0)
+
+            start()
+            keyPress(Qt.Key_Control, Qt.ControlModifier)
+            keyClick(Qt.Key_K)
+            compare(chosen.count, 0)
+            compare(status.text, "Use Ctrl, Alt or Super with the key.")
+            keyClick(Qt.Key_Return)
+            compare(chosen.count, 0, "Return is a key like any other here")
+            keyClick(Qt.Key_K, Qt.ControlModifier | Qt.AltModifier)
+            compare(chosen.count, 1)
+            compare(chosen.signalArguments[0][0], "Ctrl+Alt+K")
+            verify(button.label !== "Press the new shortcut…")
+
+            start()
+            keyClick(Qt.Key_Backspace)
+            compare(chosen.count, 2)
+            compare(chosen.signalArguments[1][0], "", "Backspace clears")
+            compare(host.keysLetThrough, 0)
+            keyClick(Qt.Key_Escape)
+            compare(host.keysLetThrough, 1, "not recording: Escape goes on to the panel")
         }
     }
 }
