@@ -38,6 +38,11 @@ packages=(
   fonts-noto-color-emoji
   # an icon theme (Debian's default), so the icon tests look symbols up in a real one too
   adwaita-icon-theme
+  # the desktops' own shortcut services and Wayland: KDE's shortcut daemon, headless Wayland
+  # compositors (KDE's and the reference one) and Qt's Wayland platform plugin
+  libkf5globalaccel-bin kwin-wayland weston qt6-wayland
+  # a notification daemon whose history shows what the program sent (dunstctl)
+  dunst
 )
 
 missing=()

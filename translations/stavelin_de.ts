@@ -86,6 +86,17 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Stavelin Settings</source>
         <translation>Stavelin-Einstellungen</translation>
     </message>
+    <message numerus="yes">
+        <source>%n unread notification(s)</source>
+        <translation>
+            <numerusform>%n ungelesene Benachrichtigung</numerusform>
+            <numerusform>%n ungelesene Benachrichtigungen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add a Card</source>
+        <translation>Karte hinzufügen</translation>
+    </message>
 </context>
 <context>
     <name>AppState</name>
@@ -95,11 +106,26 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>BoardDetailView</name>
+    <name>AttachmentsArea</name>
     <message>
-        <source>Boards</source>
-        <translation>Boards</translation>
+        <source>Could not read “%1”: %2</source>
+        <translation>„%1“ konnte nicht gelesen werden: %2</translation>
     </message>
+    <message>
+        <source>“%1” is too large to attach: the limit is %2 per file.</source>
+        <translation>„%1“ ist zu groß für einen Anhang: Erlaubt sind %2 je Datei.</translation>
+    </message>
+    <message>
+        <source>not a local file</source>
+        <translation>keine lokale Datei</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>BoardDetailView</name>
     <message>
         <source>Filter cards</source>
         <translation>Karten filtern</translation>
@@ -108,14 +134,9 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Clear filter</source>
         <translation>Filter leeren</translation>
     </message>
-    <message>
-        <source>Add list</source>
-        <translation>Liste hinzufügen</translation>
-    </message>
-    <message>
-        <source>Refresh</source>
-        <translation>Aktualisieren</translation>
-    </message>
+</context>
+<context>
+    <name>BoardEmptyState</name>
     <message>
         <source>No lists yet</source>
         <translation>Noch keine Listen</translation>
@@ -124,9 +145,114 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Add a list</source>
         <translation>Liste hinzufügen</translation>
     </message>
+</context>
+<context>
+    <name>BoardFilterBar</name>
+    <message numerus="yes">
+        <source>Filter by label, member or due date (%n on)</source>
+        <translation>
+            <numerusform>Nach Label, Mitglied oder Fälligkeit filtern (%n aktiv)</numerusform>
+            <numerusform>Nach Label, Mitglied oder Fälligkeit filtern (%n aktiv)</numerusform>
+        </translation>
+    </message>
     <message>
-        <source>Lists</source>
-        <translation>Listen</translation>
+        <source>Filter by label, member or due date</source>
+        <translation>Nach Label, Mitglied oder Fälligkeit filtern</translation>
+    </message>
+    <message>
+        <source>Labels</source>
+        <translation>Labels</translation>
+    </message>
+    <message>
+        <source>No labels on this board.</source>
+        <translation>Dieses Board hat keine Labels.</translation>
+    </message>
+    <message>
+        <source>Loading labels…</source>
+        <translation>Labels werden geladen …</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Mitglieder</translation>
+    </message>
+    <message>
+        <source>Cards assigned to me</source>
+        <translation>Mir zugewiesene Karten</translation>
+    </message>
+    <message>
+        <source>Loading members…</source>
+        <translation>Mitglieder werden geladen …</translation>
+    </message>
+    <message>
+        <source>Due date</source>
+        <translation>Fälligkeit</translation>
+    </message>
+    <message>
+        <source>Overdue</source>
+        <translation>Überfällig</translation>
+    </message>
+    <message>
+        <source>Due in the next week</source>
+        <translation>In der nächsten Woche fällig</translation>
+    </message>
+    <message>
+        <source>No due date</source>
+        <translation>Ohne Fälligkeit</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>Erledigt</translation>
+    </message>
+</context>
+<context>
+    <name>BoardFilterChips</name>
+    <message>
+        <source>Label</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Label: %1</source>
+        <translation>Label: %1</translation>
+    </message>
+    <message>
+        <source>Assigned to me</source>
+        <translation>Mir zugewiesen</translation>
+    </message>
+    <message>
+        <source>Member: %1</source>
+        <translation>Mitglied: %1</translation>
+    </message>
+    <message>
+        <source>Member</source>
+        <translation>Mitglied</translation>
+    </message>
+    <message>
+        <source>Overdue</source>
+        <translation>Überfällig</translation>
+    </message>
+    <message>
+        <source>Due in the next week</source>
+        <translation>In der nächsten Woche fällig</translation>
+    </message>
+    <message>
+        <source>No due date</source>
+        <translation>Ohne Fälligkeit</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>Erledigt</translation>
+    </message>
+    <message>
+        <source>Remove filter “%1”</source>
+        <translation>Filter „%1“ entfernen</translation>
+    </message>
+    <message>
+        <source>Clear all</source>
+        <translation>Alle entfernen</translation>
     </message>
 </context>
 <context>
@@ -148,12 +274,8 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <translation>Kein Board passt zu „%1“.</translation>
     </message>
     <message>
-        <source>No boards yet</source>
-        <translation>Noch keine Boards</translation>
-    </message>
-    <message>
-        <source>Create your first board with the + button above.</source>
-        <translation>Legen Sie Ihr erstes Board mit der Schaltfläche + oben an.</translation>
+        <source>Cards</source>
+        <translation>Karten</translation>
     </message>
 </context>
 <context>
@@ -165,6 +287,21 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Archive Board</source>
         <translation>Board archivieren</translation>
+    </message>
+</context>
+<context>
+    <name>BoardToolbar</name>
+    <message>
+        <source>Boards</source>
+        <translation>Boards</translation>
+    </message>
+    <message>
+        <source>Add list</source>
+        <translation>Liste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
     </message>
 </context>
 <context>
@@ -248,6 +385,36 @@ Kein Angebot von Trello oder Atlassian.</translation>
 <context>
     <name>CardEditView</name>
     <message>
+        <source>Open in %1</source>
+        <translation>Auf %1 öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>CardEditorActions</name>
+    <message>
+        <source>Archive</source>
+        <translation>Archivieren</translation>
+    </message>
+    <message>
+        <source>Archive this card — recoverable on %1</source>
+        <translation>Diese Karte archivieren – auf %1 wiederherstellbar</translation>
+    </message>
+    <message>
+        <source>Delete…</source>
+        <translation>Löschen …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+</context>
+<context>
+    <name>CardEditorHeader</name>
+    <message>
         <source>Back</source>
         <translation>Zurück</translation>
     </message>
@@ -255,6 +422,9 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Edit Card</source>
         <translation>Karte bearbeiten</translation>
     </message>
+</context>
+<context>
+    <name>CardFormFields</name>
     <message>
         <source>Title</source>
         <translation>Titel</translation>
@@ -287,42 +457,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>Marked complete</source>
         <translation>Als erledigt markiert</translation>
     </message>
-    <message>
-        <source>Open in %1</source>
-        <translation>Auf %1 öffnen</translation>
-    </message>
-    <message>
-        <source>Archive</source>
-        <translation>Archivieren</translation>
-    </message>
-    <message>
-        <source>Archive this card — recoverable on %1</source>
-        <translation>Diese Karte archivieren – auf %1 wiederherstellbar</translation>
-    </message>
-    <message>
-        <source>Delete…</source>
-        <translation>Löschen …</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
-    </message>
-    <message>
-        <source>Delete “%1”?</source>
-        <translation>„%1“ löschen?</translation>
-    </message>
-    <message>
-        <source>Deleting can&apos;t be undone. Archiving keeps the card recoverable on %1.</source>
-        <translation>Löschen lässt sich nicht rückgängig machen. Eine archivierte Karte bleibt auf %1 wiederherstellbar.</translation>
-    </message>
-    <message>
-        <source>Delete Permanently</source>
-        <translation>Endgültig löschen</translation>
-    </message>
 </context>
 <context>
     <name>CardLabelsSection</name>
@@ -351,11 +485,22 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>CardView</name>
+    <name>CardTileMenu</name>
     <message>
-        <source>Label</source>
-        <translation>Label</translation>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
     </message>
+    <message>
+        <source>Archive Card</source>
+        <translation>Karte archivieren</translation>
+    </message>
+    <message>
+        <source>Delete Card…</source>
+        <translation>Karte löschen …</translation>
+    </message>
+</context>
+<context>
+    <name>CardView</name>
     <message>
         <source>due %1</source>
         <translation>fällig %1</translation>
@@ -370,30 +515,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
             <numerusform>%n Kommentar</numerusform>
             <numerusform>%n Kommentare</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation>Im Browser öffnen</translation>
-    </message>
-    <message>
-        <source>Archive Card</source>
-        <translation>Karte archivieren</translation>
-    </message>
-    <message>
-        <source>Delete Card…</source>
-        <translation>Karte löschen …</translation>
-    </message>
-    <message>
-        <source>Delete “%1”?</source>
-        <translation>„%1“ löschen?</translation>
-    </message>
-    <message>
-        <source>Deleting can&apos;t be undone. Archiving keeps the card recoverable on %1.</source>
-        <translation>Löschen lässt sich nicht rückgängig machen. Eine archivierte Karte bleibt auf %1 wiederherstellbar.</translation>
-    </message>
-    <message>
-        <source>Delete Permanently</source>
-        <translation>Endgültig löschen</translation>
     </message>
 </context>
 <context>
@@ -412,19 +533,7 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>ChecklistView</name>
-    <message>
-        <source>Checklist %3, %1 of %2 done</source>
-        <translation>Checkliste %3, %1 von %2 erledigt</translation>
-    </message>
-    <message>
-        <source>Checklist actions</source>
-        <translation>Aktionen der Checkliste</translation>
-    </message>
-    <message>
-        <source>%1 of %2 done</source>
-        <translation>%1 von %2 erledigt</translation>
-    </message>
+    <name>ChecklistItemRow</name>
     <message>
         <source>Item</source>
         <translation>Eintrag</translation>
@@ -440,6 +549,28 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>ChecklistProgress</name>
+    <message>
+        <source>%1 of %2 done</source>
+        <translation>%1 von %2 erledigt</translation>
+    </message>
+</context>
+<context>
+    <name>ChecklistView</name>
+    <message>
+        <source>Checklist %3, %1 of %2 done</source>
+        <translation>Checkliste %3, %1 von %2 erledigt</translation>
+    </message>
+    <message>
+        <source>Checklist actions</source>
+        <translation>Aktionen der Checkliste</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>Eintrag</translation>
     </message>
     <message>
         <source>Add item</source>
@@ -462,14 +593,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <translation>Checkliste löschen …</translation>
     </message>
     <message>
-        <source>Rename Item</source>
-        <translation>Eintrag umbenennen</translation>
-    </message>
-    <message>
-        <source>Delete Item</source>
-        <translation>Eintrag löschen</translation>
-    </message>
-    <message>
         <source>Delete “%1”?</source>
         <translation>„%1“ löschen?</translation>
     </message>
@@ -480,6 +603,43 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Delete Checklist</source>
         <translation>Checkliste löschen</translation>
+    </message>
+    <message>
+        <source>Rename Item</source>
+        <translation>Eintrag umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete Item</source>
+        <translation>Eintrag löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ChecklistsArea</name>
+    <message>
+        <source>Nothing was sent: that is not a checklist item.</source>
+        <translation>Nichts gesendet: Das ist kein Eintrag einer Checkliste.</translation>
+    </message>
+</context>
+<context>
+    <name>ColumnStrip</name>
+    <message>
+        <source>Lists</source>
+        <translation>Listen</translation>
+    </message>
+</context>
+<context>
+    <name>CommentEditor</name>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
     </message>
 </context>
 <context>
@@ -541,18 +701,6 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Comment actions</source>
         <translation>Aktionen des Kommentars</translation>
-    </message>
-    <message>
-        <source>Comment</source>
-        <translation>Kommentar</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
     </message>
     <message>
         <source>Edit</source>
@@ -637,6 +785,21 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
+    <name>Connectivity</name>
+    <message>
+        <source>Offline — the change can&apos;t be saved until the network is back</source>
+        <translation>Offline – die Änderung kann erst gespeichert werden, wenn das Netzwerk wieder da ist</translation>
+    </message>
+    <message>
+        <source>Offline — nothing could be loaded yet</source>
+        <translation>Offline – noch konnte nichts geladen werden</translation>
+    </message>
+    <message>
+        <source>Offline — showing what was loaded at %1</source>
+        <translation>Offline – angezeigt wird der Stand von %1</translation>
+    </message>
+</context>
+<context>
     <name>DateTimePicker</name>
     <message>
         <source>Previous month</source>
@@ -677,26 +840,93 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>DetailsArea</name>
+    <name>DeleteCardDialog</name>
     <message>
-        <source>Could not read “%1”: %2</source>
-        <translation>„%1“ konnte nicht gelesen werden: %2</translation>
+        <source>Delete “%1”?</source>
+        <translation>„%1“ löschen?</translation>
     </message>
     <message>
-        <source>“%1” is too large to attach: the limit is %2 per file.</source>
-        <translation>„%1“ ist zu groß für einen Anhang: Erlaubt sind %2 je Datei.</translation>
+        <source>Deleting can&apos;t be undone. Archiving keeps the card recoverable on %1.</source>
+        <translation>Löschen lässt sich nicht rückgängig machen. Eine archivierte Karte bleibt auf %1 wiederherstellbar.</translation>
     </message>
     <message>
-        <source>not a local file</source>
-        <translation>keine lokale Datei</translation>
+        <source>Delete Permanently</source>
+        <translation>Endgültig löschen</translation>
+    </message>
+</context>
+<context>
+    <name>DescriptionField</name>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
     </message>
     <message>
-        <source>it is a folder</source>
-        <translation>es ist ein Ordner</translation>
+        <source>Add a description…</source>
+        <translation>Beschreibung hinzufügen …</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message numerus="yes">
+        <source>%n new notification(s)</source>
+        <translation>
+            <numerusform>%n neue Benachrichtigung</numerusform>
+            <numerusform>%n neue Benachrichtigungen</numerusform>
+        </translation>
     </message>
     <message>
-        <source>Nothing was sent: that is not a checklist item.</source>
-        <translation>Nichts gesendet: Das ist kein Eintrag einer Checkliste.</translation>
+        <source>Open Stavelin to read them.</source>
+        <translation>Öffnen Sie Stavelin, um sie zu lesen.</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Mark as read</source>
+        <translation>Als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>“%1” is due now</source>
+        <translation>„%1“ ist jetzt fällig</translation>
+    </message>
+    <message>
+        <source>“%1” was due at %2</source>
+        <translation>„%1“ war um %2 fällig</translation>
+    </message>
+    <message>
+        <source>“%1” is due at %2</source>
+        <translation>„%1“ ist um %2 fällig</translation>
+    </message>
+    <message>
+        <source>“%1” is due tomorrow at %2</source>
+        <translation>„%1“ ist morgen um %2 fällig</translation>
+    </message>
+    <message>
+        <source>“%1” is due on %2 at %3</source>
+        <translation>„%1“ ist am %2 um %3 fällig</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n card(s) due soon</source>
+        <translation>
+            <numerusform>%n Karte bald fällig</numerusform>
+            <numerusform>%n Karten bald fällig</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Mark complete</source>
+        <translation>Als erledigt markieren</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorBanner</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>
@@ -707,7 +937,28 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>ListColumn</name>
+    <name>FoundCardRow</name>
+    <message>
+        <source>due %1</source>
+        <translation>fällig %1</translation>
+    </message>
+</context>
+<context>
+    <name>HomeScreen</name>
+    <message>
+        <source>Trello Boards</source>
+        <translation>Trello-Boards</translation>
+    </message>
+</context>
+<context>
+    <name>ListColumnHeader</name>
+    <message numerus="yes">
+        <source>List %1, %n card(s) shown of %2</source>
+        <translation>
+            <numerusform>Liste %1, %n Karte von %2 angezeigt</numerusform>
+            <numerusform>Liste %1, %n Karten von %2 angezeigt</numerusform>
+        </translation>
+    </message>
     <message numerus="yes">
         <source>List %1, %n card(s)</source>
         <translation>
@@ -718,6 +969,10 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Drag to reorder list</source>
         <translation>Ziehen, um die Liste zu verschieben</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
     </message>
     <message>
         <source>List actions</source>
@@ -799,46 +1054,14 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
-    <name>MenuBarRootView</name>
+    <name>MentionPopup</name>
     <message>
-        <source>New board</source>
-        <translation>Neues Board</translation>
+        <source>Members to mention</source>
+        <translation>Mitglieder zum Erwähnen</translation>
     </message>
     <message>
-        <source>Refresh boards</source>
-        <translation>Boards aktualisieren</translation>
-    </message>
-    <message>
-        <source>Collapse window</source>
-        <translation>Fenster verkleinern</translation>
-    </message>
-    <message>
-        <source>Expand window</source>
-        <translation>Fenster vergrößern</translation>
-    </message>
-    <message>
-        <source>Dismiss</source>
-        <translation>Schließen</translation>
-    </message>
-    <message>
-        <source>Trello Boards</source>
-        <translation>Trello-Boards</translation>
-    </message>
-    <message>
-        <source>Signed in as %1</source>
-        <translation>Angemeldet als %1</translation>
-    </message>
-    <message>
-        <source>Trello</source>
-        <translation>Trello</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Quit</source>
-        <translation>Beenden</translation>
+        <source>%1, @%2</source>
+        <translation>%1, @%2</translation>
     </message>
 </context>
 <context>
@@ -904,6 +1127,131 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
+    <name>NoBoardsState</name>
+    <message>
+        <source>No boards yet</source>
+        <translation>Noch keine Boards</translation>
+    </message>
+    <message>
+        <source>Create your first board with the + button above.</source>
+        <translation>Legen Sie Ihr erstes Board mit der Schaltfläche + oben an.</translation>
+    </message>
+</context>
+<context>
+    <name>NotificationsArea</name>
+    <message>
+        <source>Notifications could not be fetched: %1</source>
+        <translation>Benachrichtigungen konnten nicht abgerufen werden: %1</translation>
+    </message>
+    <message>
+        <source>Someone</source>
+        <translation>Jemand</translation>
+    </message>
+    <message>
+        <source>%1 mentioned you on “%2”</source>
+        <translation>%1 hat Sie auf „%2“ erwähnt</translation>
+    </message>
+    <message>
+        <source>%1 commented on “%2”</source>
+        <translation>%1 hat „%2“ kommentiert</translation>
+    </message>
+    <message>
+        <source>%1 added you to “%2”</source>
+        <translation>%1 hat Sie zu „%2“ hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 removed you from “%2”</source>
+        <translation>%1 hat Sie von „%2“ entfernt</translation>
+    </message>
+    <message>
+        <source>“%1” is due soon</source>
+        <translation>„%1“ ist bald fällig</translation>
+    </message>
+    <message>
+        <source>%1 changed “%2”</source>
+        <translation>%1 hat „%2“ geändert</translation>
+    </message>
+    <message>
+        <source>%1 attached a file to “%2”</source>
+        <translation>%1 hat eine Datei an „%2“ angehängt</translation>
+    </message>
+    <message>
+        <source>%1 checked off an item on “%2”</source>
+        <translation>%1 hat einen Punkt auf „%2“ abgehakt</translation>
+    </message>
+    <message>
+        <source>%1 created “%2”</source>
+        <translation>%1 hat „%2“ erstellt</translation>
+    </message>
+    <message>
+        <source>%1 updated “%2”</source>
+        <translation>%1 hat „%2“ aktualisiert</translation>
+    </message>
+    <message>
+        <source>%1 added you to the board “%2”</source>
+        <translation>%1 hat Sie zum Board „%2“ hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 removed you from the board “%2”</source>
+        <translation>%1 hat Sie vom Board „%2“ entfernt</translation>
+    </message>
+    <message>
+        <source>%1 updated the board “%2”</source>
+        <translation>%1 hat das Board „%2“ aktualisiert</translation>
+    </message>
+    <message>
+        <source>New notification from %1</source>
+        <translation>Neue Benachrichtigung von %1</translation>
+    </message>
+</context>
+<context>
+    <name>NotificationsView</name>
+    <message>
+        <source>Notifications</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>just now</source>
+        <translation>gerade eben</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minute(s) ago</source>
+        <translation>
+            <numerusform>vor %n Minute</numerusform>
+            <numerusform>vor %n Minuten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n hour(s) ago</source>
+        <translation>
+            <numerusform>vor %n Stunde</numerusform>
+            <numerusform>vor %n Stunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n day(s) ago</source>
+        <translation>
+            <numerusform>vor %n Tag</numerusform>
+            <numerusform>vor %n Tagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unread</source>
+        <translation>
+            <numerusform>%n ungelesen</numerusform>
+            <numerusform>%n ungelesen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>You are all caught up.</source>
+        <translation>Sie sind auf dem neuesten Stand.</translation>
+    </message>
+    <message>
+        <source>Mark all as read</source>
+        <translation>Alle als gelesen markieren</translation>
+    </message>
+</context>
+<context>
     <name>OpenBoard</name>
     <message>
         <source>Moved “%1” to the end of “%2”.</source>
@@ -927,10 +1275,122 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
+    <name>PanelFooter</name>
+    <message>
+        <source>Signed in as %1</source>
+        <translation>Angemeldet als %1</translation>
+    </message>
+    <message>
+        <source>Trello</source>
+        <translation>Trello</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>PanelHeader</name>
+    <message>
+        <source>New board</source>
+        <translation>Neues Board</translation>
+    </message>
+    <message>
+        <source>Refresh boards</source>
+        <translation>Boards aktualisieren</translation>
+    </message>
+    <message>
+        <source>Collapse window</source>
+        <translation>Fenster verkleinern</translation>
+    </message>
+    <message>
+        <source>Expand window</source>
+        <translation>Fenster vergrößern</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unread notification(s)</source>
+        <translation>
+            <numerusform>%n ungelesene Benachrichtigung</numerusform>
+            <numerusform>%n ungelesene Benachrichtigungen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+</context>
+<context>
     <name>PlaceholderView</name>
     <message>
         <source>Boards</source>
         <translation>Boards</translation>
+    </message>
+</context>
+<context>
+    <name>QuickAddView</name>
+    <message>
+        <source>Choose a list for the card.</source>
+        <translation>Wählen Sie eine Liste für die Karte.</translation>
+    </message>
+    <message>
+        <source>Added to “%1” on “%2”</source>
+        <translation>Zu „%1“ auf „%2“ hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Add a Card</source>
+        <translation>Karte hinzufügen</translation>
+    </message>
+    <message>
+        <source>Card title</source>
+        <translation>Kartentitel</translation>
+    </message>
+    <message>
+        <source>Board</source>
+        <translation>Board</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Set due date</source>
+        <translation>Fälligkeitsdatum festlegen</translation>
+    </message>
+    <message>
+        <source>Due</source>
+        <translation>Fällig</translation>
+    </message>
+    <message>
+        <source>Adding…</source>
+        <translation>Wird hinzugefügt …</translation>
+    </message>
+    <message>
+        <source>Loading boards…</source>
+        <translation>Boards werden geladen …</translation>
+    </message>
+    <message>
+        <source>Loading lists…</source>
+        <translation>Listen werden geladen …</translation>
+    </message>
+    <message>
+        <source>Connect Stavelin to Trello in its Settings first.</source>
+        <translation>Verbinden Sie Stavelin zuerst in den Einstellungen mit Trello.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -946,6 +1406,27 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Add reaction</source>
         <translation>Reaktion hinzufügen</translation>
+    </message>
+</context>
+<context>
+    <name>RemindersArea</name>
+    <message>
+        <source>Due dates could not be fetched: %1</source>
+        <translation>Fälligkeiten konnten nicht abgerufen werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SearchArea</name>
+    <message>
+        <source>Cards could not be searched: %1</source>
+        <translation>Karten konnten nicht durchsucht werden: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Cards could not be searched yet: the service asks to wait. Trying again in %n second(s).</source>
+        <translation>
+            <numerusform>Karten konnten noch nicht durchsucht werden: Der Dienst bittet um eine Pause. Neuer Versuch in %n Sekunde.</numerusform>
+            <numerusform>Karten konnten noch nicht durchsucht werden: Der Dienst bittet um eine Pause. Neuer Versuch in %n Sekunden.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1038,8 +1519,12 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <translation>Bei der Anmeldung starten</translation>
     </message>
     <message>
-        <source>Press Ctrl+Alt+T anywhere to show or hide the window.</source>
-        <translation>Drücken Sie überall Strg+Alt+T, um das Fenster ein- oder auszublenden.</translation>
+        <source>Show desktop notifications</source>
+        <translation>Desktop-Benachrichtigungen anzeigen</translation>
+    </message>
+    <message>
+        <source>Remind me of due dates</source>
+        <translation>An Fälligkeiten erinnern</translation>
     </message>
 </context>
 <context>
@@ -1051,6 +1536,95 @@ Kein Angebot von Trello oder Atlassian.</translation>
     <message>
         <source>Back</source>
         <translation>Zurück</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutField</name>
+    <message>
+        <source>Use Ctrl, Alt or Super with the key.</source>
+        <translation>Drücken Sie die Taste zusammen mit Strg, Alt oder Super.</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcut</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Press the new shortcut…</source>
+        <translation>Neues Tastenkürzel drücken …</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keines</translation>
+    </message>
+    <message>
+        <source>Command to bind</source>
+        <translation>Zuzuweisender Befehl</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Quick add shortcut</source>
+        <translation>Tastenkürzel für schnelles Hinzufügen</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutManager</name>
+    <message>
+        <source>No shortcut: the tray icon shows and hides the window.</source>
+        <translation>Kein Tastenkürzel: Das Symbol in der Leiste zeigt und verbirgt das Fenster.</translation>
+    </message>
+    <message>
+        <source>Setting up %1…</source>
+        <translation>%1 wird eingerichtet …</translation>
+    </message>
+    <message>
+        <source>Press %1 anywhere to show or hide the window.</source>
+        <translation>Drücken Sie überall %1, um das Fenster zu zeigen oder zu verbergen.</translation>
+    </message>
+    <message>
+        <source>%1 is used by another program. Choose another shortcut.</source>
+        <translation>%1 wird von einem anderen Programm verwendet. Wählen Sie ein anderes Tastenkürzel.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be used as a shortcut here. Choose another shortcut.</source>
+        <translation>%1 kann hier nicht als Tastenkürzel dienen. Wählen Sie ein anderes Tastenkürzel.</translation>
+    </message>
+    <message>
+        <source>This desktop does not let programs set a shortcut. Bind this command to a shortcut in the desktop&apos;s keyboard settings:</source>
+        <translation>Diese Arbeitsumgebung lässt Programme kein Tastenkürzel festlegen. Weisen Sie diesen Befehl in den Tastatureinstellungen der Arbeitsumgebung einem Tastenkürzel zu:</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>No shortcut for adding cards.</source>
+        <translation>Kein Tastenkürzel zum Hinzufügen von Karten.</translation>
+    </message>
+    <message>
+        <source>Press %1 anywhere to add a card.</source>
+        <translation>Drücken Sie %1 an beliebiger Stelle, um eine Karte hinzuzufügen.</translation>
+    </message>
+    <message>
+        <source>%1 already shows and hides the window. Choose another shortcut.</source>
+        <translation>%1 zeigt und verbirgt bereits das Fenster. Wählen Sie ein anderes Tastenkürzel.</translation>
+    </message>
+    <message>
+        <source>%1 already opens quick add. Choose another shortcut.</source>
+        <translation>%1 öffnet bereits das schnelle Hinzufügen. Wählen Sie ein anderes Tastenkürzel.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutRoute</name>
+    <message>
+        <source>Show or hide Stavelin</source>
+        <translation>Stavelin anzeigen oder ausblenden</translation>
+    </message>
+    <message>
+        <source>Add a card to Trello</source>
+        <translation>Eine Karte zu Trello hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -1135,6 +1709,13 @@ Kein Angebot von Trello oder Atlassian.</translation>
     </message>
 </context>
 <context>
+    <name>TileLabels</name>
+    <message>
+        <source>Label</source>
+        <translation>Label</translation>
+    </message>
+</context>
+<context>
     <name>TrelloAPIError</name>
     <message>
         <source>No HTTP response</source>
@@ -1172,6 +1753,10 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <source>The service is limiting requests; trying again in %1 s</source>
         <translation>Der Dienst begrenzt die Anfragen; neuer Versuch in %1 s</translation>
     </message>
+    <message>
+        <source>No network reaches the service.</source>
+        <translation>Kein Netzwerk erreicht den Dienst.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1200,12 +1785,24 @@ Kein Angebot von Trello oder Atlassian.</translation>
         <translation>Ordner</translation>
     </message>
     <message>
+        <source>Show the panel, or hide it when it is showing; starts Stavelin when it is not running. For a shortcut of the desktop&apos;s own.</source>
+        <translation>Das Panel zeigen, oder ausblenden, wenn es zu sehen ist; startet Stavelin, wenn es nicht läuft. Für ein Tastenkürzel der Arbeitsumgebung selbst.</translation>
+    </message>
+    <message>
+        <source>Show the panel; starts Stavelin when it is not running.</source>
+        <translation>Das Panel zeigen; startet Stavelin, wenn es nicht läuft.</translation>
+    </message>
+    <message>
         <source>A stavelin: callback URL from the browser.</source>
         <translation>Eine stavelin:-Rückrufadresse aus dem Browser.</translation>
     </message>
     <message>
         <source>[url…]</source>
         <translation>[URL …]</translation>
+    </message>
+    <message>
+        <source>Open the small window that adds a card to a list; starts Stavelin when it is not running. For a shortcut of the desktop&apos;s own.</source>
+        <translation>Das kleine Fenster öffnen, das einer Liste eine Karte hinzufügt; startet Stavelin, wenn es nicht läuft. Für ein Tastenkürzel der Arbeitsumgebung selbst.</translation>
     </message>
 </context>
 </TS>

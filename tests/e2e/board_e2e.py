@@ -62,7 +62,7 @@ def test(args):
               f"Next Up holds {service.cards(ids['Next Up'])}")
 
         step("a list header dragged onto another header goes before that list")
-        drag(centre("listHeader:Review/listDragHandle"), centre("listHeader:Next Up"))
+        drag(centre("listHeader:Review/listDragHandle", reveal=True), centre("listHeader:Next Up"))
         until(lambda: service.lists(board)[0][:3] == ["Ideas", "Review", "Next Up"],
               f"lists are {service.lists(board)[0]}")
 

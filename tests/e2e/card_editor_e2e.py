@@ -84,6 +84,11 @@ def test(args):
         xdotool("type", "--delay", "15", "Also between boards, later.")
         program.focus("listPicker")
         xdotool("key", "Down")  # Next Up -> In Progress
+        # The key travels through the X server, the next command through stdin: the key first.
+        def picked():
+            program.command("read listPicker")
+            return program.expect(r"read listPicker: (.*)").group(1) == "In Progress"
+        until(picked, "the list was not picked")
         program.focus("duePicker/minuteField")
         xdotool("key", "Up")  # a minute later
         click(program.centre("dueCompleteSwitch", reveal=True))

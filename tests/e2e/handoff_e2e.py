@@ -5,7 +5,8 @@ URL reaches the program in a message, whether it is already running or is starte
 (D-Bus activation). Meanwhile every process's /proc/PID/cmdline is read over and over: the
 token may be on gio's own (it stands in for the browser, which asks GIO in-process), on no
 other. The callback comes unasked, so the panel asks before connecting the account, and the
-keyring holds nothing of it until Connect is clicked.
+keyring holds nothing of it until Connect is clicked. Activate, the desktop entry's toggle
+action and a second start with --toggle show and hide the panel of the running program.
 
 Usage: handoff_e2e.py path/to/stavelin built-in-app-key
 Needs DISPLAY, gio, dbus-daemon, gnome-keyring-daemon, secret-tool and xdotool. Runs on a
@@ -239,13 +240,28 @@ def test(args):
         check(stored_token(env) == token, "Connect did not store the token")
         check(all(token not in line for line in program.log), "the token was printed")
 
-        step("Activate shows the panel; an unknown action is refused")
+        step("Activate shows the panel; the toggle action and --toggle hide and show it; "
+             "the quick-add action opens quick add; an unknown action is refused")
         program.command("hide")
         program.expect(r"panel hidden")
         check(hidden(), "the panel is still mapped")
         check(gdbus_call(env, "org.freedesktop.Application.Activate", "{}").returncode == 0,
               "Activate failed")
         program.expect(r"panel shown .*")
+        for shows in (False, True):
+            toggled = gdbus_call(env, "org.freedesktop.Application.ActivateAction", "toggle", "[]",
+                                 "{'desktop-startup-id': <'e2e_TIME1'>}")
+            check(toggled.returncode == 0, "ActivateAction(toggle) failed: " + toggled.stderr)
+            program.expect(r"panel shown .*" if shows else r"panel hidden")
+            check((on_screen() is not None) if shows else hidden(), "the panel did not follow")
+        for shows in (False, True):
+            second = run(binary, "--toggle", env=env)
+            check(second.returncode == 0, f"--toggle exited with {second.returncode}")
+            program.expect(r"panel shown .*" if shows else r"panel hidden")
+            check((on_screen() is not None) if shows else hidden(), "the panel did not follow")
+        quick = gdbus_call(env, "org.freedesktop.Application.ActivateAction", "quick-add", "[]", "{}")
+        check(quick.returncode == 0, "ActivateAction(quick-add) failed: " + quick.stderr)
+        program.expect(r"quick add shown")
         refused = gdbus_call(env, "org.freedesktop.Application.ActivateAction", "nothing", "[]", "{}")
         check(refused.returncode != 0 and "no action" in refused.stderr,
               f"ActivateAction answered {refused.returncode}: {refused.stderr.strip()}")

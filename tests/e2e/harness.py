@@ -273,7 +273,9 @@ class Run:
     def env(self, private_config=True, **extra):
         """The environment for the program: test hooks on, its own runtime folder and, unless
         told otherwise, its own configuration and data."""
-        env = dict(os.environ, STAVELIN_TEST_HOOKS="1", XDG_RUNTIME_DIR=self.runtime)
+        env = dict(os.environ, STAVELIN_TEST_HOOKS="1", XDG_RUNTIME_DIR=self.runtime,
+                   STAVELIN_DESKTOP_NOTIFICATIONS="0",  # the notifications' own test turns them on
+                   STAVELIN_DUE_REMINDERS="0")
         if private_config:
             env.update(XDG_CONFIG_HOME=os.path.join(self.scratch, "config"),
                        XDG_DATA_HOME=os.path.join(self.scratch, "data"))

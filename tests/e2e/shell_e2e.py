@@ -16,7 +16,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (SCREEN_MARGIN, SKIP, Failure, Run, check, geometry, hidden,  # noqa: E402
                      click, main, needs, on_screen, panel_window_id, run, sandbox_credentials,
-                     screen_size, xdotool)
+                     screen_size, until, xdotool)
 
 
 def test(args):
@@ -35,7 +35,8 @@ def test(args):
     def scenario():
         step("start: the tray icon is embedded")
         icon = geometry(program.expect(r"tray ready at [\d.]+ ms, icon (.*)", 20).group(1))
-        check("stavelin: hot key ready" in program.log, "no hot key: " + " ".join(program.log))
+        until(lambda: "stavelin: hot key ready: Ctrl+Alt+T through x11" in program.log,
+              "no hot key: " + " ".join(program.log))
         ix, iy, iw, ih = icon
         click_x, click_y = ix + iw // 2, iy + ih // 2
         screen_w, screen_h = screen_size()
@@ -66,7 +67,7 @@ def test(args):
 
         step("a right click opens the menu; the next left click toggles the panel")
         xdotool("mousemove", str(click_x), str(click_y), "click", "3")
-        program.expect(r"menu shown: Show Stavelin")
+        program.expect(r"menu shown: Show Stavelin\tCtrl\+Alt\+T")
         time.sleep(0.2)  # let the menu take its grab before it is dismissed
         xdotool("key", "Escape")
         program.drain()
@@ -82,7 +83,7 @@ def test(args):
 
         step("the menu follows the panel: Hide Stavelin hides it")
         xdotool("mousemove", str(click_x), str(click_y), "click", "3")
-        program.expect(r"menu shown: Hide Stavelin")
+        program.expect(r"menu shown: Hide Stavelin\tCtrl\+Alt\+T")
         time.sleep(0.2)
         xdotool("key", "Down", "Return")
         program.expect(r"panel hidden")

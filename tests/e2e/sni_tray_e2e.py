@@ -124,7 +124,7 @@ def test(args):
             """Right-clicks the icon and waits for the bar's menu of our entries to be mapped."""
             before = {w[0] for w in visible_windows(BAR_CLASS)}
             xdotool("mousemove", str(click_x), str(click_y), "click", "3")
-            program.expect(rf"menu shown: {first_item}")
+            program.expect(rf"menu shown: {first_item}\tCtrl\+Alt\+T")
             deadline = time.monotonic() + 5
             while True:
                 menus = [w for w in visible_windows(BAR_CLASS) if w[0] not in before]

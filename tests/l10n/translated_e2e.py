@@ -44,6 +44,8 @@ LETTER = re.compile(r"[^\W\d_]")
 LOCALE_WORDS = re.compile(
     r"(?:[A-Z][a-z]{2}\.? \d{1,2}(?:, \d{4})?|\d{1,2}\.? [A-Z][a-zä]{2,3}\.?(?: \d{4})?"
     r"|\d{1,2}:\d{2}(?: ?[AP]M)?|Mon|Tue|Wed|Thu|Fri|Sat|Sun)")
+# Key combinations ("Ctrl+Alt+T") and the command to bind to one are names, not words.
+NOT_WORDS = re.compile(r"(?:[A-Z][a-z]*\+)+\w+|\S*stavelin(?: --demo)? --(?:toggle|quick-add)")
 
 
 def service_data(base, key, token):
@@ -155,7 +157,8 @@ def own_words(lines, data):
     for line in lines:
         text = line["text"].strip()
         if (line["input"] or not LETTER.search(text) or text in data
-                or LOCALE_WORDS.fullmatch(text) or text == "Stavelin"):
+                or LOCALE_WORDS.fullmatch(text) or text == "Stavelin"
+                or NOT_WORDS.fullmatch(text)):
             continue
         yield line["screen"], text
 
