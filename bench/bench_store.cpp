@@ -254,19 +254,18 @@ static void BM_OpenAndCloseDetails1000Cards(benchmark::State &state)
         }
     }
     const bool release = state.range(0) == 1;
-    DetailsArea *details = store->details();
     const auto openAndClose = [&](const QString &card) {
-        details->commentsModel(card);
-        details->checklistsModel(card);
-        details->attachmentsModel(card);
-        Operation comments = details->refreshComments(card);
-        Operation checklists = details->refreshChecklists(card);
-        Operation attachments = details->refreshAttachments(card);
+        store->comments()->commentsModel(card);
+        store->checklists()->checklistsModel(card);
+        store->attachments()->attachmentsModel(card);
+        Operation comments = store->comments()->refreshComments(card);
+        Operation checklists = store->checklists()->refreshChecklists(card);
+        Operation attachments = store->attachments()->refreshAttachments(card);
         await(comments);
         await(checklists);
         await(attachments);
         if (release) {
-            details->release(card);
+            store->releaseCardDetails(card);
         }
         service.clearRequests(); // the sandbox's own log lives in this process too
     };
