@@ -83,10 +83,14 @@ Item {
                        + (chip.modelData.mine ? " mine" : "")
             })
         }
-        // Waits until the row's chips read so (the chips follow the store a moment later).
+        // Waits until the row's chips read so (the chips follow the store a moment later) and
+        // stand where they are drawn: the bar places new chips at its next polish, and until
+        // then they all lie at its corner, the last made on top, taking each other's clicks.
         function chipsRead(row, expected) {
             tryVerify(function () { return JSON.stringify(chipTexts(row)) === JSON.stringify(expected) })
             compare(chipTexts(row), expected)
+            const bar = findChild(row, "reactionsBar")
+            tryVerify(function () { return !isPolishScheduled(bar) }, 5000, "the chips are placed")
         }
         // The row's menu button is there and can be seen (other members' rows have none).
         function hasMenu(row) {
