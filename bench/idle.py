@@ -7,11 +7,10 @@ bench/idle.sh, which provides the desktop.
 A wake-up is the main thread going back to sleep after it was woken (its voluntary context
 switches in /proc; the involuntary ones are preemptions while it ran): every timer, D-Bus
 message or network answer that wakes it counts. The switches are also grouped into episodes
-(sampled every 10 ms; one after 100 ms without any starts a new one): a poll's timer and the
-network thread's answers a few milliseconds later wake the thread two or three times, but the
-processor only once. The service's own
-threads (the demo's sandbox) and Qt's network thread are not the main thread and are not
-counted. Budget: at most three wake-ups a minute, no measurable processor time, and polling
+(sampled every 10 ms; one after 100 ms without any starts a new one): a timer and the network
+thread's answer a few milliseconds later wake the thread twice, but the processor only once.
+The service's own threads (the demo's sandbox), Qt's network threads and the notification
+poll's thread are not the main thread and are not counted. Budget: at most three wake-ups a minute, no measurable processor time, and polling
 within 2 MB of the memory without it.
 """
 import os

@@ -73,6 +73,7 @@ RateBudget::Clock::time_point RateBudget::Limit::freeAt(int requests) const
 
 void RateBudget::reset()
 {
+    const std::lock_guard lock(m_mutex);
     m_limits = defaults();
 }
 
@@ -91,6 +92,7 @@ std::optional<RateBudget::Pause> RateBudget::pauseFor(Scope scope, Clock::time_p
 
 std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::time_point now)
 {
+    const std::lock_guard lock(m_mutex);
     const bool memberRoute = isMemberRoute(path);
     std::optional<Pause> paused;
     for (const Scope scope : AllScopes) {
@@ -118,6 +120,7 @@ std::optional<RateBudget::Pause> RateBudget::check(const QString &path, Clock::t
 
 void RateBudget::sent(const QString &path, Clock::time_point now)
 {
+    const std::lock_guard lock(m_mutex);
     const bool memberRoute = isMemberRoute(path);
     for (const Scope scope : AllScopes) {
         if (scope != MemberRoute || memberRoute) {
@@ -149,6 +152,7 @@ std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const
                                                       int status, const QByteArray &body,
                                                       Clock::time_point now)
 {
+    const std::lock_guard lock(m_mutex);
     const bool memberRoute = isMemberRoute(path);
     std::optional<Scope> exhausted;
     for (const Scope scope : {Token, Key, Member}) {
@@ -193,6 +197,7 @@ std::optional<RateBudget::Pause> RateBudget::answered(const QString &path, const
 
 milliseconds RateBudget::waitFor(int requests, int memberRouteRequests, Clock::time_point now)
 {
+    const std::lock_guard lock(m_mutex);
     Clock::time_point ready = now;
     for (const Scope scope : AllScopes) {
         const int cost = scope == MemberRoute ? memberRouteRequests : requests;

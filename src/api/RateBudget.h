@@ -8,6 +8,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 // How many requests the service still takes from this token, so that the client never sends one
@@ -72,6 +73,8 @@ private:
     std::optional<Pause> pauseFor(Scope scope, Clock::time_point until, Clock::time_point now);
     static std::optional<Scope> refusedScope(const QByteArray &body);
 
+    // The notification poll's client, on a thread of its own, counts in the same budget.
+    mutable std::mutex m_mutex;
     std::array<Limit, 4> m_limits = defaults();
     quint64 m_episodes = 0;
 

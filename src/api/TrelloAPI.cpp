@@ -67,8 +67,9 @@ TrelloAPI::TrelloAPI(QNetworkAccessManager *network, QUrl baseURL, QObject *pare
 
 void TrelloAPI::setCredentials(const QString &apiKey, const QString &token)
 {
-    if (apiKey != m_apiKey.value_or(QString()) || token != m_token.value_or(QString())) {
-        m_budget.reset(); // the limits counted were another token's
+    if (!m_budgetShared &&
+        (apiKey != m_apiKey.value_or(QString()) || token != m_token.value_or(QString()))) {
+        m_budget->reset(); // the limits counted were another token's
     }
     m_apiKey = apiKey;
     m_token = token;
@@ -188,7 +189,7 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         throw TrelloAPIError::offline(
             change, QCoreApplication::translate("TrelloAPIError", "No network reaches the service."));
     }
-    if (const std::optional<RateBudget::Pause> pause = m_budget.check(request.path)) {
+    if (const std::optional<RateBudget::Pause> pause = m_budget->check(request.path)) {
         throw refused(*pause);
     }
 
@@ -201,7 +202,7 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, request.contentType);
     }
 
-    m_budget.sent(request.path);
+    m_budget->sent(request.path);
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
         m_network->sendCustomRequest(networkRequest, request.method, request.body),
         [](QNetworkReply *r) { r->deleteLater(); });
@@ -223,7 +224,7 @@ QCoro::Task<QByteArray> TrelloAPI::perform(Request request)
     if (statusAttribute.isValid()) {
         // Credentials changed meanwhile: the answer speaks of the old pair's limits.
         if (m_apiKey == secrets[0] && m_token == secrets[1]) {
-            pause = m_budget.answered(
+            pause = m_budget->answered(
                 request.path, [&reply](const QByteArray &name) { return reply->rawHeader(name); },
                 status, body);
         }

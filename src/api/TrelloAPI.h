@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -36,6 +37,8 @@ public:
     QUrl baseURL() const { return m_baseURL; }
     QNetworkAccessManager *network() const { return m_network; }
     void setCredentials(const QString &apiKey, const QString &token);
+    QString apiKey() const { return m_apiKey.value_or(QString()); }
+    QString token() const { return m_token.value_or(QString()); }
     std::chrono::milliseconds timeout() const { return m_timeout; }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
@@ -43,7 +46,14 @@ public:
     // without the service refusing one; zero when they can go now.
     std::chrono::milliseconds budgetWait(int requests, int memberRouteRequests = 0)
     {
-        return m_budget.waitFor(requests, memberRouteRequests);
+        return m_budget->waitFor(requests, memberRouteRequests);
+    }
+    // Counts this client's requests in `other`'s budget, and leaves that budget to `other`'s
+    // credentials (a client on another thread, for the same account).
+    void shareBudget(const TrelloAPI &other)
+    {
+        m_budget = other.m_budget;
+        m_budgetShared = true;
     }
 
     // No network reached the service lately: a request failed for that reason, and until
@@ -175,7 +185,8 @@ private:
     std::optional<QString> m_apiKey;
     std::optional<QString> m_token;
     std::chrono::milliseconds m_timeout = defaultTimeout;
-    RateBudget m_budget;
+    std::shared_ptr<RateBudget> m_budget = std::make_shared<RateBudget>();
+    bool m_budgetShared = false;
     quint64 m_announcedEpisode = 0;
     bool m_offline = false;
 };

@@ -11,24 +11,29 @@ using namespace Qt::StringLiterals;
 
 NotificationsArea::NotificationsArea(StoreContext &context, const SessionArea &session,
                                      QObject *parent)
-    : QObject(parent), m_context(context), m_session(session)
+    : QObject(parent), m_context(context), m_session(session), m_timed(context.api(), budgetReserve)
 {
-    m_timer.setInterval(defaultInterval);
-    // A minute or so: the desktop may fold this wake-up into others.
-    m_timer.setTimerType(Qt::VeryCoarseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &NotificationsArea::timedPoll);
+    connect(&m_timed, &BackgroundPoll::answered, this,
+            [this](quint64 tag, bool whole, const QList<TrelloNotification> &news) {
+                if (tag == m_epoch) {
+                    take(news, whole);
+                }
+            });
+    connect(&m_timed, &BackgroundPoll::failed, this, &NotificationsArea::backgroundFailed);
     connect(&session, &SessionArea::memberChanged, this, &NotificationsArea::sessionChanged);
-}
-
-std::chrono::milliseconds NotificationsArea::interval() const
-{
-    return m_timer.intervalAsDuration();
 }
 
 void NotificationsArea::setInterval(std::chrono::milliseconds interval)
 {
-    m_timer.setTimerType(interval < std::chrono::seconds(20) ? Qt::CoarseTimer : Qt::VeryCoarseTimer);
-    m_timer.setInterval(interval);
+    m_interval = interval;
+    if (m_timed.isRunning()) {
+        startTimedPolls();
+    }
+}
+
+void NotificationsArea::startTimedPolls()
+{
+    m_timed.start(m_interval, m_newest, m_epoch);
 }
 
 // Connected: one poll at once, then every interval. Another account starts afresh; none stops.
@@ -41,10 +46,10 @@ void NotificationsArea::sessionChanged()
     clear();
     m_memberID = member;
     if (!member.isEmpty()) {
-        if (!m_paused) {
-            m_timer.start();
-        }
         startPoll(true);
+        if (!m_paused) {
+            startTimedPolls();
+        }
     }
 }
 
@@ -52,16 +57,17 @@ void NotificationsArea::setPaused(bool paused)
 {
     m_paused = paused;
     if (paused) {
-        m_timer.stop();
-    } else if (!m_memberID.isEmpty() && !m_timer.isActive()) {
-        m_timer.start();
+        m_timed.stop();
+    } else if (!m_memberID.isEmpty() && !m_timed.isRunning()) {
+        startTimedPolls();
     }
 }
 
 void NotificationsArea::clear()
 {
-    m_timer.stop();
+    m_timed.stop();
     ++m_generation;
+    ++m_epoch;
     m_poll.reset();
     m_memberID.clear();
     m_newest.clear();
@@ -73,21 +79,26 @@ void NotificationsArea::clear()
     }
 }
 
+// A timed poll failed: logged, not put in the banner over the boards. One that found no network
+// takes the whole client offline, as any request of the panel's would.
+void NotificationsArea::backgroundFailed(quint64 tag, const BackgroundPoll::Failure &failure)
+{
+    if (tag != m_epoch || (failure.offline && m_context.api().isOffline())) {
+        return;
+    }
+    m_context.errors().note(failure.kind, u"pollNotifications"_s,
+                            tr("Notifications could not be fetched: %1").arg(failure.description));
+    if (failure.offline) {
+        m_context.api().setOffline(true);
+    }
+}
+
 Operation NotificationsArea::poll()
 {
     if (m_memberID.isEmpty()) {
         return m_context.nothingToDo();
     }
     return startPoll(true);
-}
-
-void NotificationsArea::timedPoll()
-{
-    // The panel's requests come first: while the budget is short, this minute is skipped.
-    if (m_context.api().budgetWait(budgetReserve) > std::chrono::milliseconds(0)) {
-        return;
-    }
-    startPoll(false);
 }
 
 Operation NotificationsArea::startPoll(bool whole)
@@ -104,6 +115,8 @@ Operation NotificationsArea::startPoll(bool whole)
         m_pollIsWhole = true;
         return *m_poll;
     }
+    // What a timed poll sent before this one's answer would say no more than it does.
+    m_timed.follow(m_newest, ++m_epoch);
     m_pollIsWhole = whole;
     m_poll = m_context.run(u"pollNotifications"_s, doPoll(whole, m_generation));
     return *m_poll;
@@ -144,6 +157,12 @@ QCoro::Task<> NotificationsArea::doPoll(bool whole, quint64 generation)
     if (!self || generation != m_generation) {
         co_return; // another account's
     }
+    take(std::move(answer), whole);
+    m_timed.follow(m_newest, m_epoch);
+}
+
+void NotificationsArea::take(QList<TrelloNotification> answer, bool whole)
+{
     // Marked read here while the answer was on its way: it stays read.
     answer.removeIf([this](const TrelloNotification &n) {
         return !n.unread || m_readHere.contains(n.id);
@@ -158,11 +177,8 @@ QCoro::Task<> NotificationsArea::doPoll(bool whole, quint64 generation)
             fresh.append(n);
         }
     }
-    QList<TrelloNotification> unread;
-    if (whole) {
-        unread = answer;
-    } else {
-        unread = answer;
+    QList<TrelloNotification> unread = answer;
+    if (!whole) {
         for (const TrelloNotification &held : std::as_const(m_unread)) {
             if (std::none_of(answer.begin(), answer.end(),
                              [&](const TrelloNotification &n) { return n.id == held.id; })) {

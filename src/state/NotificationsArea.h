@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "BackgroundPoll.h"
 #include "StoreContext.h"
 
 #include <QObject>
@@ -19,8 +20,9 @@ class SessionArea;
 // once, then every minute asking only for those newer than the newest known (`since`), and a
 // whole poll at every showing of the panel, which also lets go of the ones read elsewhere. A
 // poll asked for while one is under way joins it (a whole one asked for during a poll for newer
-// ones follows it). A timed poll is skipped while the rate budget
-// could not take a showing's worth of requests besides: the panel comes first.
+// ones follows it). The timed polls run on a thread of their own (BackgroundPoll), which hands
+// over only news; one is skipped while the rate budget could not take a showing's worth of
+// requests besides: the panel comes first.
 class NotificationsArea : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -41,7 +43,7 @@ public:
     const QList<TrelloNotification> &unread() const { return m_unread; }
     QVariantList notificationValues() const;
     int unreadCount() const { return int(m_unread.size()); }
-    std::chrono::milliseconds interval() const;
+    std::chrono::milliseconds interval() const { return m_interval; }
     void setInterval(std::chrono::milliseconds interval); // for tests
 
     // A whole poll now (the panel shows), or the one under way.
@@ -71,13 +73,18 @@ private:
     QCoro::Task<> doPoll(bool whole, quint64 generation);
     QCoro::Task<> pollAfter(Operation running, quint64 generation);
     QCoro::Task<> doMarkRead(QStringList ids, QString cardID, bool all);
-    void timedPoll();
+    // Takes a poll's answer: news are told, and a whole one lets go of what it lacks.
+    void take(QList<TrelloNotification> answer, bool whole);
+    void startTimedPolls();
+    void backgroundFailed(quint64 tag, const BackgroundPoll::Failure &failure);
     void sessionChanged();
     void drop(const std::function<bool(const TrelloNotification &)> &which);
 
     StoreContext &m_context;
     const SessionArea &m_session;
-    QTimer m_timer;
+    BackgroundPoll m_timed;
+    std::chrono::milliseconds m_interval = defaultInterval;
+    quint64 m_epoch = 0;    // bumped at each poll of our own: timed answers sent before are stale
     QList<TrelloNotification> m_unread;
     QSet<QString> m_seen;   // every id held this run: arrivals are told once
     QSet<QString> m_readHere; // marked read by this run: an answer on its way keeps them out

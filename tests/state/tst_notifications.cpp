@@ -5,7 +5,10 @@
 #include "sandbox/Emulator.h"
 #include "sandbox/Store.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSignalSpy>
+
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace harness;
@@ -18,6 +21,7 @@ private slots:
     void cleanup();
     void pollsWithSince();
     void pausedWhileBudgetIsShort();
+    void quietPollsLetTheMainThreadSleep();
     void markedReadStaysRead();
 
 private:
@@ -142,6 +146,44 @@ void TestNotifications::pausedWhileBudgetIsShort()
     }
     area.setInterval(std::chrono::hours(1));
     QVERIFY(await(area.poll()).ok); // nothing left on its way when the store goes
+}
+
+// The timed polls go out from their own thread: a poll that brings nothing new never wakes the
+// main thread (the hidden program sleeps through them); one that brings news hands it over.
+void TestNotifications::quietPollsLetTheMainThreadSleep()
+{
+    sandbox::Emulator &service = *m_service;
+    auto state = makeStore({q(service.baseUrl()), q(service.apiKey()), q(service.token()), {}}, *m_dir);
+    NotificationsArea &area = *state->notifications();
+    QVERIFY(await(area.poll()).ok);
+    area.setInterval(std::chrono::milliseconds(30));
+    QTRY_VERIFY(polls(service).size() >= 2);
+
+    // Polls go on while the main thread is busy elsewhere...
+    auto from = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    QVERIFY2(polls(service, from).size() >= 3, qPrintable(polls(service, from).join(u',')));
+    // ... and while it waits for events, none of them wakes it.
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    int wakes = 0;
+    const auto counting = connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { ++wakes; });
+    from = Clock::now();
+    QEventLoop idle;
+    QTimer::singleShot(600, &idle, &QEventLoop::quit);
+    idle.exec();
+    disconnect(counting);
+    QVERIFY(polls(service, from).size() >= 5);
+    QVERIFY2(wakes <= 3, qPrintable(QString::number(wakes)));
+    QCOMPARE(area.unreadCount(), 3);
+
+    // News still arrive, once.
+    QSignalSpy arrived(&area, &NotificationsArea::arrived);
+    const std::string added = notify(service, "Offline mode", "Any news?");
+    QTRY_COMPARE(area.unreadCount(), 4);
+    QTest::qWait(150);
+    QCOMPARE(arrived.count(), 1);
+    QCOMPARE(area.unread().first().id, q(added));
+    area.setInterval(std::chrono::hours(1));
 }
 
 // Marking read is for good: the panel's list, the service, and a poll whose answer was made
