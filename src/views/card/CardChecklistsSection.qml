@@ -77,7 +77,8 @@ ColumnLayout {
             required property int index
             // Past the first, built between frames: a card with many long checklists opens
             // without a pause, and they lie below the fold anyway.
-            asynchronous: section.incremental && index > 0
+            // (The section is gone first while the editor closes.)
+            asynchronous: section !== null && section.incremental && index > 0
             onLoaded: ++section.built
             Layout.fillWidth: true
             sourceComponent: ChecklistView {

@@ -238,11 +238,12 @@ ColumnLayout {
             required property var record
             required property int index
             objectName: "commentSlot"
-            active: index < section.rowsMade
-            asynchronous: index >= section.rowsMadeAtOnce
+            // (The section is gone first while the editor closes; the rows then go with it.)
+            active: section !== null && index < section.rowsMade
+            asynchronous: section !== null && index >= section.rowsMadeAtOnce
             Layout.fillWidth: true
             // Within a screen of the view: the row's reactions are fetched.
-            readonly property bool nearView: slot.status === Loader.Ready
+            readonly property bool nearView: slot.status === Loader.Ready && section !== null
                                              && slot.y + slot.height > section.viewTop - section.viewHeight
                                              && slot.y < section.viewTop + 2 * section.viewHeight
             onNearViewChanged: AppState.comments.setReactionsWanted(slot.record.id, slot.nearView)
