@@ -48,11 +48,12 @@ public:
     {
         return m_budget->waitFor(requests, memberRouteRequests);
     }
-    // Counts this client's requests in `other`'s budget, and leaves that budget to `other`'s
-    // credentials (a client on another thread, for the same account).
-    void shareBudget(const TrelloAPI &other)
+    // The budget this client counts its requests in. Another client (on another thread, for
+    // the same account) can count in it too; it leaves the budget to this one's credentials.
+    std::shared_ptr<RateBudget> budget() const { return m_budget; }
+    void countIn(std::shared_ptr<RateBudget> budget)
     {
-        m_budget = other.m_budget;
+        m_budget = std::move(budget);
         m_budgetShared = true;
     }
 

@@ -12,8 +12,10 @@ using namespace Qt::StringLiterals;
 // Lives on the poll's thread: everything it owns is made and destroyed there.
 class BackgroundPoll::Worker : public QObject {
 public:
-    Worker(BackgroundPoll *owner, TrelloAPI &main, int reserve)
-        : m_owner(owner), m_main(main), m_reserve(reserve), m_baseURL(main.baseURL()),
+    // Takes what it needs of the main client here, on the main thread: that client may be gone
+    // before this thread has run at all.
+    Worker(BackgroundPoll *owner, const TrelloAPI &main, int reserve)
+        : m_owner(owner), m_budget(main.budget()), m_reserve(reserve), m_baseURL(main.baseURL()),
           m_timeout(main.timeout()), m_timer(this)
     {
         // A minute or so: the system may fold this wake-up into others.
@@ -27,7 +29,7 @@ public:
         m_network = new QNetworkAccessManager(this);
         m_api = new TrelloAPI(m_network, m_baseURL, this);
         m_api->setTimeout(m_timeout);
-        m_api->shareBudget(m_main);
+        m_api->countIn(m_budget);
     }
 
     void start(std::chrono::milliseconds interval, const QString &apiKey, const QString &token,
@@ -109,7 +111,7 @@ private:
     static constexpr int pollLimit = 100;
 
     BackgroundPoll *m_owner;
-    TrelloAPI &m_main;
+    const std::shared_ptr<RateBudget> m_budget;
     const int m_reserve;
     const QUrl m_baseURL;
     const std::chrono::milliseconds m_timeout;
@@ -127,17 +129,20 @@ BackgroundPoll::BackgroundPoll(TrelloAPI &main, int reserve, QObject *parent)
     m_thread.setObjectName(u"Notification poll"_s);
     m_worker = new Worker(this, main, reserve);
     m_worker->moveToThread(&m_thread);
+    // The worker ends with its thread, on it: what it has under way is aborted (its coroutines
+    // end) and its client destroyed where it lives. This does not need the main thread's
+    // event loop, which may be gone already when the store goes.
+    connect(&m_thread, &QThread::finished, m_worker, [worker = m_worker] {
+        worker->stop();
+        delete worker;
+    }, Qt::DirectConnection);
     m_thread.start(QThread::LowPriority);
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker.data()] { worker->setUp(); },
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->setUp(); },
                               Qt::QueuedConnection);
 }
 
 BackgroundPoll::~BackgroundPoll()
 {
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker.data()] {
-        worker->stop();
-        delete worker;
-    }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
@@ -145,7 +150,7 @@ BackgroundPoll::~BackgroundPoll()
 void BackgroundPoll::start(std::chrono::milliseconds interval, const QString &since, quint64 tag)
 {
     m_running = true;
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker.data(), interval, key = m_main.apiKey(),
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, interval, key = m_main.apiKey(),
                                          token = m_main.token(), since, tag] {
         worker->start(interval, key, token, since, tag);
     }, Qt::QueuedConnection);
@@ -153,7 +158,7 @@ void BackgroundPoll::start(std::chrono::milliseconds interval, const QString &si
 
 void BackgroundPoll::follow(const QString &since, quint64 tag)
 {
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker.data(), key = m_main.apiKey(),
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, key = m_main.apiKey(),
                                          token = m_main.token(), since, tag] {
         worker->follow(key, token, since, tag);
     }, Qt::QueuedConnection);
@@ -165,6 +170,6 @@ void BackgroundPoll::stop()
         return;
     }
     m_running = false;
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker.data()] { worker->stop(); },
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stop(); },
                               Qt::QueuedConnection);
 }

@@ -48,6 +48,6 @@ private:
 
     TrelloAPI &m_main;
     QThread m_thread;
-    QPointer<Worker> m_worker;
+    Worker *m_worker = nullptr; // lives on m_thread, and ends with it
     bool m_running = false;
 };
