@@ -67,11 +67,15 @@ QStringList cardIds(const AppState &state, const QString &list)
     return ids(state.cards()->cards().value(list));
 }
 
+// The requests' lines, without the member's notifications and cards: those are fetched at
+// the start on their own, and under load they can arrive during the operation looked at.
 std::vector<std::string> requestLines(const std::vector<sandbox::RecordedRequest> &requests)
 {
     std::vector<std::string> lines;
     for (const auto &r : requests) {
-        lines.push_back(r.method + " " + r.path);
+        if (r.path != "/1/members/me/notifications" && r.path != "/1/members/me/cards") {
+            lines.push_back(r.method + " " + r.path);
+        }
     }
     return lines;
 }
