@@ -46,9 +46,15 @@ QString Connectivity::offlineLine(bool change) const
 
 void Connectivity::watchSystem()
 {
+    // NetworkManager's backend only: it reads the network over D-Bus, which the program has
+    // open anyway. GLib's would load GIO with its modules and a thread of theirs (about 3 MB and
+    // some milliseconds at every start) for what the probe finds as well.
     if (!QNetworkInformation::instance() &&
-        !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        !QNetworkInformation::loadBackendByName(u"networkmanager")) {
         return; // no backend here: the probe alone finds the way back
+    }
+    if (!QNetworkInformation::instance()->supports(QNetworkInformation::Feature::Reachability)) {
+        return;
     }
     QNetworkInformation *system = QNetworkInformation::instance();
     m_system = int(system->reachability());

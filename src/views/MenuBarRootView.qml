@@ -86,8 +86,10 @@ FocusScope {
         return stack.find(function (screen) { return screen.objectName === "boardScreen" })
     }
 
-    // One board at a time: whatever was over the board list goes.
-    function selectBoard(board: var): BoardDetailView {
+    // One board at a time: whatever was over the board list goes. (The board screen is named
+    // by no type here: a type named in this file is compiled with it, at start, with all it
+    // holds down to the card editor's attachments and their file dialog.)
+    function selectBoard(board: var): var {
         stack.popTo(home)
         // On its way while the screen is built.
         const boardID = board.id
@@ -97,7 +99,7 @@ FocusScope {
         const screen = stack.push(screenComponent("board/BoardDetailView.qml"), { board: board, objectName: "boardScreen" })
         shownBoardID = boardID
         AppState.activeBoardID = boardID
-        return screen as BoardDetailView
+        return screen
     }
 
     // A card found by the search, in its editor on its board.
@@ -189,7 +191,7 @@ FocusScope {
         target: AppState.boards
         function onBoardDropped(boardID: string): void {
             const open = root.boardScreen()
-            if (open !== null && (open as BoardDetailView).board.id === boardID)
+            if (open !== null && root.shownBoardID === boardID)
                 root.closeBoard()
         }
     }
