@@ -5,7 +5,6 @@
 #include "ErrorLog.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QThread>
 
 #include <chrono>

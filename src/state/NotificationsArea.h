@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
