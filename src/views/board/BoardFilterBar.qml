@@ -99,13 +99,18 @@ RowLayout {
         focus: true
         // The keyboard starts on the first box.
         onOpened: {
-            const items = content.children
-            for (let i = 0; i < items.length; ++i) {
-                if (items[i].objectName.startsWith("filter") && items[i].visible) {
-                    items[i].forceActiveFocus()
-                    return
-                }
+            // (The label, member and due boxes are one column each.)
+            let boxes = []
+            for (let i = 0; i < content.children.length; ++i) {
+                const item = content.children[i]
+                if (item === labelBoxes || item === memberBoxes || item === dueBoxes)
+                    boxes = boxes.concat(Array.from(item.children))
+                else
+                    boxes.push(item)
             }
+            const first = boxes.find(item => item.objectName.startsWith("filter") && item.visible)
+            if (first)
+                first.forceActiveFocus()
         }
 
         // Qt 6.4's linter cannot see this file's ids from inside the delegates.
@@ -131,25 +136,30 @@ RowLayout {
                     font: Theme.captionFont
                     color: Theme.secondary
                 }
-                Repeater {
-                    model: bar.labels
-                    delegate: CheckBox {
-                        id: labelBox
-                        required property var record
-                        objectName: "filterLabel:" + text
-                        text: record.name ? record.name : record.color ? Theme.colorName(record.color) : qsTr("Label")
-                        checked: bar.has(bar.filter.labelIDs, record.id)
-                        onToggled: bar.filter.setLabel(record.id, checked)
-                        Layout.fillWidth: true
-                        rightPadding: 24
-                        Rectangle {
-                            anchors.right: parent.right
-                            anchors.verticalCenter: parent.verticalCenter
-                            width: 18
-                            height: 10
-                            radius: 3
-                            visible: !!labelBox.record.color
-                            color: Theme.trelloColor(labelBox.record.color)
+                RepeaterColumn {
+                    id: labelBoxes
+                    objectName: "filterLabels"
+                    spacing: content.spacing
+                    Repeater {
+                        model: bar.labels
+                        delegate: CheckBox {
+                            id: labelBox
+                            required property var record
+                            objectName: "filterLabel:" + text
+                            text: record.name ? record.name : record.color ? Theme.colorName(record.color) : qsTr("Label")
+                            checked: bar.has(bar.filter.labelIDs, record.id)
+                            onToggled: bar.filter.setLabel(record.id, checked)
+                            width: labelBoxes.width
+                            rightPadding: 24
+                            Rectangle {
+                                anchors.right: parent.right
+                                anchors.verticalCenter: parent.verticalCenter
+                                width: 18
+                                height: 10
+                                radius: 3
+                                visible: !!labelBox.record.color
+                                color: Theme.trelloColor(labelBox.record.color)
+                            }
                         }
                     }
                 }
@@ -170,34 +180,43 @@ RowLayout {
                     font: Theme.captionFont
                     color: Theme.secondary
                 }
-                Repeater {
-                    model: bar.members
-                    delegate: CheckBox {
-                        required property var record
-                        objectName: "filterMember:" + record.username
-                        visible: record.id !== bar.meID
-                        text: record.fullName ? record.fullName : record.username
-                        checked: bar.has(bar.filter.memberIDs, record.id)
-                        onToggled: bar.filter.setMember(record.id, checked)
-                        Layout.fillWidth: true
+                RepeaterColumn {
+                    id: memberBoxes
+                    objectName: "filterMembers"
+                    spacing: content.spacing
+                    Repeater {
+                        model: bar.members
+                        delegate: CheckBox {
+                            required property var record
+                            objectName: "filterMember:" + record.username
+                            visible: record.id !== bar.meID
+                            text: record.fullName ? record.fullName : record.username
+                            checked: bar.has(bar.filter.memberIDs, record.id)
+                            onToggled: bar.filter.setMember(record.id, checked)
+                            width: memberBoxes.width
+                        }
                     }
                 }
 
                 SectionHeader { title: qsTr("Due date"); Layout.topMargin: 6 }
-                Repeater {
-                    model: [
-                        { kind: "overdue", text: qsTr("Overdue") },
-                        { kind: "week", text: qsTr("Due in the next week") },
-                        { kind: "none", text: qsTr("No due date") },
-                        { kind: "complete", text: qsTr("Complete") }
-                    ]
-                    delegate: CheckBox {
-                        required property var modelData
-                        objectName: "filterDue:" + modelData.kind
-                        text: modelData.text
-                        checked: bar.has(bar.filter.dueKinds, modelData.kind)
-                        onToggled: bar.filter.setDue(modelData.kind, checked)
-                        Layout.fillWidth: true
+                RepeaterColumn {
+                    id: dueBoxes
+                    spacing: content.spacing
+                    Repeater {
+                        model: [
+                            { kind: "overdue", text: qsTr("Overdue") },
+                            { kind: "week", text: qsTr("Due in the next week") },
+                            { kind: "none", text: qsTr("No due date") },
+                            { kind: "complete", text: qsTr("Complete") }
+                        ]
+                        delegate: CheckBox {
+                            required property var modelData
+                            objectName: "filterDue:" + modelData.kind
+                            text: modelData.text
+                            checked: bar.has(bar.filter.dueKinds, modelData.kind)
+                            onToggled: bar.filter.setDue(modelData.kind, checked)
+                            width: dueBoxes.width
+                        }
                     }
                 }
             }

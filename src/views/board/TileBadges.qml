@@ -53,13 +53,18 @@ RowLayout {
         }
     }
     Item { Layout.fillWidth: true }
-    Repeater {
-        objectName: "avatars"
-        model: badges.members.slice(0, 3)
-        delegate: MemberAvatar {
-            required property var modelData
-            member: modelData
-            size: 18
+    // In a positioner: see RepeaterColumn.qml.
+    Row {
+        spacing: badges.spacing
+        visible: children.length > 1
+        Repeater {
+            objectName: "avatars"
+            model: badges.members.slice(0, 3)
+            delegate: MemberAvatar {
+                required property var modelData
+                member: modelData
+                size: 18
+            }
         }
     }
 }

@@ -175,44 +175,46 @@ FocusScope {
                 }
 
                 // qmllint disable unqualified
-                footer: ColumnLayout {
+                // A positioner, not a layout: Qt 6.4's layouts keep a removed child until their
+                // next polish, and the footer's height changes in the same pass as its rows when
+                // the search text changes; the layout then measured a deleted row and crashed.
+                footer: Column {
                     id: found
                     width: boardList.width
                     visible: section.searchingCards
                     height: visible ? implicitHeight : 0
                     spacing: 2
+                    topPadding: boardList.count > 0 ? 10 : 0
 
                     Component.onCompleted: section.foundRows = foundRows
 
                     Text {
                         objectName: "foundCardsHeader"
+                        x: 10
                         text: qsTr("Cards")
                         font: Theme.captionFont
                         color: Theme.secondary
-                        Layout.topMargin: boardList.count > 0 ? 10 : 0
-                        Layout.leftMargin: 10
                         Accessible.role: Accessible.Heading
                         Accessible.name: text
                     }
                     Spinner {
                         objectName: "cardsSearching"
+                        x: 10
                         visible: AppState.search.isSearching && foundRows.count === 0
                         implicitWidth: 14
                         implicitHeight: 14
-                        Layout.leftMargin: 10
                     }
                     // Offline or refused: one line, the boards above still shown.
                     Text {
                         objectName: "cardSearchError"
+                        x: 10
+                        width: found.width - 20
                         visible: text !== ""
                         text: AppState.search.error
                         textFormat: Text.PlainText
                         wrapMode: Text.Wrap
                         font: Theme.captionFont
                         color: Theme.secondary
-                        Layout.fillWidth: true
-                        Layout.leftMargin: 10
-                        Layout.rightMargin: 10
                         Accessible.role: Accessible.AlertMessage
                         Accessible.name: text
                     }
@@ -227,7 +229,7 @@ FocusScope {
 
                             objectName: "foundCard:" + modelData.name
                             card: modelData
-                            Layout.fillWidth: true
+                            width: found.width
                             onClicked: section.cardChosen(modelData)
                             Keys.onDownPressed: section.focusCard(index + 1)
                             Keys.onUpPressed: {

@@ -111,66 +111,70 @@ ColumnLayout {
         color: Theme.secondary
     }
 
-    Repeater {
-        objectName: "attachmentRows"
-        model: section.attachments
+    RepeaterColumn {
+        id: attachmentColumn
+        spacing: section.spacing
+        Repeater {
+            objectName: "attachmentRows"
+            model: section.attachments
 
-        // Qt 6.4's linter cannot see this file's ids from inside a delegate.
-        // qmllint disable unqualified
-        delegate: RowLayout {
-            id: attachmentRow
-            required property var record
-            readonly property string webAddress: section.webAddress(record.url)
-            objectName: "attachment:" + record.name
-            spacing: 6
-            Layout.fillWidth: true
-            Layout.topMargin: 2
-            Layout.bottomMargin: 2
+            // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+            // qmllint disable unqualified
+            delegate: RowLayout {
+                id: attachmentRow
+                required property var record
+                readonly property string webAddress: section.webAddress(record.url)
+                objectName: "attachment:" + record.name
+                spacing: 6
+                width: attachmentColumn.width
+                // The room a layout's margins of 2 gave above and below.
+                height: implicitHeight + 4
 
-            Symbol {
-                name: "paperclip"
-                color: Theme.secondary
-                Layout.preferredWidth: 14
-                Layout.preferredHeight: 14
+                Symbol {
+                    name: "paperclip"
+                    color: Theme.secondary
+                    Layout.preferredWidth: 14
+                    Layout.preferredHeight: 14
+                }
+                LinkButton {
+                    objectName: "attachmentLink"
+                    visible: attachmentRow.webAddress !== ""
+                    text: attachmentRow.record.name
+                    url: attachmentRow.webAddress
+                    textFont: Theme.bodyFont
+                    Accessible.description: attachmentRow.webAddress
+                    ToolTip.text: attachmentRow.webAddress
+                    ToolTip.visible: hovered
+                    ToolTip.delay: 600
+                    Layout.fillWidth: true
+                    // Rounded up: a layout rounds widths down, and the name would be elided.
+                    Layout.maximumWidth: Math.ceil(implicitWidth)
+                }
+                Text {
+                    objectName: "attachmentName"
+                    visible: attachmentRow.webAddress === ""
+                    text: attachmentRow.record.name
+                    textFormat: Text.PlainText
+                    font: Theme.bodyFont
+                    color: Theme.primary
+                    elide: Text.ElideRight
+                    maximumLineCount: 1
+                    Layout.fillWidth: true
+                    // Rounded up: a layout rounds widths down, and the name would be elided.
+                    Layout.maximumWidth: Math.ceil(implicitWidth)
+                }
+                Item { Layout.fillWidth: true }
+                IconButton {
+                    objectName: "removeAttachmentButton"
+                    symbol: "trash"
+                    toolTip: qsTr("Remove attachment")
+                    implicitWidth: 22
+                    implicitHeight: 22
+                    onClicked: AppState.attachments.deleteAttachment(section.card.id, attachmentRow.record.id)
+                }
             }
-            LinkButton {
-                objectName: "attachmentLink"
-                visible: attachmentRow.webAddress !== ""
-                text: attachmentRow.record.name
-                url: attachmentRow.webAddress
-                textFont: Theme.bodyFont
-                Accessible.description: attachmentRow.webAddress
-                ToolTip.text: attachmentRow.webAddress
-                ToolTip.visible: hovered
-                ToolTip.delay: 600
-                Layout.fillWidth: true
-                // Rounded up: a layout rounds widths down, and the name would be elided.
-                Layout.maximumWidth: Math.ceil(implicitWidth)
-            }
-            Text {
-                objectName: "attachmentName"
-                visible: attachmentRow.webAddress === ""
-                text: attachmentRow.record.name
-                textFormat: Text.PlainText
-                font: Theme.bodyFont
-                color: Theme.primary
-                elide: Text.ElideRight
-                maximumLineCount: 1
-                Layout.fillWidth: true
-                // Rounded up: a layout rounds widths down, and the name would be elided.
-                Layout.maximumWidth: Math.ceil(implicitWidth)
-            }
-            Item { Layout.fillWidth: true }
-            IconButton {
-                objectName: "removeAttachmentButton"
-                symbol: "trash"
-                toolTip: qsTr("Remove attachment")
-                implicitWidth: 22
-                implicitHeight: 22
-                onClicked: AppState.attachments.deleteAttachment(section.card.id, attachmentRow.record.id)
-            }
+            // qmllint enable unqualified
         }
-        // qmllint enable unqualified
     }
 
     RowLayout {

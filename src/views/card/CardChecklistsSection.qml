@@ -65,29 +65,33 @@ ColumnLayout {
         }
     }
 
-    Repeater {
-        objectName: "checklists"
-        model: section.checklists
+    RepeaterColumn {
+        id: checklistColumn
+        spacing: section.spacing
+        Repeater {
+            objectName: "checklists"
+            model: section.checklists
 
-        // Qt 6.4's linter cannot see this file's ids from inside a delegate.
-        // qmllint disable unqualified
-        delegate: Loader {
-            id: slot
-            required property var record
-            required property int index
-            // Past the first, built between frames: a card with many long checklists opens
-            // without a pause, and they lie below the fold anyway.
-            // (The section is gone first while the editor closes.)
-            asynchronous: section !== null && section.incremental && index > 0
-            onLoaded: ++section.built
-            Layout.fillWidth: true
-            sourceComponent: ChecklistView {
-                objectName: "checklist:" + slot.record.name
-                card: section.card
-                checklist: slot.record
+            // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+            // qmllint disable unqualified
+            delegate: Loader {
+                id: slot
+                required property var record
+                required property int index
+                // Past the first, built between frames: a card with many long checklists opens
+                // without a pause, and they lie below the fold anyway.
+                // (The section is gone first while the editor closes.)
+                asynchronous: section !== null && section.incremental && index > 0
+                onLoaded: ++section.built
+                width: checklistColumn.width
+                sourceComponent: ChecklistView {
+                    objectName: "checklist:" + slot.record.name
+                    card: section.card
+                    checklist: slot.record
+                }
             }
+            // qmllint enable unqualified
         }
-        // qmllint enable unqualified
     }
 
     PlainButton {

@@ -39,28 +39,32 @@ ColumnLayout {
         color: Theme.secondary
     }
 
-    Repeater {
-        objectName: "labelRows"
-        model: section.labels
+    RepeaterColumn {
+        id: labelColumn
+        spacing: section.spacing
+        Repeater {
+            objectName: "labelRows"
+            model: section.labels
 
-        // Qt 6.4's linter cannot see this file's ids from inside a delegate.
-        // qmllint disable unqualified
-        delegate: ToggleRow {
-            required property var record
-            objectName: "label:" + section.labelText(record)
-            text: section.labelText(record)
-            isOn: section.onIDs.indexOf(record.id) >= 0
-            Layout.fillWidth: true
-            onClicked: section.toggle(record)
+            // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+            // qmllint disable unqualified
+            delegate: ToggleRow {
+                required property var record
+                objectName: "label:" + section.labelText(record)
+                text: section.labelText(record)
+                isOn: section.onIDs.indexOf(record.id) >= 0
+                width: labelColumn.width
+                onClicked: section.toggle(record)
 
-            leading: Rectangle {
-                objectName: "swatch"
-                implicitWidth: 32
-                implicitHeight: 18
-                radius: 4
-                color: Theme.trelloColor(record.color, Theme.dark)
+                leading: Rectangle {
+                    objectName: "swatch"
+                    implicitWidth: 32
+                    implicitHeight: 18
+                    radius: 4
+                    color: Theme.trelloColor(record.color, Theme.dark)
+                }
             }
+            // qmllint enable unqualified
         }
-        // qmllint enable unqualified
     }
 }

@@ -32,25 +32,29 @@ ColumnLayout {
         color: Theme.secondary
     }
 
-    Repeater {
-        objectName: "memberRows"
-        model: section.members
+    RepeaterColumn {
+        id: memberColumn
+        spacing: section.spacing
+        Repeater {
+            objectName: "memberRows"
+            model: section.members
 
-        // Qt 6.4's linter cannot see this file's ids from inside a delegate.
-        // qmllint disable unqualified
-        delegate: ToggleRow {
-            required property var record
-            objectName: "member:" + record.username
-            text: Members.displayName(record)
-            isOn: section.onIDs.indexOf(record.id) >= 0
-            Layout.fillWidth: true
-            onClicked: section.toggle(record)
+            // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+            // qmllint disable unqualified
+            delegate: ToggleRow {
+                required property var record
+                objectName: "member:" + record.username
+                text: Members.displayName(record)
+                isOn: section.onIDs.indexOf(record.id) >= 0
+                width: memberColumn.width
+                onClicked: section.toggle(record)
 
-            leading: MemberAvatar {
-                member: record
-                size: 22
+                leading: MemberAvatar {
+                    member: record
+                    size: 22
+                }
             }
+            // qmllint enable unqualified
         }
-        // qmllint enable unqualified
     }
 }

@@ -162,29 +162,33 @@ Rectangle {
             Layout.fillWidth: true
         }
 
-        Repeater {
-            objectName: "items"
-            // Rows by index, so that a tick or a rename keeps the rows (and the keyboard focus
-            // on them) and only changes what they show.
-            model: view.items.length
+        RepeaterColumn {
+            id: itemColumn
+            spacing: content.spacing
+            Repeater {
+                objectName: "items"
+                // Rows by index, so that a tick or a rename keeps the rows (and the keyboard focus
+                // on them) and only changes what they show.
+                model: view.items.length
 
-            // Qt 6.4's linter cannot see this file's ids from inside a delegate.
-            // qmllint disable unqualified
-            delegate: ChecklistItemRow {
-                required property int index
-                // (The rows go a moment after the items do.)
-                item: index < view.items.length ? view.items[index] : ({ id: "", name: "", state: "", pos: 0 })
-                editing: view.editingItemID === item.id
-                editingName: view.editingItemName
-                Layout.fillWidth: true
-                onToggleRequested: view.toggle(item)
-                onRenameRequested: view.startRename(item)
-                onMenuRequested: (at, x, y) => view.openItemMenu(at, item, x, y)
-                onRenameEdited: (text) => view.editingItemName = text
-                onRenameCommitted: view.commitItemRename(item)
-                onRenameCancelled: view.editingItemID = ""
+                // Qt 6.4's linter cannot see this file's ids from inside a delegate.
+                // qmllint disable unqualified
+                delegate: ChecklistItemRow {
+                    required property int index
+                    // (The rows go a moment after the items do.)
+                    item: index < view.items.length ? view.items[index] : ({ id: "", name: "", state: "", pos: 0 })
+                    editing: view.editingItemID === item.id
+                    editingName: view.editingItemName
+                    width: itemColumn.width
+                    onToggleRequested: view.toggle(item)
+                    onRenameRequested: view.startRename(item)
+                    onMenuRequested: (at, x, y) => view.openItemMenu(at, item, x, y)
+                    onRenameEdited: (text) => view.editingItemName = text
+                    onRenameCommitted: view.commitItemRename(item)
+                    onRenameCancelled: view.editingItemID = ""
+                }
+                // qmllint enable unqualified
             }
-            // qmllint enable unqualified
         }
 
         PlainButton {

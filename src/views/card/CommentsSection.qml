@@ -231,29 +231,35 @@ ColumnLayout {
     }
     // Qt 6.4's linter cannot see this file's ids from inside the delegate.
     // qmllint disable unqualified
-    Repeater {
-        model: section.rowsWanted ? section.comments : null
-        delegate: Loader {
-            id: slot
-            required property var record
-            required property int index
-            objectName: "commentSlot"
-            // (The section is gone first while the editor closes; the rows then go with it.)
-            active: section !== null && index < section.rowsMade
-            asynchronous: section !== null && index >= section.rowsMadeAtOnce
-            Layout.fillWidth: true
-            // Within a screen of the view: the row's reactions are fetched.
-            readonly property bool nearView: slot.status === Loader.Ready && section !== null
-                                             && slot.y + slot.height > section.viewTop - section.viewHeight
-                                             && slot.y < section.viewTop + 2 * section.viewHeight
-            onNearViewChanged: AppState.comments.setReactionsWanted(slot.record.id, slot.nearView)
-            Component.onCompleted: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, true)
-            Component.onDestruction: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, false)
-            sourceComponent: CommentRow {
-                objectName: "commentRow"
-                comment: slot.record
-                members: section.members
-                now: section.now
+    RepeaterColumn {
+        id: commentRows
+        objectName: "commentRows"
+        spacing: section.spacing
+        Repeater {
+            model: section.rowsWanted ? section.comments : null
+            delegate: Loader {
+                id: slot
+                required property var record
+                required property int index
+                objectName: "commentSlot"
+                // (The section is gone first while the editor closes; the rows then go with it.)
+                active: section !== null && index < section.rowsMade
+                asynchronous: section !== null && index >= section.rowsMadeAtOnce
+                width: commentRows.width
+                // Within a screen of the view: the row's reactions are fetched.
+                readonly property real topInSection: commentRows.y + slot.y
+                readonly property bool nearView: slot.status === Loader.Ready && section !== null
+                                                 && slot.topInSection + slot.height > section.viewTop - section.viewHeight
+                                                 && slot.topInSection < section.viewTop + 2 * section.viewHeight
+                onNearViewChanged: AppState.comments.setReactionsWanted(slot.record.id, slot.nearView)
+                Component.onCompleted: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, true)
+                Component.onDestruction: if (slot.nearView) AppState.comments.setReactionsWanted(slot.record.id, false)
+                sourceComponent: CommentRow {
+                    objectName: "commentRow"
+                    comment: slot.record
+                    members: section.members
+                    now: section.now
+                }
             }
         }
     }

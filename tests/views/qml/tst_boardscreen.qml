@@ -289,7 +289,8 @@ Item {
             waitFor(AppState.boards.loadBoardMeta(roadmap.id))
             const label = AppState.boards.labelsModel(roadmap.id).get(0)
             // The menu's boxes, made by repeaters, which findChild misses in a popup.
-            const boxes = findChild(menu, "labelsNotLoaded").parent.children
+            const boxes = Array.from(findChild(menu, "labelsNotLoaded").parent.children)
+                              .find(c => c.objectName === "filterLabels").children
             let box = null
             tryVerify(function () {
                 box = Array.from(boxes).find(b => b.objectName === "filterLabel:" + label.name)

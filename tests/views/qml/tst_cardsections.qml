@@ -52,8 +52,15 @@ Item {
             AppState.errorMessage = ""
         }
 
+        // A row by name, where it is drawn: a column places new rows at its next polish.
+        function row(section, name) {
+            const found = findChild(section, name)
+            verify(found !== null, name)
+            verify(waitForItemPolished(found.parent), name)
+            return found
+        }
         function ticked(section, name) {
-            return findChild(findChild(section, name), "checkmark").visible
+            return findChild(row(section, name), "checkmark").visible
         }
 
         function test_labels() {
@@ -67,7 +74,7 @@ Item {
             verify(!ticked(section, "label:Bug"))
 
             // A row switches its own label: what the service then holds shows ticked.
-            mouseClick(findChild(section, "label:Bug"))
+            mouseClick(row(section, "label:Bug"))
             tryVerify(function () { return currentCard().idLabels.length === 2 })
             section.card = currentCard()
             verify(ticked(section, "label:Bug"))
@@ -92,8 +99,8 @@ Item {
             verify(!ticked(section, "member:marcobellini"))
             const marco = find(members, m => m.username === "marcobellini")
 
-            mouseClick(findChild(section, "member:marcobellini"))
-            mouseClick(findChild(section, "member:adalindqvist"))
+            mouseClick(row(section, "member:marcobellini"))
+            mouseClick(row(section, "member:adalindqvist"))
             tryVerify(function () { const ids = currentCard().idMembers; return ids.length === 1 && ids[0] === marco.id })
             section.card = currentCard()
             verify(ticked(section, "member:marcobellini"))

@@ -68,8 +68,12 @@ Item {
             tryVerify(function () { return findChild(section, "checklist:Tasks") !== null })
             return section
         }
+        // An item's row, where it is drawn: the rows are placed at their column's next polish.
         function itemRow(view, name) {
-            return findChild(view, "item:" + name)
+            const row = findChild(view, "item:" + name)
+            if (row !== null)
+                verify(waitForItemPolished(row.parent), name)
+            return row
         }
         function isTicked(view, name) {
             return findChild(itemRow(view, name), "itemButton").Accessible.checked

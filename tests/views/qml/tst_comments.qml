@@ -70,7 +70,7 @@ Item {
         }
         // The comment rows, top to bottom, once they are all made.
         function rows(section) {
-            const slots = childrenNamed(section, "commentSlot")
+            const slots = childrenNamed(findChild(section, "commentRows"), "commentSlot")
             tryVerify(function () { return slots.every(function (slot) { return slot.item !== null }) })
             return slots.map(function (slot) { return slot.item })
         }
