@@ -202,8 +202,8 @@ void AppDelegate::startServices()
     // up once; the system's word on the network is followed where Qt can read it.
     m_sleep = std::make_unique<SleepWatcher>();
     connect(m_sleep.get(), &SleepWatcher::resumed, m_state, &AppState::catchUp);
-    // Loading Qt's network backend takes some milliseconds: after the panel is built, so that
-    // the tray icon and the panel are not held up by it.
+    // NetworkManager is asked once the panel is built: nothing the tray icon or the panel
+    // waits for.
     if (m_panel) {
         QTimer::singleShot(0, m_state->connectivity(), &Connectivity::watchSystem);
     } else {

@@ -5,13 +5,36 @@
 #include "api/TrelloAPI.h"
 
 #include <QCoroTask>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QLocale>
-#include <QNetworkInformation>
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
-using Reachability = QNetworkInformation::Reachability;
+namespace {
+const QString networkManager = u"org.freedesktop.NetworkManager"_s;
+const QString networkManagerPath = u"/org/freedesktop/NetworkManager"_s;
+
+// What NetworkManager's state (NMState) says of the network.
+Connectivity::SystemNetwork fromNetworkManager(uint state)
+{
+    switch (state) {
+    case 10: // asleep
+    case 20: // disconnected
+        return Connectivity::SystemNetwork::None;
+    case 50: // connected, local only
+    case 60: // connected, site only
+    case 70: // connected, global
+        return Connectivity::SystemNetwork::Connected;
+    default: // unknown, disconnecting, connecting
+        return Connectivity::SystemNetwork::Unknown;
+    }
+}
+} // namespace
 
 Connectivity::Connectivity(TrelloAPI &api, ErrorLog &errors, QObject *parent)
     : QObject(parent), m_api(api), m_errors(errors)
@@ -46,21 +69,33 @@ QString Connectivity::offlineLine(bool change) const
 
 void Connectivity::watchSystem()
 {
-    // NetworkManager's backend only: it reads the network over D-Bus, which the program has
-    // open anyway. GLib's would load GIO with its modules and a thread of theirs (about 3 MB and
-    // some milliseconds at every start) for what the probe finds as well.
-    if (!QNetworkInformation::instance() &&
-        !QNetworkInformation::loadBackendByName(u"networkmanager")) {
-        return; // no backend here: the probe alone finds the way back
+    // NetworkManager, asked over D-Bus directly. Qt's network information would do the same
+    // through its plugin, but it loads every backend it has to find that one, GLib's among
+    // them, and with it GIO, its modules and a thread of theirs (about 1 MB kept for good).
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        return; // the probe alone finds the way back
     }
-    if (!QNetworkInformation::instance()->supports(QNetworkInformation::Feature::Reachability)) {
-        return;
-    }
-    QNetworkInformation *system = QNetworkInformation::instance();
-    m_system = int(system->reachability());
-    connect(system, &QNetworkInformation::reachabilityChanged, this,
-            [this](Reachability now) { systemReachabilityChanged(int(now)); });
-    updateProbe();
+    // (Connected to the name, so that only its owner is heard.)
+    bus.connect(networkManager, networkManagerPath, networkManager, u"StateChanged"_s, this,
+                SLOT(networkManagerStateChanged(uint)));
+    QDBusMessage get = QDBusMessage::createMethodCall(networkManager, networkManagerPath,
+                                                      u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << networkManager << u"State"_s;
+    auto *asked = new QDBusPendingCallWatcher(bus.asyncCall(get), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
+        call->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *call;
+        if (reply.isValid() && !m_system) { // (a change told meanwhile is newer)
+            m_system = fromNetworkManager(reply.value().variant().toUInt());
+            updateProbe();
+        }
+    });
+}
+
+void Connectivity::networkManagerStateChanged(uint state)
+{
+    systemNetworkChanged(fromNetworkManager(state));
 }
 
 void Connectivity::setProbeInterval(std::chrono::milliseconds interval)
@@ -85,11 +120,11 @@ void Connectivity::apiOfflineChanged(bool offline)
     }
 }
 
-void Connectivity::systemReachabilityChanged(int reachability)
+void Connectivity::systemNetworkChanged(SystemNetwork network)
 {
-    m_system = reachability;
+    m_system = network;
     updateProbe();
-    if (reachability == int(Reachability::Disconnected) || reachability == int(Reachability::Unknown)) {
+    if (network != SystemNetwork::Connected) {
         return; // requests find out for themselves, and the probe waits for a network
     }
     if (m_api.isOffline()) {
@@ -101,7 +136,7 @@ void Connectivity::systemReachabilityChanged(int reachability)
 
 void Connectivity::updateProbe()
 {
-    const bool wanted = m_api.isOffline() && m_system != int(Reachability::Disconnected);
+    const bool wanted = m_api.isOffline() && m_system != SystemNetwork::None;
     if (wanted && !m_probe.isActive()) {
         m_probe.start();
     } else if (!wanted) {

@@ -14,7 +14,7 @@ class TrelloAPI;
 // Whether the network reaches the service. A request that fails for want of a network puts
 // the client offline (TrelloAPI): nothing more goes out, and the banner says what is shown and
 // since when instead of the request's error. The way back is found by the system's own network
-// information where it has some (Qt's backend for it, NetworkManager on most desktops) and by a
+// information where it has some (NetworkManager's, on the system bus) and by a
 // probe every 30 s, which also runs when the system says online but requests still fail. While
 // the system says there is no network at all, nothing is probed (nothing wakes the program).
 // Back online, or another network, and whoever shows the service's data is told once.
@@ -22,6 +22,8 @@ class Connectivity : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultProbeInterval{30000};
+    // What the system says of its network.
+    enum class SystemNetwork { Unknown, None, Connected };
 
     Connectivity(TrelloAPI &api, ErrorLog &errors, QObject *parent = nullptr);
 
@@ -33,7 +35,7 @@ public:
     // is not saved.
     QString offlineLine(bool change) const;
 
-    // Follows the system's network information, when Qt has a backend for it here.
+    // Follows NetworkManager, when it runs here.
     void watchSystem();
     std::chrono::milliseconds probeInterval() const { return m_probe.intervalAsDuration(); }
     void setProbeInterval(std::chrono::milliseconds interval); // for tests
@@ -47,9 +49,12 @@ Q_SIGNALS:
     // shown may be out of date.
     void networkChanged();
 
+private Q_SLOTS:
+    void networkManagerStateChanged(uint state);
+
 private:
     void apiOfflineChanged(bool offline);
-    void systemReachabilityChanged(int reachability);
+    void systemNetworkChanged(SystemNetwork network);
     void updateProbe();
     void probe();
 
@@ -57,6 +62,6 @@ private:
     ErrorLog &m_errors;
     QTimer m_probe;
     bool m_probing = false;
-    std::optional<int> m_system; // QNetworkInformation::Reachability, when known
+    std::optional<SystemNetwork> m_system; // when known
     std::optional<QDateTime> m_loadedAt;
 };

@@ -2,7 +2,7 @@
 // Out of reach and back: the sandbox stops listening, the store says so with the time of what
 // it shows and sends nothing, and once a probe finds the service again, what is shown and the
 // notifications catch up once. The same catch-up after a wake-up, told by a stand-in logind on
-// a private system bus.
+// a private system bus, and the way back told by a stand-in NetworkManager there.
 #include "StoreHarness.h"
 #include "platform/SleepWatcher.h"
 #include "sandbox/Emulator.h"
@@ -62,6 +62,7 @@ private slots:
     void outOfReachAndBack();
     void startedOutOfReach();
     void wakingUpCatchesUpOnce();
+    void networkManagerSaysWhenToProbe();
 
 private:
     // A store with the sample board open and loaded.
@@ -283,6 +284,65 @@ void TestOffline::wakingUpCatchesUpOnce()
     const QString boardID = q(service.boardId("Product Roadmap"));
     QCOMPARE(once.value(u"/1/boards/"_s + boardID + u"/lists"_s), 1);
     QDBusConnection::disconnectFromBus(u"logind-stand-in"_s);
+    QDBusConnection::disconnectFromBus(u"intruder"_s);
+}
+
+namespace {
+// NetworkManager's state on the bus: its State property and StateChanged signal.
+class NetworkManagerStandIn : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
+    Q_PROPERTY(uint State READ state)
+public:
+    uint state() const { return m_state; }
+    void setState(QDBusConnection &bus, uint state)
+    {
+        m_state = state;
+        QDBusMessage signal = QDBusMessage::createSignal(
+            u"/org/freedesktop/NetworkManager"_s, u"org.freedesktop.NetworkManager"_s, u"StateChanged"_s);
+        signal << state;
+        QVERIFY(bus.send(signal));
+    }
+
+private:
+    uint m_state = 20; // disconnected
+};
+} // namespace
+
+// Offline with no network, nothing is probed; NetworkManager's word that there is one again
+// probes at once, whatever the interval, and anyone else's word is not taken for it.
+void TestOffline::networkManagerSaysWhenToProbe()
+{
+    sandbox::Emulator &service = *m_service;
+    auto state = openBoard();
+    QVERIFY(state);
+    QDBusConnection manager = QDBusConnection::connectToBus(m_busAddress, u"nm-stand-in"_s);
+    QDBusConnection intruder = QDBusConnection::connectToBus(m_busAddress, u"intruder"_s);
+    QVERIFY(manager.isConnected() && intruder.isConnected());
+    NetworkManagerStandIn standIn;
+    QVERIFY(manager.registerObject(u"/org/freedesktop/NetworkManager"_s, &standIn,
+                                   QDBusConnection::ExportAllProperties));
+    QVERIFY(manager.registerService(u"org.freedesktop.NetworkManager"_s));
+    Connectivity &connectivity = *state->connectivity();
+    connectivity.setProbeInterval(std::chrono::hours(1));
+    const int port = service.port();
+    service.stop();
+    QVERIFY(!await(state->refreshVisible()).ok);
+    QVERIFY(state->isOffline());
+    QVERIFY(connectivity.isProbing());
+
+    connectivity.watchSystem(); // told "disconnected" when it asks
+    QTRY_VERIFY(!connectivity.isProbing());
+    QCOMPARE(service.start(port), port);
+    NetworkManagerStandIn intruderSays;
+    intruderSays.setState(intruder, 70);
+    QTest::qWait(300);
+    QVERIFY(state->isOffline());
+    QVERIFY(!connectivity.isProbing());
+
+    standIn.setState(manager, 70); // connected, global
+    QTRY_VERIFY(!state->isOffline());
+    QDBusConnection::disconnectFromBus(u"nm-stand-in"_s);
     QDBusConnection::disconnectFromBus(u"intruder"_s);
 }
 
