@@ -247,6 +247,18 @@ void AppDelegate::updateTrayStatus()
     if (!m_tray) {
         return;
     }
+    m_tray->setToolTip(composeToolTip());
+    if (!m_panel) {
+        // The count is drawn in text, and the first text drawn loads the font database (20 ms
+        // and more, when the first poll answers at start): once the panel is built, which
+        // needs it anyway, so that the icon itself is not held up.
+        if (!m_badgeAfterPanel) {
+            m_badgeAfterPanel = true;
+            connect(this, &AppDelegate::panelBuilt, this, &AppDelegate::updateTrayStatus,
+                    Qt::SingleShotConnection);
+        }
+        return;
+    }
     if (unread != m_badge) {
         m_badge = unread;
         m_tray->setIcon(trayIcon(unread));
@@ -254,7 +266,6 @@ void AppDelegate::updateTrayStatus()
             m_trim.request(); // the icon's drawing leaves pictures in Qt's cache
         }
     }
-    m_tray->setToolTip(composeToolTip());
 }
 
 QString AppDelegate::composeToolTip() const

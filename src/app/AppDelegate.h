@@ -144,6 +144,7 @@ private:
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<SleepWatcher> m_sleep;
     int m_badge = 0; // the unread count the icon shows
+    bool m_badgeAfterPanel = false; // drawn once the panel is built
     // The menu a D-Bus tray host shows; none with an XEmbed tray, where it is built per click.
     std::unique_ptr<QMenu> m_trayMenu;
     std::optional<QPoint> m_pointer; // where the click that showed the panel happened
