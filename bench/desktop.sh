@@ -5,7 +5,7 @@
 # first (scripts/build.sh); STAVELIN_BUILD names another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-name="${1:?usage: bench/desktop.sh startup|board|editor|soak|idle [runs]}"
+name="${1:?usage: bench/desktop.sh startup|board|editor|soak|idle|compare [runs]}"
 shift
 binary="${STAVELIN_BUILD:-build}/bin/stavelin"
 if [ ! -x "$binary" ]; then
