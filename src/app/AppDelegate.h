@@ -56,6 +56,8 @@ public:
     // The texts of the tray icon's menu as it would show now.
     QStringList statusMenuTexts();
     QString trayToolTip() const;
+    // The unread count drawn on the tray icon (0: none).
+    int trayBadge() const { return m_badge; }
     // The tray icon with the unread count drawn on it (none for 0).
     static QIcon trayIcon(int unread);
     DesktopNotifier *desktopNotifier() const { return m_notifier.get(); }

@@ -360,6 +360,8 @@ void TestCommands::run(const QString &command)
         m_delegate->showQuickAdd();
     } else if (command == QLatin1String("tooltip")) {
         hooks::trace(QStringLiteral("tooltip: ") + m_delegate->trayToolTip().replace(u'\n', u' '));
+    } else if (command == QLatin1String("badge")) {
+        hooks::trace(QStringLiteral("badge: %1").arg(m_delegate->trayBadge()));
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {

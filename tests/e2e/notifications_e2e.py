@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The demo's notifications on a real desktop: the notification daemon (dunst) shows one bubble
 per unread notification of the sample account, in its sentence; one the service adds comes once
-with the next poll; the tray's tooltip counts them; opening a bubble opens its card in the
+with the next poll; the tray's tooltip and icon count them; opening a bubble opens its card in the
 panel's editor.
 
 Usage: scripts/desktop-session.sh notifications_e2e.py build/bin/stavelin
@@ -81,6 +81,8 @@ def test(args):
         program.command("tooltip")
         tip = program.expect(r"tooltip: (.*)").group(1)
         check(tip.endswith("4 unread notifications"), f"the tooltip says {tip!r}")
+        program.command("badge")
+        program.expect(r"badge: 4")
 
         e2e.step("once the panel has shown Marco's picture, his next bubble carries it")
         program.command("show")
@@ -107,6 +109,8 @@ def test(args):
         program.command("tooltip")
         tip = program.expect(r"tooltip: (.*)").group(1)
         check(tip.endswith("3 unread notifications"), f"after opening the card the tooltip says {tip!r}")
+        program.command("badge")
+        program.expect(r"badge: 3")
 
     return e2e(scenario)
 
