@@ -5,6 +5,7 @@
 #include <QJSEngine>
 #include <QPixmapCache>
 #include <QQuickWindow>
+#include <QThreadPool>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -41,6 +42,11 @@ void MemoryTrim::trimNow()
             quick->releaseResources(); // the scene's cached images and textures
         }
     }
+    // The worker threads that decoded large answers keep their JSON parser's buffers (two and
+    // a half times the largest answer each, megabytes after a large board) until they end, 30 s
+    // after their last work. Idle now, they end at once; busy, this returns at once and leaves
+    // them be.
+    QThreadPool::globalInstance()->waitForDone(0);
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "AppDelegate.h"
+#include "MemoryTrim.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "ShortcutManager.h"
 #include "SingleInstance.h"
 #include "WheelRedirect.h"
+#include "model/Json.h"
 #include "platform/LoginItem.h"
 #include "state/AppState.h"
 
@@ -36,6 +38,7 @@ private slots:
     void singleInstanceTakesOverAfterCrash();
     void lateFocusLossKeepsShownPanel();
     void shortcutRoutesAndPreference();
+    void trimEndsIdleDecodingThreads();
 };
 
 namespace {
@@ -404,6 +407,41 @@ void TestShell::shortcutRoutesAndPreference()
     shortcut->choose(ctrlAltK);
     quickAdd.choose(ctrlAltJ);
     QCOMPARE(quickAdd.state(), ShortcutManager::State::Binding);
+}
+
+// A worker thread that decoded a large answer keeps its parser's buffers while it lives: a
+// trim ends the idle ones at once (they would otherwise live 30 s more), and leaves a busy one.
+void TestShell::trimEndsIdleDecodingThreads()
+{
+    static std::atomic<int> ended;
+    struct EndsWithThread {
+        ~EndsWithThread() { ++ended; }
+    };
+    const auto decode = [] {
+        thread_local EndsWithThread sentinel;
+        Q_UNUSED(sentinel);
+        QByteArray text = "[";
+        for (int i = 0; i < 5000; ++i) {
+            text += R"({"id":"5f00000000000000000000)" + QByteArray::number(10 + i % 90) + R"(","name":"card"},)";
+        }
+        text.back() = ']';
+        return JsonDocument(text).root().size();
+    };
+    MemoryTrim trim(nullptr);
+    ended = 0;
+    QFuture<qsizetype> decoded = QtConcurrent::run(decode);
+    QTRY_VERIFY(decoded.isFinished()); // (result() would run it here if it had not started)
+    QCOMPARE(decoded.result(), 5000);
+
+    // Busy: left alone.
+    QSemaphore release;
+    QFuture<void> busy = QtConcurrent::run([&release] { release.acquire(); });
+    trim.trimNow();
+    QCOMPARE(ended.load(), 0);
+    release.release();
+    QTRY_VERIFY(busy.isFinished()); // (its thread counts as busy a moment longer)
+
+    QTRY_VERIFY((trim.trimNow(), ended.load() == 1));
 }
 
 QTEST_MAIN(TestShell)
