@@ -91,6 +91,7 @@ Emulator::Emulator(Options options)
     }
     m_server->setHandler([this](const RecordedRequest &request) { return handle(request); });
     m_server->setBackgroundPriority(m_options.backgroundPriority);
+    m_server->setRecordsDetails(m_options.recordsRequestDetails);
 }
 
 Emulator::~Emulator()

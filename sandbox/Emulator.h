@@ -45,6 +45,8 @@ struct Options {
     std::optional<RateLimits> rateLimits = RateLimits{};
     // The demo's service runs inside the program: its threads then yield to the program's.
     bool backgroundPriority = false;
+    // The record of requests keeps what each carried (query, headers, body), for tests.
+    bool recordsRequestDetails = true;
 };
 
 // An in-memory stand-in for the service's REST interface, served over HTTP on 127.0.0.1.

@@ -158,6 +158,13 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         }
         recorded.answeredAt = std::chrono::steady_clock::now();
         recorded.status = response.status;
+        if (!m_recordsDetails) {
+            recorded.rawQuery.clear();
+            recorded.query.clear();
+            recorded.headers.clear();
+            recorded.body.clear();
+            recorded.body.shrink_to_fit();
+        }
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(std::move(recorded));

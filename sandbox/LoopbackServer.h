@@ -95,6 +95,9 @@ public:
     // in for a remote service inside the client's own process: the client's work comes first,
     // as it would if the service ran elsewhere. Set before start().
     void setBackgroundPriority(bool on) { m_backgroundPriority = on; }
+    // Off: the record of a request keeps its method, path and status only, not its query,
+    // headers and body (a long-running demo would otherwise keep every upload).
+    void setRecordsDetails(bool on) { m_recordsDetails = on; }
 
     // Splits and percent-decodes a raw query ("a=1&b=x%20y"), keeping the order.
     static std::vector<std::pair<std::string, std::string>> parseQuery(const std::string &raw);
@@ -110,6 +113,7 @@ private:
     Response answer(const RecordedRequest &request);
 
     bool m_backgroundPriority = false;
+    bool m_recordsDetails = true;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;
