@@ -16,7 +16,9 @@ T.AbstractButton {
                              implicitContentHeight + topPadding + bottomPadding)
 
     required property var board
-    readonly property alias contextMenu: menu
+    // Made when first asked for: the board list builds no menus nobody opens (a row's menu
+    // was most of the first showing's work).
+    property Menu contextMenu: null
 
     readonly property string boardName: board ? board.name : ""
     readonly property string boardDesc: board && board.desc ? board.desc : ""
@@ -33,7 +35,9 @@ T.AbstractButton {
     }
 
     function openMenu(x: real, y: real): void {
-        menu.popup(row, x, y)
+        if (contextMenu === null)
+            contextMenu = menuComponent.createObject(row) as Menu
+        contextMenu.popup(row, x, y)
     }
 
     hoverEnabled: true
@@ -123,24 +127,29 @@ T.AbstractButton {
         onTapped: (eventPoint) => row.openMenu(eventPoint.position.x, eventPoint.position.y)
     }
 
-    Menu {
-        id: menu
+    // Qt 6.4's linter cannot see this file's ids from inside the component.
+    // qmllint disable unqualified
+    Component {
+        id: menuComponent
 
-        MenuItem {
-            objectName: "openInBrowserItem"
-            text: qsTr("Open in Browser")
-            visible: row.webAddress !== ""
-            height: visible ? implicitHeight : 0
-            Accessible.name: text
-            onTriggered: Qt.openUrlExternally(row.webAddress)
-        }
-        MenuItem {
-            objectName: "archiveBoardItem"
-            text: qsTr("Archive Board")
-            palette.windowText: Theme.red
-            palette.text: Theme.red
-            Accessible.name: text
-            onTriggered: AppState.boards.archiveBoard(row.board.id)
+        Menu {
+            MenuItem {
+                objectName: "openInBrowserItem"
+                text: qsTr("Open in Browser")
+                visible: row.webAddress !== ""
+                height: visible ? implicitHeight : 0
+                Accessible.name: text
+                onTriggered: Qt.openUrlExternally(row.webAddress)
+            }
+            MenuItem {
+                objectName: "archiveBoardItem"
+                text: qsTr("Archive Board")
+                palette.windowText: Theme.red
+                palette.text: Theme.red
+                Accessible.name: text
+                onTriggered: AppState.boards.archiveBoard(row.board.id)
+            }
         }
     }
+    // qmllint enable unqualified
 }
