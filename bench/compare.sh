@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Start-up of this build against another one (say, a build of the last release), the two
-# started in turn: start to tray icon shown, to tray icon ready and to panel built.
+# started in turn: start to tray icon shown, to tray icon ready and to panel built, and
+# the first showing of the panel.
 #
 #   bench/compare.sh OTHER_BUILD_DIR [rounds]    # default 20 rounds
 set -euo pipefail
