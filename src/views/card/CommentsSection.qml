@@ -246,9 +246,11 @@ ColumnLayout {
                 active: section !== null && index < section.rowsMade
                 asynchronous: section !== null && index >= section.rowsMadeAtOnce
                 width: commentRows.width
-                // Within a screen of the view: the row's reactions are fetched.
+                // Within a screen of the view: the row's reactions are fetched. A row is placed at
+                // its column's next polish; until then it lies at the top with the first one.
                 readonly property real topInSection: commentRows.y + slot.y
-                readonly property bool nearView: slot.status === Loader.Ready && section !== null
+                readonly property bool placed: slot.index === 0 || slot.y > 0
+                readonly property bool nearView: slot.status === Loader.Ready && section !== null && slot.placed
                                                  && slot.topInSection + slot.height > section.viewTop - section.viewHeight
                                                  && slot.topInSection < section.viewTop + 2 * section.viewHeight
                 onNearViewChanged: AppState.comments.setReactionsWanted(slot.record.id, slot.nearView)
