@@ -159,11 +159,10 @@ LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
         recorded.answeredAt = std::chrono::steady_clock::now();
         recorded.status = response.status;
         if (!m_recordsDetails) {
-            recorded.rawQuery.clear();
-            recorded.query.clear();
-            recorded.headers.clear();
-            recorded.body.clear();
-            recorded.body.shrink_to_fit();
+            recorded.rawQuery = {};
+            recorded.query = {};
+            recorded.headers = {};
+            recorded.body = {};
         }
         {
             std::lock_guard lock(m_mutex);

@@ -39,6 +39,24 @@ protected:
     }
 };
 
+// A service's stand-in and someone else on the test's system bus, let go however the test ends.
+struct StandInAndIntruder {
+    explicit StandInAndIntruder(const QString &address)
+        : service(QDBusConnection::connectToBus(address, u"stand-in"_s)),
+          intruder(QDBusConnection::connectToBus(address, u"intruder"_s))
+    {
+    }
+    ~StandInAndIntruder()
+    {
+        QDBusConnection::disconnectFromBus(u"stand-in"_s);
+        QDBusConnection::disconnectFromBus(u"intruder"_s);
+    }
+    bool isConnected() const { return service.isConnected() && intruder.isConnected(); }
+
+    QDBusConnection service;
+    QDBusConnection intruder;
+};
+
 // How often the service was asked for each path of a refresh and for the notifications.
 QMap<QString, int> asked(const sandbox::Emulator &service)
 {
@@ -244,9 +262,9 @@ void TestOffline::wakingUpCatchesUpOnce()
     sandbox::Emulator &service = *m_service;
     auto state = openBoard();
     QVERIFY(state);
-    QDBusConnection logind = QDBusConnection::connectToBus(m_busAddress, u"logind-stand-in"_s);
-    QDBusConnection intruder = QDBusConnection::connectToBus(m_busAddress, u"intruder"_s);
-    QVERIFY(logind.isConnected() && intruder.isConnected());
+    StandInAndIntruder bus(m_busAddress);
+    QVERIFY(bus.isConnected());
+    QDBusConnection &logind = bus.service;
     QVERIFY(logind.registerService(u"org.freedesktop.login1"_s));
     SleepWatcher watcher;
     QVERIFY(watcher.isWatching());
@@ -263,7 +281,7 @@ void TestOffline::wakingUpCatchesUpOnce()
     };
     service.clearRequests();
 
-    QVERIFY(intruder.send(prepareForSleep(false)));
+    QVERIFY(bus.intruder.send(prepareForSleep(false)));
     QVERIFY(logind.send(prepareForSleep(true)));
     QTRY_COMPARE(asleep.count(), 1);
     QTest::qWait(int(AppState::catchUpDelay.count()) + 300);
@@ -283,30 +301,26 @@ void TestOffline::wakingUpCatchesUpOnce()
     QCOMPARE(once.value(u"/1/members/me/notifications"_s), 1);
     const QString boardID = q(service.boardId("Product Roadmap"));
     QCOMPARE(once.value(u"/1/boards/"_s + boardID + u"/lists"_s), 1);
-    QDBusConnection::disconnectFromBus(u"logind-stand-in"_s);
-    QDBusConnection::disconnectFromBus(u"intruder"_s);
 }
 
 namespace {
-// NetworkManager's state on the bus: its State property and StateChanged signal.
+// NetworkManager's State property on the bus.
 class NetworkManagerStandIn : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
-    Q_PROPERTY(uint State READ state)
+    Q_PROPERTY(uint State MEMBER state)
 public:
-    uint state() const { return m_state; }
-    void setState(QDBusConnection &bus, uint state)
-    {
-        m_state = state;
-        QDBusMessage signal = QDBusMessage::createSignal(
-            u"/org/freedesktop/NetworkManager"_s, u"org.freedesktop.NetworkManager"_s, u"StateChanged"_s);
-        signal << state;
-        QVERIFY(bus.send(signal));
-    }
-
-private:
-    uint m_state = 20; // disconnected
+    uint state = 20; // disconnected
 };
+
+// NetworkManager's StateChanged signal, from whoever sends it.
+QDBusMessage stateChanged(uint state)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(
+        u"/org/freedesktop/NetworkManager"_s, u"org.freedesktop.NetworkManager"_s, u"StateChanged"_s);
+    signal << state;
+    return signal;
+}
 } // namespace
 
 // Offline with no network, nothing is probed; NetworkManager's word that there is one again
@@ -316,9 +330,9 @@ void TestOffline::networkManagerSaysWhenToProbe()
     sandbox::Emulator &service = *m_service;
     auto state = openBoard();
     QVERIFY(state);
-    QDBusConnection manager = QDBusConnection::connectToBus(m_busAddress, u"nm-stand-in"_s);
-    QDBusConnection intruder = QDBusConnection::connectToBus(m_busAddress, u"intruder"_s);
-    QVERIFY(manager.isConnected() && intruder.isConnected());
+    StandInAndIntruder bus(m_busAddress);
+    QVERIFY(bus.isConnected());
+    QDBusConnection &manager = bus.service;
     NetworkManagerStandIn standIn;
     QVERIFY(manager.registerObject(u"/org/freedesktop/NetworkManager"_s, &standIn,
                                    QDBusConnection::ExportAllProperties));
@@ -334,16 +348,14 @@ void TestOffline::networkManagerSaysWhenToProbe()
     connectivity.watchSystem(); // told "disconnected" when it asks
     QTRY_VERIFY(!connectivity.isProbing());
     QCOMPARE(service.start(port), port);
-    NetworkManagerStandIn intruderSays;
-    intruderSays.setState(intruder, 70);
+    QVERIFY(bus.intruder.send(stateChanged(70)));
     QTest::qWait(300);
     QVERIFY(state->isOffline());
     QVERIFY(!connectivity.isProbing());
 
-    standIn.setState(manager, 70); // connected, global
+    standIn.state = 70; // connected, global
+    QVERIFY(manager.send(stateChanged(70)));
     QTRY_VERIFY(!state->isOffline());
-    QDBusConnection::disconnectFromBus(u"nm-stand-in"_s);
-    QDBusConnection::disconnectFromBus(u"intruder"_s);
 }
 
 QTEST_GUILESS_MAIN(TestOffline)
