@@ -12,6 +12,7 @@
 // The account is small, and only a request that may have changed it (any but a GET) puts it
 // back as it was, so the fuzzer spends its time on requests rather than on resets.
 #include "sandbox/Emulator.h"
+#include "sandbox/HttpWire.h"
 #include "sandbox/LoopbackServer.h"
 #include "sandbox/Store.h"
 
@@ -115,6 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static Fixture fixture;
     const std::string input(reinterpret_cast<const char *>(data), size);
+    // The same bytes read as a request head off the wire, which must never crash.
+    http::RequestHead head;
+    if (http::parseHead(input, head) == http::ReadResult::Ok) {
+        (void)head.contentLength();
+        (void)head.keepAlive();
+    }
     size_t at = 0;
     const std::string requestLine = line(input, at);
     const std::string contentType = line(input, at);

@@ -1,37 +1,35 @@
 // SPDX-License-Identifier: MIT
 #include "LoopbackServer.h"
+#include "HttpWire.h"
 #include "Text.h"
-
-#include <httplib.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <regex>
 
-#if defined(__linux__)
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#endif
 
 namespace sandbox {
 
 namespace {
-// httplib parses multipart bodies itself and then keeps no raw body, and refuses form bodies
-// over 8 KB (413). Requests are recorded byte for byte and form bodies may be long, as the
-// service's are, so those content types are hidden from httplib until the body is read.
-constexpr const char *kHiddenContentType = "X-Loopback-Content-Type";
+// How long a connection may stay quiet, before its first request or between two, and how many
+// requests it may carry, before the server closes it.
+constexpr std::chrono::milliseconds kKeepAliveWait{5000};
+constexpr int kKeepAliveMax = 1000;
 
-// Once per thread. On Linux a thread has a nice value of its own; elsewhere this does nothing.
+// On Linux a thread has a nice value of its own.
 void lowerThisThreadsPriority()
 {
-#if defined(__linux__)
-    thread_local bool lowered = false;
-    if (!lowered) {
-        lowered = true;
-        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
-    }
-#endif
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
 }
 } // namespace
 
@@ -92,119 +90,7 @@ Response Response::slow(std::string body, std::chrono::milliseconds pause, size_
     return response;
 }
 
-LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
-{
-    m_server->new_task_queue = [] { return new httplib::ThreadPool(24); };
-    m_server->set_keep_alive_max_count(1000);
-    // Headers and body go out in separate writes; without this, Nagle's algorithm and the
-    // client's delayed acknowledgement add some 40 ms to every answer.
-    m_server->set_tcp_nodelay(true);
-    m_server->set_payload_max_length(256u * 1024 * 1024);
-    // httplib refuses a request line over 8,192 bytes with 414, as the service's edge refuses
-    // URLs over about 8.2 KB; it says so in a line of text rather than an empty body.
-    m_server->set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request &, httplib::Response &res) {
-            if (res.status != 414) {
-                return httplib::Server::HandlerResponse::Unhandled;
-            }
-            res.set_content("URI Too Long", "text/plain; charset=utf-8");
-            return httplib::Server::HandlerResponse::Handled;
-        }));
-    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
-        if (req.is_multipart_form_data() ||
-            req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) ==
-                0) {
-            // The request object is ours to edit at this point; httplib only hands it out const.
-            auto &headers = const_cast<httplib::Request &>(req).headers;
-            const std::string original = req.get_header_value("Content-Type");
-            headers.erase("Content-Type");
-            headers.emplace("Content-Type", "application/octet-stream");
-            headers.emplace(kHiddenContentType, original);
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    const auto serve = [this](const httplib::Request &req, httplib::Response &res) {
-        if (m_backgroundPriority) {
-            lowerThisThreadsPriority();
-        }
-        RecordedRequest recorded;
-        recorded.receivedAt = std::chrono::steady_clock::now();
-        recorded.method = req.method;
-        recorded.path = req.path;
-        const size_t question = req.target.find('?');
-        if (question != std::string::npos) {
-            recorded.rawQuery = req.target.substr(question + 1);
-        }
-        recorded.query = parseQuery(recorded.rawQuery);
-        const bool hidden = req.has_header(kHiddenContentType);
-        for (const auto &[name, value] : req.headers) {
-            const std::string key = lower(name);
-            if (hidden && key == "content-type") {
-                continue;
-            }
-            recorded.headers.emplace(key == lower(kHiddenContentType) ? "content-type" : key,
-                                     value);
-        }
-        recorded.body = req.body;
-
-        Response response = answer(recorded);
-        if (response.echoRequest) {
-            response.body += "\n" + recorded.method + " " + recorded.path + "?" + recorded.rawQuery;
-        }
-        // A delay counts from the request's arrival, as a service's answer time does: making
-        // the answer is part of it, not added to it.
-        if (response.delay.count() > 0) {
-            std::this_thread::sleep_until(recorded.receivedAt + response.delay);
-        }
-        recorded.answeredAt = std::chrono::steady_clock::now();
-        recorded.status = response.status;
-        if (!m_recordsDetails) {
-            recorded.rawQuery = {};
-            recorded.query = {};
-            recorded.headers = {};
-            recorded.body = {};
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_requests.push_back(std::move(recorded));
-        }
-        res.status = response.status;
-        for (const auto &[name, value] : response.headers) {
-            res.set_header(name, value);
-        }
-        if (response.dropConnection) {
-            res.set_content_provider(
-                response.body.size() + 16, response.contentType,
-                [](size_t, size_t, httplib::DataSink &) { return false; });
-            return;
-        }
-        if (response.truncateAfter || response.bodyChunkDelay.count() > 0) {
-            const auto body = std::make_shared<std::string>(std::move(response.body));
-            const size_t limit = std::min(body->size(), response.truncateAfter.value_or(body->size()));
-            const size_t piece = std::max<size_t>(response.bodyChunkSize, 1);
-            const auto pause = response.bodyChunkDelay;
-            res.set_content_provider(
-                body->size(), response.contentType,
-                [body, limit, piece, pause](size_t offset, size_t, httplib::DataSink &sink) {
-                    if (offset >= limit) {
-                        return false; // closes the connection short of the announced length
-                    }
-                    if (pause.count() > 0) {
-                        std::this_thread::sleep_for(pause);
-                    }
-                    const size_t count = std::min(piece, limit - offset);
-                    return sink.write(body->data() + offset, count);
-                });
-            return;
-        }
-        res.set_content(response.body, response.contentType);
-    };
-    m_server->Get(".*", serve);
-    m_server->Post(".*", serve);
-    m_server->Put(".*", serve);
-    m_server->Delete(".*", serve);
-    m_server->Patch(".*", serve);
-}
+LoopbackServer::LoopbackServer() = default;
 
 LoopbackServer::~LoopbackServer()
 {
@@ -213,32 +99,247 @@ LoopbackServer::~LoopbackServer()
 
 int LoopbackServer::start(int port)
 {
-    if (port == 0) {
-        m_port = m_server->bind_to_any_port("127.0.0.1");
-    } else {
-        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
-    }
-    if (m_port < 0) {
+    if (m_listener >= 0 || port < 0 || port > 65535) {
         return -1;
     }
-    m_thread = std::thread([this] {
-        if (m_backgroundPriority) {
-            lowerThisThreadsPriority();
-        }
-        m_server->listen_after_bind();
-    });
-    while (!m_server->is_running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0) {
+        return -1;
     }
+    const int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    socklen_t length = sizeof address;
+    if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        ::listen(listener, SOMAXCONN) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
+        ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        ::close(listener);
+        return -1;
+    }
+    m_listener = listener;
+    m_port = ntohs(address.sin_port);
+    m_stopping = false;
+    m_thread = std::thread([this] { acceptLoop(); });
     return m_port;
 }
 
 void LoopbackServer::stop()
 {
-    if (m_thread.joinable()) {
-        m_server->stop();
-        m_thread.join();
+    if (!m_thread.joinable()) {
+        return;
     }
+    m_stopping = true;
+    wake();
+    m_thread.join();
+    std::list<Connection> connections;
+    {
+        std::lock_guard lock(m_connectionsMutex);
+        // Wakes every connection from its read; one that is making an answer ends after it.
+        for (const Connection &connection : m_connections) {
+            ::shutdown(connection.socket, SHUT_RDWR);
+        }
+        connections.swap(m_connections);
+    }
+    for (Connection &connection : connections) {
+        connection.thread.join();
+        ::close(connection.socket);
+    }
+    ::close(m_listener);
+    ::close(m_wake[0]);
+    ::close(m_wake[1]);
+    m_listener = -1;
+    m_wake[0] = m_wake[1] = -1;
+}
+
+void LoopbackServer::wake()
+{
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(m_wake[1], &byte, 1);
+}
+
+// Connections are taken here and served each on a thread of its own, which ends when the client
+// closes or leaves the connection idle for the keep-alive time; nothing runs while nobody asks.
+void LoopbackServer::acceptLoop()
+{
+    if (m_backgroundPriority) {
+        lowerThisThreadsPriority();
+    }
+    while (!m_stopping) {
+        pollfd fds[2] = {{m_listener, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        if (fds[1].revents != 0) {
+            char drain[64];
+            while (::read(m_wake[0], drain, sizeof drain) > 0) {
+            }
+            reapConnections();
+        }
+        if ((fds[0].revents & POLLIN) == 0 || m_stopping) {
+            continue;
+        }
+        const int socket = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (socket < 0) {
+            continue;
+        }
+        // Headers and body go out in separate writes; without this, Nagle's algorithm and the
+        // client's delayed acknowledgement add some 40 ms to every answer.
+        const int on = 1;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        std::lock_guard lock(m_connectionsMutex);
+        Connection &connection = m_connections.emplace_back();
+        connection.socket = socket;
+        connection.thread = std::thread([this, &connection] {
+            serveConnection(connection.socket);
+            // The client learns of the end at once; the socket is closed once this thread is
+            // joined, so that its number is not reused while stop() may still shut it down.
+            ::shutdown(connection.socket, SHUT_RDWR);
+            connection.done = true;
+            wake();
+        });
+    }
+}
+
+void LoopbackServer::reapConnections()
+{
+    std::lock_guard lock(m_connectionsMutex);
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if (it->done) {
+            it->thread.join();
+            ::close(it->socket);
+            it = m_connections.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void LoopbackServer::serveConnection(int socket)
+{
+    if (m_backgroundPriority) {
+        lowerThisThreadsPriority();
+    }
+    http::Reader reader(socket);
+    for (int served = 0; served < kKeepAliveMax && !m_stopping; ++served) {
+        // An idle connection is closed, as the service's edge closes one; the client opens
+        // another when it needs it.
+        http::RequestHead head;
+        switch (reader.readHead(head, kKeepAliveWait)) {
+        case http::ReadResult::Ok:
+            break;
+        case http::ReadResult::Closed:
+            return;
+        case http::ReadResult::TooLong:
+            // As the service's edge does for a URL over about 8.2 KB (and cpp-httplib, with
+            // which this server began, at 8,192 bytes).
+            http::writeSimple(socket, 414, "URI Too Long");
+            return;
+        case http::ReadResult::Malformed:
+            http::writeSimple(socket, 400, "Bad Request");
+            return;
+        }
+        RecordedRequest recorded;
+        recorded.receivedAt = std::chrono::steady_clock::now();
+        recorded.method = head.method;
+        const size_t question = head.target.find('?');
+        recorded.path = percentDecode(head.target.substr(0, question), false);
+        if (question != std::string::npos) {
+            recorded.rawQuery = head.target.substr(question + 1);
+        }
+        recorded.query = parseQuery(recorded.rawQuery);
+        for (const auto &[name, value] : head.headers) {
+            recorded.headers.emplace(lower(name), value);
+        }
+        const std::optional<size_t> length = head.contentLength();
+        if (!head.chunked() && !length) {
+            http::writeSimple(socket, 400, "Bad Request");
+            return;
+        }
+        if (length && *length > m_payloadLimit.load()) {
+            http::writeSimple(socket, 413, "Payload Too Large");
+            return;
+        }
+        if (lower(recorded.header("expect").value_or("")) == "100-continue" &&
+            !http::sendAll(socket, "HTTP/1.1 100 Continue\r\n\r\n")) {
+            return;
+        }
+        const bool bodyRead = head.chunked()
+            ? reader.readChunkedBody(recorded.body, m_payloadLimit.load())
+            : reader.readBody(recorded.body, *length);
+        if (!bodyRead) {
+            return;
+        }
+        const bool keepAlive = head.keepAlive() && served + 1 < kKeepAliveMax;
+        if (!respond(socket, std::move(recorded), keepAlive) || !keepAlive) {
+            return;
+        }
+    }
+}
+
+bool LoopbackServer::respond(int socket, RecordedRequest recorded, bool keepAlive)
+{
+    Response response = answer(recorded);
+    if (response.echoRequest) {
+        response.body += "\n" + recorded.method + " " + recorded.path + "?" + recorded.rawQuery;
+    }
+    // A delay counts from the request's arrival, as a service's answer time does: making the
+    // answer is part of it, not added to it.
+    if (response.delay.count() > 0) {
+        std::this_thread::sleep_until(recorded.receivedAt + response.delay);
+    }
+    recorded.answeredAt = std::chrono::steady_clock::now();
+    recorded.status = response.status;
+    const bool head = recorded.method == "HEAD";
+    if (!m_recordsDetails) {
+        recorded.rawQuery = {};
+        recorded.query = {};
+        recorded.headers = {};
+        recorded.body = {};
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back(std::move(recorded));
+    }
+    const bool cut = response.dropConnection || response.truncateAfter.has_value();
+    keepAlive = keepAlive && !cut;
+    // A dropped connection announces a body a little longer than any it could send.
+    const size_t announced = response.body.size() + (response.dropConnection ? 16 : 0);
+    std::string headers = http::statusLine(response.status);
+    for (const auto &[name, value] : response.headers) {
+        headers += name + ": " + value + "\r\n";
+    }
+    headers += "Content-Type: " + response.contentType + "\r\nContent-Length: " +
+               std::to_string(announced) + "\r\n" +
+               (keepAlive ? "Keep-Alive: timeout=5, max=1000\r\nConnection: keep-alive\r\n\r\n"
+                          : "Connection: close\r\n\r\n");
+    if (head || response.dropConnection) {
+        return http::sendAll(socket, headers) && keepAlive;
+    }
+    const size_t limit = std::min(response.body.size(),
+                                  response.truncateAfter.value_or(response.body.size()));
+    if (response.bodyChunkDelay.count() == 0) {
+        return http::sendAll(socket, headers + response.body.substr(0, limit)) && keepAlive;
+    }
+    if (!http::sendAll(socket, headers)) {
+        return false;
+    }
+    const size_t piece = std::max<size_t>(response.bodyChunkSize, 1);
+    for (size_t offset = 0; offset < limit; offset += piece) {
+        std::this_thread::sleep_for(response.bodyChunkDelay);
+        if (m_stopping ||
+            !http::sendAll(socket, std::string_view(response.body)
+                                       .substr(offset, std::min(piece, limit - offset)))) {
+            return false;
+        }
+    }
+    return keepAlive;
 }
 
 std::string LoopbackServer::baseUrl() const
@@ -286,7 +387,7 @@ void LoopbackServer::clearRequests()
 
 void LoopbackServer::setPayloadLimit(size_t bytes)
 {
-    m_server->set_payload_max_length(bytes);
+    m_payloadLimit = bytes;
 }
 
 Response LoopbackServer::answer(const RecordedRequest &request)

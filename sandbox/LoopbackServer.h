@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,10 +13,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-namespace httplib {
-class Server;
-}
 
 namespace sandbox {
 
@@ -61,7 +58,7 @@ struct Response {
     static Response slow(std::string body, std::chrono::milliseconds pause, size_t pieceSize = 64);
 };
 
-// A real HTTP server on 127.0.0.1 and a free port, running on its own threads. It records
+// A real HTTP/1.1 server on 127.0.0.1 and a free port, a thread per open connection. It records
 // every request and answers through a handler; without one it plays back scripted answers,
 // matched by method and a path regular expression, one-shot answers before standing ones.
 class LoopbackServer {
@@ -110,12 +107,28 @@ private:
         Response response;
         bool once = false;
     };
+    struct Connection {
+        int socket = -1;
+        std::thread thread;
+        std::atomic<bool> done = false;
+    };
     Response answer(const RecordedRequest &request);
+    void acceptLoop();
+    void serveConnection(int socket);
+    // Answers one request; false when the connection is to close.
+    bool respond(int socket, RecordedRequest recorded, bool keepAlive);
+    void reapConnections();
+    void wake();
 
     bool m_backgroundPriority = false;
     bool m_recordsDetails = true;
-    std::unique_ptr<httplib::Server> m_server;
+    std::atomic<size_t> m_payloadLimit = 256u * 1024 * 1024;
+    std::atomic<bool> m_stopping = false;
+    int m_listener = -1;
+    int m_wake[2] = {-1, -1};
     std::thread m_thread;
+    std::mutex m_connectionsMutex;
+    std::list<Connection> m_connections;
     int m_port = -1;
     mutable std::mutex m_mutex;
     Handler m_handler;
