@@ -52,8 +52,11 @@ def editor(program):
 
 
 def measure(program):
+    """Resident and private memory, and what the allocator says is in use, in MB."""
     time.sleep(2.0)  # what is released later (deferred deletes, the rest of the frame) goes
-    return program.rss_mb()
+    program.command("heap")
+    _, m = program.expect(r"heap: (\d+) KB in use, .*")
+    return (*program.rss_mb(), int(m.group(1)) / 1024)
 
 
 def main():
@@ -98,6 +101,9 @@ def main():
           f"growth {after[0] - before[0]:+.1f} MB   budget 3 MB")
     print(f"  private (anon): {before[1]:6.1f} MB before, {after[1]:6.1f} MB after, "
           f"growth {after[1] - before[1]:+.1f} MB")
+    print(f"  in use by the allocator: {before[2]:6.1f} MB before, {after[2]:6.1f} MB after, "
+          f"growth {after[2] - before[2]:+.1f} MB (the rest of the growth is pages kept "
+          "resident by blocks still in use among freed ones)")
     print(f"  growth by part (private): showings {showings[1] - before[1]:+.1f} MB, "
           f"board openings {boards[1] - showings[1]:+.1f} MB, "
           f"editor openings {after[1] - boards[1]:+.1f} MB")

@@ -20,6 +20,10 @@
 #include <cstdio>
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace hooks {
 namespace {
 QElapsedTimer s_clock;
@@ -362,6 +366,16 @@ void TestCommands::run(const QString &command)
         hooks::trace(QStringLiteral("tooltip: ") + m_delegate->trayToolTip().replace(u'\n', u' '));
     } else if (command == QLatin1String("badge")) {
         hooks::trace(QStringLiteral("badge: %1").arg(m_delegate->trayBadge()));
+    } else if (command == QLatin1String("heap")) {
+        // What the allocator holds: in use by the program (small blocks and blocks mapped on
+        // their own), and free but kept. Tells growth of what the program keeps from pages
+        // that freed blocks leave resident around the ones still in use.
+#if defined(__GLIBC__)
+        const struct mallinfo2 info = mallinfo2();
+        hooks::trace(QStringLiteral("heap: %1 KB in use, %2 KB free")
+                         .arg((info.uordblks + info.hblkhd) / 1024)
+                         .arg(info.fordblks / 1024));
+#endif
     } else if (command == QLatin1String("show")) {
         m_delegate->showPanel();
     } else if (command == QLatin1String("hide")) {
