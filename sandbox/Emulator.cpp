@@ -92,6 +92,7 @@ Emulator::Emulator(Options options)
     m_server->setHandler([this](const RecordedRequest &request) { return handle(request); });
     m_server->setBackgroundPriority(m_options.backgroundPriority);
     m_server->setRecordsDetails(m_options.recordsRequestDetails);
+    m_server->setRecordsRequests(m_options.recordsRequests);
 }
 
 Emulator::~Emulator()

@@ -47,6 +47,8 @@ struct Options {
     bool backgroundPriority = false;
     // The record of requests keeps what each carried (query, headers, body), for tests.
     bool recordsRequestDetails = true;
+    // Off: no record at all, for a long run that nobody counts the requests of.
+    bool recordsRequests = true;
 };
 
 // An in-memory stand-in for the service's REST interface, served over HTTP on 127.0.0.1.

@@ -303,7 +303,7 @@ bool LoopbackServer::respond(int socket, RecordedRequest recorded, bool keepAliv
         recorded.headers = {};
         recorded.body = {};
     }
-    {
+    if (m_recordsRequests) {
         std::lock_guard lock(m_mutex);
         m_requests.push_back(std::move(recorded));
     }

@@ -95,6 +95,8 @@ public:
     // Off: the record of a request keeps its method, path and status only, not its query,
     // headers and body (a long-running demo would otherwise keep every upload).
     void setRecordsDetails(bool on) { m_recordsDetails = on; }
+    // Off: requests() stays empty.
+    void setRecordsRequests(bool on) { m_recordsRequests = on; }
 
     // Splits and percent-decodes a raw query ("a=1&b=x%20y"), keeping the order.
     static std::vector<std::pair<std::string, std::string>> parseQuery(const std::string &raw);
@@ -122,6 +124,7 @@ private:
 
     bool m_backgroundPriority = false;
     bool m_recordsDetails = true;
+    bool m_recordsRequests = true;
     std::atomic<size_t> m_payloadLimit = 256u * 1024 * 1024;
     std::atomic<bool> m_stopping = false;
     int m_listener = -1;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "DemoSession.h"
+#include "TestHooks.h"
 
 #include "platform/KeychainHelper.h"
 #include "platform/LoginItem.h"
@@ -27,8 +28,12 @@ std::optional<sandbox::RateLimits> demoLimits()
 DemoSession::DemoSession(sandbox::Seed seed)
     : m_emulator(std::make_unique<sandbox::Emulator>(sandbox::Options{
           .seed = seed, .rateLimits = demoLimits(), .backgroundPriority = true,
-          // Its record of requests serves the end-to-end tests' counts, for hours of use.
-          .recordsRequestDetails = false})),
+          // Its record of requests serves the end-to-end tests' counts, for hours of use. Only
+          // they read it, and the memory soak, which counts none, turns it off: it is the
+          // service's memory, which grows with every request, not the program's.
+          .recordsRequestDetails = false,
+          .recordsRequests = hooks::enabled() &&
+              qEnvironmentVariableIntValue("STAVELIN_DEMO_NO_RECORD") != 1})),
       m_folder(QDir::temp().filePath(QStringLiteral("stavelin-demo-XXXXXX")))
 {
     m_emulator->start(0);
