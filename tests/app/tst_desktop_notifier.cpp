@@ -262,11 +262,20 @@ void TestDesktopNotifier::remindersAndTheirActions()
     QTRY_COMPARE(told.count(), 2);
     QSignalSpy card(&notifier, &DesktopNotifier::cardRequested);
     QTRY_COMPARE(dunstctl({u"count"_s, u"displayed"_s}).trimmed(), u"1"_s);
+    // A daemon on Wayland sends the activation token for a bubble just before its action (this
+    // dunst sends none, so the test hands it in as the daemon's signal would); the card's
+    // request carries it, for the panel to take the focus with.
+    const uint bubble = told[1][0].toUInt();
+    QVERIFY(QMetaObject::invokeMethod(&notifier, "onActivationToken", Q_ARG(uint, bubble + 1),
+                                      Q_ARG(QString, u"another bubble's"_s)));
+    QVERIFY(QMetaObject::invokeMethod(&notifier, "onActivationToken", Q_ARG(uint, bubble),
+                                      Q_ARG(QString, u"token-for-the-card"_s)));
     dunstctl({u"action"_s, u"0"_s});
     QTRY_COMPARE(card.count(), 1);
     QCOMPARE(card[0][0].toString(), q(board));
     QCOMPARE(card[0][1].toString(), q(nextUp));
     QCOMPARE(card[0][2].toString(), q(drag));
+    QCOMPARE(card[0][3].toString(), u"token-for-the-card"_s);
 
     // Four at once: the card reminded before, with a new due date, and three more.
     const std::string scheduled = service.listId(service.boardId("Home Renovation"), "Scheduled");
